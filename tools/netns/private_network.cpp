@@ -1,0 +1,107 @@
+#include "private_network.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <net/if.h>
+#include <net/route.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace norvik::netns {
+namespace {
+
+std::string ErrnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
+bool WriteFile(const char* path, const std::string& text) {
+    int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(fd);
+    return ok;
+}
+
+bool EnterNamespaces(std::string& reason) {
+    if (::unshare(CLONE_NEWNET) == 0) {
+        return true;
+    }
+    const int plain_error = errno;
+    // Without the right to make a network namespace, a user namespace grants it.
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    if (::unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) {
+        reason = std::string("cannot create a private network namespace (") +
+                 std::strerror(plain_error) + "; with a user namespace: " + std::strerror(errno) +
+                 ")";
+        return false;
+    }
+    WriteFile("/proc/self/setgroups", "deny");
+    if (!WriteFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1\n") ||
+        !WriteFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1\n")) {
+        reason = ErrnoText("cannot map the user into the new user namespace");
+        return false;
+    }
+    return true;
+}
+
+bool BringUpLoopback(int fd, std::string& reason) {
+    ifreq ifr{};
+    std::strncpy(ifr.ifr_name, "lo", IFNAMSIZ - 1);
+    if (::ioctl(fd, SIOCGIFFLAGS, &ifr) != 0) {
+        reason = ErrnoText("cannot read the loopback interface's flags");
+        return false;
+    }
+    ifr.ifr_flags = static_cast<short>(ifr.ifr_flags | IFF_UP);
+    if (::ioctl(fd, SIOCSIFFLAGS, &ifr) != 0) {
+        reason = ErrnoText("cannot bring the loopback interface up");
+        return false;
+    }
+    return true;
+}
+
+bool AddBroadcastRoute(int fd, std::string& reason) {
+    rtentry rt{};
+    sockaddr_in dst{};
+    dst.sin_family = AF_INET;
+    dst.sin_addr.s_addr = htonl(INADDR_BROADCAST);
+    sockaddr_in mask = dst;
+    std::memcpy(&rt.rt_dst, &dst, sizeof dst);
+    std::memcpy(&rt.rt_genmask, &mask, sizeof mask);
+    rt.rt_flags = RTF_UP | RTF_HOST;
+    char device[] = "lo";
+    rt.rt_dev = device;
+    if (::ioctl(fd, SIOCADDRT, &rt) != 0) {
+        reason = ErrnoText("cannot route 255.255.255.255 over loopback");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+EnterResult EnterPrivateNetwork(BroadcastRoute route) {
+    EnterResult result;
+    if (!EnterNamespaces(result.reason)) {
+        return result;
+    }
+    int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        result.reason = ErrnoText("cannot open a configuration socket");
+        return result;
+    }
+    bool ok = BringUpLoopback(fd, result.reason) &&
+              (route == BroadcastRoute::kNone || AddBroadcastRoute(fd, result.reason));
+    ::close(fd);
+    result.entered = ok;
+    return result;
+}
+
+}  // namespace norvik::netns

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+namespace norvik::netns {
+
+// Whether 255.255.255.255 can be reached inside the new network.
+enum class BroadcastRoute { kLoopback, kNone };
+
+struct EnterResult {
+    bool entered = false;
+    std::string reason;  // why it failed, for a skip message
+};
+
+// Moves the calling process into a network namespace of its own, holding only a loopback
+// interface, so that nothing it sends can reach a real network. With kLoopback, a host route
+// sends the limited broadcast address over loopback, so broadcasts reach every socket of the
+// namespace; with kNone, sending to it fails as on a host without a route.
+//
+// Must run while the process has a single thread: a namespace entered later covers only the
+// calling thread. Uses a plain network namespace as root, or a user namespace around it
+// otherwise.
+EnterResult EnterPrivateNetwork(BroadcastRoute route);
+
+}  // namespace norvik::netns
