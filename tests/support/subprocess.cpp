@@ -46,8 +46,8 @@ int Spawn(const ProcessOptions& options, int& out_fd, int& err_fd) {
         ::close(out_pipe[1]);
         return -1;
     }
-    const char* dir = options.working_directory.empty() ? nullptr
-                                                        : options.working_directory.c_str();
+    const char* dir =
+        options.working_directory.empty() ? nullptr : options.working_directory.c_str();
     rlimit limit{};
     if (options.max_open_files) {
         limit.rlim_cur = limit.rlim_max = *options.max_open_files;
@@ -131,8 +131,8 @@ bool BackgroundProcess::Pump(std::chrono::milliseconds timeout) {
 bool BackgroundProcess::WaitForOutput(const std::string& text, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     while (result_.out.find(text) == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                                Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0 || !Pump(left)) {
             return result_.out.find(text) != std::string::npos;
         }

@@ -8,7 +8,7 @@
 namespace norvik::test {
 
 struct ProcessOptions {
-    std::vector<std::string> args;  // args[0] is the program's path
+    std::vector<std::string> args;       // args[0] is the program's path
     std::vector<std::string> extra_env;  // "NAME=value", added to this process's environment
     std::string working_directory;       // empty: this process's
     std::optional<unsigned> max_open_files;

@@ -17,7 +17,9 @@
 namespace norvik::netns {
 namespace {
 
-std::string ErrnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string ErrnoText(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 bool WriteFile(const char* path, const std::string& text) {
     int fd = ::open(path, O_WRONLY | O_CLOEXEC);

@@ -1,0 +1,101 @@
+#include "device_list.h"
+
+#include <new>
+
+namespace norvik {
+
+DeviceRecord* DeviceList::AllocateRecord() {
+    return new (std::nothrow) DeviceRecord{};
+}
+
+DeviceList::DeviceList(RecordAllocator allocate) : allocate_(allocate) {}
+
+DeviceList::~DeviceList() {
+    FreeAllRecords();
+}
+
+DeviceRecord* DeviceList::FindByMac(const MacAddress& mac) const {
+    for (DeviceRecord* r = head_; r != nullptr; r = r->next) {
+        if (r->ip[0] != 0 && r->mac == mac) {
+            return r;
+        }
+    }
+    return nullptr;
+}
+
+DeviceRecord* DeviceList::FindByMacIncludingUnaddressed(const MacAddress& mac) const {
+    for (DeviceRecord* r = head_; r != nullptr; r = r->next) {
+        if (r->mac == mac) {
+            return r;
+        }
+    }
+    return nullptr;
+}
+
+DeviceRecord* DeviceList::AppendRecord() {
+    DeviceRecord* record = allocate_();
+    if (record == nullptr) {
+        return nullptr;
+    }
+    record->list_index = -1;
+    record->next = nullptr;
+    if (head_ == nullptr) {
+        head_ = record;
+    } else {
+        tail_->next = record;
+    }
+    tail_ = record;
+    return record;
+}
+
+void DeviceList::InsertRow(int list_index, ListView& view, const RowTexts& texts) {
+    const int row = view.InsertItem(view.ItemCount(), RowNumberText(list_index));
+    last_inserted_row_ = row;
+    view.SetItemText(row, 1, texts.name);
+    view.SetItemText(row, 2, texts.address);
+}
+
+void DeviceList::ListRecord(DeviceRecord& record, ListView& view, const RowTexts& texts) {
+    if (record.list_index != -1) {
+        return;
+    }
+    record.list_index = view.ItemCount();
+    InsertRow(record.list_index, view, texts);
+}
+
+void DeviceList::DeleteRowOf(const DeviceRecord& record, ListView& view) const {
+    for (int i = 0; i < view.ItemCount(); ++i) {
+        if (ParseRowNumber(view.ItemText(i, 0)) == record.list_index + 1) {
+            view.DeleteItem(i);
+            return;
+        }
+    }
+}
+
+void DeviceList::RelistRecord(DeviceRecord& record, ListView& view, const RowTexts& texts) {
+    DeleteRowOf(record, view);
+    InsertRow(record.list_index, view, texts);
+}
+
+void DeviceList::FreeAllRecords() {
+    DeviceRecord* r = head_;
+    while (r != nullptr) {
+        DeviceRecord* next = r->next;
+        delete r;
+        r = next;
+    }
+    head_ = nullptr;
+    tail_ = nullptr;
+    selected_ = nullptr;
+}
+
+DeviceRecord* DeviceList::LookupByRowNumber(int n) const {
+    for (DeviceRecord* r = head_; r != nullptr; r = r->next) {
+        if (r->list_index + 1 == n) {
+            return r;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace norvik

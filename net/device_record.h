@@ -1,0 +1,36 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace norvik {
+
+// IPv4 addresses are held as 4 octets in dotted order, first octet first.
+using Ipv4 = std::array<std::uint8_t, 4>;
+using MacAddress = std::array<std::uint8_t, 6>;
+// Device names travel and are stored as UTF-8 in 18 NUL-filled bytes, not necessarily
+// terminated within the 18.
+using DeviceName = std::array<std::uint8_t, 18>;
+using DeviceTag = std::array<std::uint8_t, 4>;
+
+// One device that answered a search. Both receive loops write it; the dialog's commands read
+// it. list_index is the row number minus 1, or -1 while the record has no row yet.
+struct DeviceRecord {
+    DeviceTag tag{};
+    Ipv4 ip{};
+    Ipv4 netmask{};
+    MacAddress mac{};
+    Ipv4 gateway{};
+    DeviceName name{};
+    std::int32_t list_index = -1;
+    DeviceRecord* next = nullptr;
+    std::int32_t dns_enabled = 0;
+    std::int32_t http_port = 0;
+    std::int32_t port2 = 0;
+    Ipv4 dns1{};
+    Ipv4 dns2{};
+    std::uint8_t dhcp_on = 0;
+    std::uint8_t dhcp_supported = 0;
+};
+
+}  // namespace norvik

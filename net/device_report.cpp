@@ -1,0 +1,63 @@
+#include "device_report.h"
+
+namespace norvik {
+namespace {
+
+void StoreReport(DeviceRecord& record, const DeviceReport& report, bool created_in_empty_list) {
+    record.tag = CopyUpToNul(report.tag);
+    record.ip = report.ip;
+    record.mac = report.mac;
+    record.netmask = report.netmask;
+    if (report.has_ports || created_in_empty_list) {
+        record.http_port = report.http_port;
+        record.port2 = report.port2;
+    } else {
+        record.http_port = 0;
+        record.port2 = 0;
+    }
+    if (report.has_dns) {
+        record.dns1 = report.dns1;
+        record.dns2 = report.dns2;
+        record.dns_enabled = 1;
+    } else {
+        record.dns_enabled = 0;
+    }
+    if (report.dhcp_on) {
+        record.dhcp_on = *report.dhcp_on;
+    }
+    if (report.dhcp_supported) {
+        record.dhcp_supported = *report.dhcp_supported;
+    }
+}
+
+}  // namespace
+
+bool HandleDeviceReport(const ReportContext& context, const DeviceReport& report) {
+    DeviceList& devices = context.devices;
+    const DeviceName name = CopyUpToNul(report.name);
+    const RowTexts texts = MakeRowTexts(report.name, report.ip);
+    DeviceRecord* record = devices.FindByMac(report.mac);
+    bool created_in_empty_list = false;
+    if (record != nullptr) {
+        context.receive_busy = 1;
+        // The device listed first since the list was emptied is never re-listed. The name
+        // is compared as all 18 raw bytes, so junk after the NUL counts as a change.
+        if (record->list_index > 0 && (record->ip != report.ip || record->name != report.name)) {
+            devices.RelistRecord(*record, context.view, texts);
+        }
+        context.receive_busy = 0;
+    } else {
+        created_in_empty_list = devices.empty();
+        record = devices.AppendRecord();
+        if (record == nullptr) {
+            return false;
+        }
+    }
+    StoreReport(*record, report, created_in_empty_list);
+    devices.ListRecord(*record, context.view, texts);
+    record->gateway = report.gateway;
+    record->name = name;
+    return true;
+}
+
+}  // namespace norvik

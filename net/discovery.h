@@ -1,0 +1,90 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+
+#include "device_list.h"
+#include "device_report.h"
+#include "list_lock.h"
+#include "list_view.h"
+#include "receive_thread.h"
+#include "request_buffer.h"
+#include "user_messages.h"
+
+namespace norvik {
+
+// The PCEdit protocol's side of the receive thread.
+class PcEditReceiver : public ReceiveProtocol {
+public:
+    PcEditReceiver(RequestBuffer& request, UserMessages& messages)
+        : request_(request), messages_(messages) {}
+    std::uint16_t port() const override;
+    void SendStartupSearch() override;
+    void Handle(const ReportContext& context, ByteSpan datagram) override;
+
+private:
+    RequestBuffer& request_;
+    UserMessages& messages_;
+};
+
+// The 3297 protocol's side of the receive thread.
+class Receiver3297 : public ReceiveProtocol {
+public:
+    Receiver3297(RequestBuffer& request, UserMessages& messages)
+        : request_(request), messages_(messages) {}
+    std::uint16_t port() const override;
+    void SendStartupSearch() override;
+    void Inspect(ByteSpan datagram) override;
+    void Handle(const ReportContext& context, ByteSpan datagram) override;
+
+private:
+    RequestBuffer& request_;
+    UserMessages& messages_;
+};
+
+// Everything device discovery shares between the two receive threads and the commands: the
+// device list with its rows, the receive-busy flag and both request buffers.
+class Discovery {
+public:
+    Discovery(ListLock& lock, ListView& view, UserMessages& messages,
+              SocketFailureHandler on_socket_failure);
+    ~Discovery();
+    Discovery(const Discovery&) = delete;
+    Discovery& operator=(const Discovery&) = delete;
+
+    struct Started {
+        bool receiver_3297 = false;
+        bool pcedit_receiver = false;
+    };
+    // Starts the 3297 receive thread, then the PCEdit one.
+    Started Start();
+    // Stops both receive threads and waits for them. Afterwards no thread but the caller's
+    // touches the list or the list view.
+    void Stop();
+    // Waits until both receive sockets are bound; false on time-out or failure.
+    bool WaitUntilListening(std::chrono::milliseconds timeout);
+
+    ListLock& lock() { return lock_; }
+    ListView& view() { return view_; }
+    UserMessages& messages() { return messages_; }
+    DeviceList& devices() { return devices_; }
+    std::atomic<int>& receive_busy() { return receive_busy_; }
+    RequestBuffer& pcedit_request() { return pcedit_request_; }
+    RequestBuffer& request_3297() { return request_3297_; }
+    ReportContext report_context() { return {devices_, view_, receive_busy_}; }
+
+private:
+    ListLock& lock_;
+    ListView& view_;
+    UserMessages& messages_;
+    DeviceList devices_;
+    std::atomic<int> receive_busy_{0};
+    RequestBuffer pcedit_request_;
+    RequestBuffer request_3297_;
+    PcEditReceiver pcedit_receiver_;
+    Receiver3297 receiver_3297_;
+    ReceiveThread pcedit_thread_;
+    ReceiveThread thread_3297_;
+};
+
+}  // namespace norvik

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace norvik {
+
+// The device list view as the receive loops and the list code see it: rows of three columns
+// (row number, device name, IP address). The dialog implements it over its widget; the
+// scanner and the tests use MemoryListView.
+class ListView {
+public:
+    virtual ~ListView() = default;
+
+    virtual int ItemCount() const = 0;
+    // Inserts a row at index (an index past the end appends) whose column 0 reads text, and
+    // returns the new row's index.
+    virtual int InsertItem(int index, const QString& text) = 0;
+    virtual void SetItemText(int item, int column, const QString& text) = 0;
+    // The text of one column of a row; empty for a row or column that does not exist.
+    virtual QString ItemText(int item, int column) const = 0;
+    virtual void DeleteItem(int item) = 0;
+};
+
+}  // namespace norvik

@@ -1,0 +1,151 @@
+#include "receive_thread.h"
+
+#include <system_error>
+
+namespace norvik {
+namespace {
+
+enum class FailedStep { kNone, kSocket, kReuseAddress, kBind };
+
+struct ReceiveSocket {
+    UdpSocket socket;
+    FailedStep failed_step = FailedStep::kNone;
+    int error = 0;
+};
+
+// Sets the socket up without a word, so that it can be bound before the search request goes
+// out (no early reply is lost) while its messages still come after the sender's.
+ReceiveSocket SetUpReceiveSocket(std::uint16_t port) {
+    ReceiveSocket result{UdpSocket::Open()};
+    if (!result.socket.valid()) {
+        result.failed_step = FailedStep::kSocket;
+    } else if (!result.socket.SetReuseAddress()) {
+        result.failed_step = FailedStep::kReuseAddress;
+    } else if (!result.socket.Bind(port)) {
+        result.failed_step = FailedStep::kBind;
+    }
+    if (result.failed_step != FailedStep::kNone) {
+        result.error = LastSocketError();
+        result.socket.Close();
+    }
+    return result;
+}
+
+void ShowSetupFailure(const ReceiveSocket& setup, UserMessages& messages) {
+    const auto show = [&](const char* format) {
+        messages.ShowMessage(MessageStyle::kPlain, QString::asprintf(format, setup.error));
+    };
+    switch (setup.failed_step) {
+        case FailedStep::kSocket:
+            show("ERROR:  %d socket() failed");
+            show("ERROR:  %d SOCKET test fails");
+            break;
+        case FailedStep::kReuseAddress:
+            show("ERROR:  %d setsockopt( SO_REUSEADDR )");
+            break;
+        case FailedStep::kBind:
+            show("ERROR:  %d bind() failed");
+            break;
+        case FailedStep::kNone:
+            break;
+    }
+}
+
+}  // namespace
+
+ReceiveThread::ReceiveThread(ReceiveProtocol& protocol, ListLock& lock,
+                             const ReportContext& context, UserMessages& messages,
+                             SocketFailureHandler on_socket_failure)
+    : protocol_(protocol),
+      lock_(lock),
+      context_(context),
+      messages_(messages),
+      on_socket_failure_(std::move(on_socket_failure)) {}
+
+ReceiveThread::~ReceiveThread() {
+    RequestStop();
+    Join();
+}
+
+bool ReceiveThread::Start() {
+    try {
+        thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void ReceiveThread::RequestStop() {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+    if (socket_.valid()) {
+        socket_.Shutdown();
+    }
+}
+
+void ReceiveThread::Join() {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+bool ReceiveThread::WaitUntilListening(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    setup_done_.wait_for(lock, timeout, [this] { return setup_finished_; });
+    return listening_;
+}
+
+void ReceiveThread::Run() {
+    ReceiveSocket setup = SetUpReceiveSocket(protocol_.port());
+    {
+        std::lock_guard lock(mutex_);
+        socket_ = std::move(setup.socket);
+    }
+    protocol_.SendStartupSearch();
+    const bool failed = setup.failed_step != FailedStep::kNone;
+    {
+        std::lock_guard lock(mutex_);
+        setup_finished_ = true;
+        listening_ = !failed;
+    }
+    setup_done_.notify_all();
+    if (failed) {
+        ShowSetupFailure(setup, messages_);
+        on_socket_failure_(kSocketFailureExitCode);
+        return;
+    }
+    ReceiveLoop();
+}
+
+void ReceiveThread::ReceiveLoop() {
+    std::atomic<int>& busy = context_.receive_busy;
+    while (!stopping()) {
+        busy = 0;
+        socket_.WaitReadable();
+        if (stopping()) {
+            break;
+        }
+        buffer_.fill(0);
+        const int length = socket_.Receive(buffer_);
+        busy = 1;
+        // A failed receive, or a datagram too long for the buffer, is dropped; the lock is
+        // taken all the same, as for every other datagram.
+        const ByteSpan datagram =
+            ByteSpan(buffer_).first(length < 0 ? 0 : static_cast<std::size_t>(length));
+        const bool received = length >= 0;
+        if (received) {
+            protocol_.Inspect(datagram);
+        }
+        std::lock_guard list_lock(lock_);
+        // After a stop the list may already be freed and the list view gone.
+        if (stopping()) {
+            break;
+        }
+        if (received) {
+            protocol_.Handle(context_, datagram);
+        }
+    }
+}
+
+}  // namespace norvik

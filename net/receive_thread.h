@@ -1,0 +1,81 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "device_report.h"
+#include "list_lock.h"
+#include "udp_socket.h"
+#include "user_messages.h"
+#include "wire.h"
+
+namespace norvik {
+
+// What sets one protocol's receive thread apart from the other's.
+class ReceiveProtocol {
+public:
+    virtual ~ReceiveProtocol() = default;
+    virtual std::uint16_t port() const = 0;
+    // Builds the protocol's search request and broadcasts it.
+    virtual void SendStartupSearch() = 0;
+    // Sees each datagram before LIST LOCK is taken, so that a message it shows never holds
+    // up the other loop or another running copy.
+    virtual void Inspect(ByteSpan datagram) { (void)datagram; }
+    // Handles each datagram with LIST LOCK held.
+    virtual void Handle(const ReportContext& context, ByteSpan datagram) = 0;
+};
+
+// A receive socket that could not be set up ends the process with this code.
+inline constexpr int kSocketFailureExitCode = 1;
+// Called on the receive thread, after the failure's messages, to end the process.
+using SocketFailureHandler = std::function<void(int exit_code)>;
+
+// The receive thread both protocols share: it binds its port, broadcasts its search request
+// and then handles one datagram at a time under LIST LOCK until it is stopped.
+class ReceiveThread {
+public:
+    // Datagrams longer than this are dropped whole.
+    static constexpr std::size_t kReceiveBufferSize = 1000;
+
+    ReceiveThread(ReceiveProtocol& protocol, ListLock& lock, const ReportContext& context,
+                  UserMessages& messages, SocketFailureHandler on_socket_failure);
+    ~ReceiveThread();
+    ReceiveThread(const ReceiveThread&) = delete;
+    ReceiveThread& operator=(const ReceiveThread&) = delete;
+
+    // False when no thread could be started.
+    bool Start();
+    // From then on the thread leaves the list and the list view alone and ends soon.
+    void RequestStop();
+    void Join();
+    // Waits until the socket is bound; false on time-out or when the set-up failed.
+    bool WaitUntilListening(std::chrono::milliseconds timeout);
+
+private:
+    void Run();
+    void ReceiveLoop();
+    bool stopping() const { return stopping_.load(); }
+
+    ReceiveProtocol& protocol_;
+    ListLock& lock_;
+    ReportContext context_;
+    UserMessages& messages_;
+    SocketFailureHandler on_socket_failure_;
+
+    std::mutex mutex_;  // guards the fields below and the publication of socket_
+    std::condition_variable setup_done_;
+    bool setup_finished_ = false;
+    bool listening_ = false;
+    std::atomic<bool> stopping_{false};
+    UdpSocket socket_;
+    std::array<std::uint8_t, kReceiveBufferSize> buffer_{};
+    std::thread thread_;
+};
+
+}  // namespace norvik

@@ -1,0 +1,155 @@
+#include "udp_socket.h"
+
+#include <cstring>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace norvik {
+namespace {
+
+sockaddr_in Ipv4SocketAddress(std::uint32_t host_order_address, std::uint16_t port) {
+    sockaddr_in address;
+    std::memset(&address, 0, sizeof address);
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(host_order_address);
+    return address;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int LastSocketError() {
+    return WSAGetLastError();
+}
+#else
+int LastSocketError() {
+    return errno;
+}
+#endif
+
+UdpSocket::UdpSocket(UdpSocket&& other) noexcept : handle_(other.handle_.exchange(kInvalid)) {}
+
+UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = other.handle_.exchange(kInvalid);
+    }
+    return *this;
+}
+
+bool UdpSocket::valid() const {
+    return handle_ != kInvalid;
+}
+
+UdpSocket UdpSocket::Open() {
+#ifdef _WIN32
+    const SOCKET handle = ::socket(AF_INET, SOCK_DGRAM, 0);
+    return UdpSocket(handle == INVALID_SOCKET ? kInvalid : static_cast<NativeSocket>(handle));
+#else
+    // Not inherited by programs we start, such as the web browser.
+    const int handle = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    return UdpSocket(handle < 0 ? kInvalid : handle);
+#endif
+}
+
+bool UdpSocket::SetReuseAddress() {
+    const int on = 1;
+    return ::setsockopt(handle_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on),
+                        sizeof on) == 0;
+}
+
+bool UdpSocket::SetBroadcast() {
+    const int on = 1;
+    return ::setsockopt(handle_, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on),
+                        sizeof on) == 0;
+}
+
+bool UdpSocket::Bind(std::uint16_t port) {
+    const sockaddr_in address = Ipv4SocketAddress(INADDR_ANY, port);
+    return ::bind(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+}
+
+int UdpSocket::SendBroadcast(ByteSpan datagram, std::uint16_t port) {
+    const sockaddr_in address = Ipv4SocketAddress(INADDR_BROADCAST, port);
+    const auto sent = ::sendto(handle_, reinterpret_cast<const char*>(datagram.data()),
+                               static_cast<int>(datagram.size()), 0,
+                               reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    return sent < 0 ? -1 : static_cast<int>(sent);
+}
+
+void UdpSocket::WaitReadable() {
+    const NativeSocket handle = handle_;
+#ifdef _WIN32
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(static_cast<SOCKET>(handle), &readable);
+    ::select(0, &readable, nullptr, nullptr, nullptr);
+#else
+    // poll, not select: a descriptor numbered above FD_SETSIZE would overrun an fd_set.
+    pollfd waiting{handle, POLLIN, 0};
+    while (::poll(&waiting, 1, -1) < 0 && errno == EINTR) {
+    }
+#endif
+}
+
+int UdpSocket::Receive(MutableByteSpan buffer) {
+#ifdef _WIN32
+    const int length = ::recvfrom(handle_, reinterpret_cast<char*>(buffer.data()),
+                                  static_cast<int>(buffer.size()), 0, nullptr, nullptr);
+    return length < 0 ? -1 : length;  // WSAEMSGSIZE for a datagram longer than the buffer
+#else
+    // POSIX cuts a long datagram silently; MSG_TRUNC tells, so it can be dropped instead.
+    iovec part{buffer.data(), buffer.size()};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    const ssize_t length = ::recvmsg(handle_, &message, 0);
+    if (length < 0) {
+        return -1;
+    }
+    if ((message.msg_flags & MSG_TRUNC) != 0) {
+        errno = EMSGSIZE;
+        return -1;
+    }
+    return static_cast<int>(length);
+#endif
+}
+
+void UdpSocket::Shutdown() {
+#ifdef _WIN32
+    // Closing is what ends a select() on Windows.
+    const NativeSocket handle = handle_.exchange(kInvalid);
+    if (handle != kInvalid) {
+        ::closesocket(static_cast<SOCKET>(handle));
+    }
+#else
+    // On an unbound or unconnected datagram socket this reports ENOTCONN but still wakes
+    // every waiter, which then reads an empty datagram.
+    ::shutdown(handle_, SHUT_RDWR);
+#endif
+}
+
+void UdpSocket::Close() {
+    const NativeSocket handle = handle_.exchange(kInvalid);
+    if (handle == kInvalid) {
+        return;
+    }
+#ifdef _WIN32
+    ::closesocket(static_cast<SOCKET>(handle));
+#else
+    ::close(handle);
+#endif
+}
+
+}  // namespace norvik

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "wire.h"
+
+namespace norvik {
+
+#ifdef _WIN32
+using NativeSocket = std::uintptr_t;
+#else
+using NativeSocket = int;
+#endif
+
+// The error code of the calling thread's last failed socket call (errno, or the Windows
+// Sockets error code).
+int LastSocketError();
+
+// An IPv4 datagram socket; the only door to the network for the rest of the program.
+class UdpSocket {
+public:
+    UdpSocket() = default;
+    ~UdpSocket() { Close(); }
+    UdpSocket(UdpSocket&& other) noexcept;
+    UdpSocket& operator=(UdpSocket&& other) noexcept;
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+
+    // An unbound datagram socket; check valid() and LastSocketError().
+    static UdpSocket Open();
+    bool valid() const;
+
+    bool SetReuseAddress();
+    bool SetBroadcast();
+    // Binds to every local address (0.0.0.0) on the given port.
+    bool Bind(std::uint16_t port);
+    // Sends one datagram to 255.255.255.255 on the given port; the byte count or -1.
+    int SendBroadcast(ByteSpan datagram, std::uint16_t port);
+    // Blocks until a datagram can be read, or until Shutdown is called.
+    void WaitReadable();
+    // Receives one datagram into buffer and returns its length. A failed receive, and a
+    // datagram longer than the buffer (which is dropped, never cut), give -1.
+    int Receive(MutableByteSpan buffer);
+    // Wakes a thread that waits on this socket; safe to call from another thread.
+    void Shutdown();
+    void Close();
+
+private:
+#ifdef _WIN32
+    static constexpr NativeSocket kInvalid = ~NativeSocket{0};
+#else
+    static constexpr NativeSocket kInvalid = -1;
+#endif
+    explicit UdpSocket(NativeSocket handle) : handle_(handle) {}
+
+    // Atomic because Shutdown may come from another thread while this one waits.
+    std::atomic<NativeSocket> handle_{kInvalid};
+};
+
+}  // namespace norvik

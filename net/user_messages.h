@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <cstdio>
+#include <mutex>
+#include <string_view>
+
+namespace norvik {
+
+enum class MessageStyle {
+    kPlain,        // a box of its own: no owner window, the system's default caption, OK
+    kApplication,  // the application's standard box: its name as caption, OK
+};
+
+// How the network code speaks to the person at the machine. The dialog shows message boxes,
+// the scanner writes to standard error, tests record.
+class UserMessages {
+public:
+    virtual ~UserMessages() = default;
+    // Shows a message; returns once the person has dismissed it. Any thread may call it.
+    virtual void ShowMessage(MessageStyle style, const QString& text) = 0;
+    // Writes a diagnostic line (with its line feed) to standard output.
+    virtual void WriteOutput(std::string_view line) = 0;
+};
+
+// Messages to standard error, one a line; diagnostic lines to standard output, or to
+// standard error when standard output must carry nothing else.
+class ConsoleUserMessages : public UserMessages {
+public:
+    explicit ConsoleUserMessages(std::FILE* output = stdout) : output_(output) {}
+
+    void ShowMessage(MessageStyle style, const QString& text) override;
+    void WriteOutput(std::string_view line) override;
+
+private:
+    std::mutex mutex_;
+    std::FILE* output_;
+};
+
+}  // namespace norvik

@@ -1,0 +1,130 @@
+// The senders over real sockets, with real failures: a network without a route to the
+// broadcast address, and a process out of file descriptors.
+#include "broadcast_sender.h"
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <net/route.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "recording_messages.h"
+#include "udp_peer.h"
+
+namespace norvik::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+int OpenDescriptorCount() {
+    int count = 0;
+    DIR* dir = ::opendir("/proc/self/fd");
+    while (dir != nullptr && ::readdir(dir) != nullptr) {
+        ++count;
+    }
+    if (dir != nullptr) {
+        ::closedir(dir);
+    }
+    return count;
+}
+
+// Takes the route to 255.255.255.255 away for the lifetime of the object.
+class WithoutBroadcastRoute {
+public:
+    WithoutBroadcastRoute() { removed_ = Change(SIOCDELRT); }
+    ~WithoutBroadcastRoute() {
+        if (removed_) {
+            Change(SIOCADDRT);
+        }
+    }
+    bool removed() const { return removed_; }
+
+private:
+    static bool Change(unsigned long request) {
+        rtentry rt{};
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_BROADCAST);
+        std::memcpy(&rt.rt_dst, &address, sizeof address);
+        std::memcpy(&rt.rt_genmask, &address, sizeof address);
+        rt.rt_flags = RTF_UP | RTF_HOST;
+        char device[] = "lo";
+        rt.rt_dev = device;
+        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        const bool ok = ::ioctl(fd, request, &rt) == 0;
+        ::close(fd);
+        return ok;
+    }
+    bool removed_ = false;
+};
+
+std::vector<std::uint8_t> Request(std::size_t size) {
+    std::vector<std::uint8_t> request(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        request[i] = static_cast<std::uint8_t>(i);
+    }
+    return request;
+}
+
+TEST(BroadcastSender, SendsExactlyTheHeadOfTheBufferAndClosesItsSocket) {
+    UdpPeer pcedit_port(4022);
+    UdpPeer port_3297(4023);
+    RecordingMessages messages;
+    const auto buffer = Request(1000);
+    const int before = OpenDescriptorCount();
+    EXPECT_EQ(Send(kPcEditSender, buffer, messages), 74);
+    EXPECT_EQ(Send(k3297Sender, buffer, messages), 445);
+    EXPECT_EQ(OpenDescriptorCount(), before);
+    const auto pcedit = pcedit_port.Receive(2s);
+    ASSERT_TRUE(pcedit.has_value());
+    EXPECT_EQ(*pcedit, Request(74));
+    const auto packet = port_3297.Receive(2s);
+    ASSERT_TRUE(packet.has_value());
+    EXPECT_EQ(*packet, Request(445));
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_TRUE(messages.output().empty());
+}
+
+TEST(BroadcastSender, WithoutARouteOnlyThePcEditSenderLogsItsRetry) {
+    WithoutBroadcastRoute no_route;
+    ASSERT_TRUE(no_route.removed());
+    RecordingMessages messages;
+    const auto buffer = Request(1000);
+    const int before = OpenDescriptorCount();
+    SendRequest(kPcEditSender, buffer, messages);
+    EXPECT_EQ(messages.output(),
+              (std::vector<std::string>{"ERROR:  sendto failed -1,errno:101\n",
+                                        "again:  sendto st -1,errno:101\n",
+                                        "ERROR:  SOCKET transmit test fails -1\n"}));
+    RecordingMessages quiet;
+    EXPECT_LT(Send(k3297Sender, buffer, quiet), 0);
+    EXPECT_TRUE(quiet.output().empty());
+    EXPECT_TRUE(quiet.messages().empty());
+    EXPECT_EQ(OpenDescriptorCount(), before);
+}
+
+TEST(BroadcastSender, NoSocketLeftShowsTheSocketMessage) {
+    // The lowest free descriptor becomes the limit, so the next socket() cannot get one.
+    const int lowest_free = ::dup(0);
+    ASSERT_GE(lowest_free, 0);
+    ::close(lowest_free);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit tight = saved;
+    tight.rlim_cur = static_cast<rlim_t>(lowest_free);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    RecordingMessages messages;
+    SendRequest(k3297Sender, Request(1000), messages);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(messages.messages(), std::vector<std::string>{"ERROR:  24 socket() failed"});
+    EXPECT_EQ(messages.output(),
+              std::vector<std::string>{"ERROR:  SOCKET transmit test fails -1\n"});
+}
+
+}  // namespace
+}  // namespace norvik::test

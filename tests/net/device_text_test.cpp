@@ -1,0 +1,29 @@
+#include "device_text.h"
+
+#include <gtest/gtest.h>
+
+namespace norvik {
+namespace {
+
+TEST(DeviceText, AddressesArePaddedToThreeDigitsPerOctet) {
+    EXPECT_EQ(AddressText({192, 168, 1, 10}), "192.168.001.010");
+    EXPECT_EQ(AddressText({0, 0, 0, 0}), "000.000.000.000");
+    EXPECT_EQ(AddressText({255, 255, 255, 255}), "255.255.255.255");
+}
+
+TEST(DeviceText, RowNumbersAreReadLikeWtoi) {
+    EXPECT_EQ(ParseRowNumber("12"), 12);
+    EXPECT_EQ(ParseRowNumber("  7x"), 7);
+    EXPECT_EQ(ParseRowNumber("-3"), -3);
+    EXPECT_EQ(ParseRowNumber(""), 0);
+    EXPECT_EQ(ParseRowNumber("abc"), 0);
+    EXPECT_EQ(ParseRowNumber("99999999999"), 2147483647);
+    EXPECT_EQ(ParseRowNumber("-99999999999"), -2147483647 - 1);
+}
+
+TEST(DeviceText, MacAddressesAreLowerCaseHex) {
+    EXPECT_EQ(MacText({0x00, 0x1A, 0xBC, 0xde, 0xF0, 0x09}), "00:1a:bc:de:f0:09");
+}
+
+}  // namespace
+}  // namespace norvik

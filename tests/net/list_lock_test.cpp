@@ -1,0 +1,168 @@
+#include "list_lock.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace norvik {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+class ListLockTest : public testing::Test {
+protected:
+    ListLockTest() {
+        char pattern[] = "/tmp/norvik-lock-test-XXXXXX";
+        dir_ = ::mkdtemp(pattern);
+        path_ = dir_ + "/lock";
+    }
+    ~ListLockTest() override { std::filesystem::remove_all(dir_); }
+
+    // Runs body in a child process; returns the child's pid. The child tells the parent it is
+    // ready by writing one byte to the pipe the parent then reads.
+    template <typename Body>
+    pid_t Child(Body body) {
+        int ready[2];
+        EXPECT_EQ(::pipe(ready), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(ready[0]);
+            ::_exit(body(ready[1]));
+        }
+        ::close(ready[1]);
+        char byte;
+        EXPECT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        return pid;
+    }
+    static int ExitCode(pid_t pid) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    static void Ready(int fd) {
+        const char byte = 'r';
+        (void)!::write(fd, &byte, 1);
+    }
+
+    std::string dir_;
+    std::string path_;
+};
+
+TEST_F(ListLockTest, TwoProcessesTakeTurns) {
+    ListLock lock(path_);
+    ASSERT_TRUE(lock.shared());
+    const pid_t child = Child([this](int ready) {
+        ListLock theirs(path_);
+        theirs.lock();
+        Ready(ready);
+        std::this_thread::sleep_for(300ms);
+        theirs.unlock();
+        return 0;
+    });
+    EXPECT_FALSE(lock.try_lock());
+    const auto start = Clock::now();
+    lock.lock();
+    EXPECT_GE(Clock::now() - start, 200ms);
+    lock.unlock();
+    EXPECT_EQ(ExitCode(child), 0);
+}
+
+TEST_F(ListLockTest, AHolderThatDiesReleasesIt) {
+    ListLock lock(path_);
+    const pid_t child = Child([this](int ready) {
+        ListLock theirs(path_);
+        theirs.lock();
+        Ready(ready);
+        ::raise(SIGKILL);  // dies holding it
+        return 1;
+    });
+    ExitCode(child);
+    ASSERT_TRUE(lock.try_lock());
+    lock.unlock();
+}
+
+TEST_F(ListLockTest, AnotherUserCanNeitherOpenNorBlockIt) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to act as a second user";
+    }
+    ::chmod(dir_.c_str(), 0755);  // so that only the file's own mode keeps them out
+    ListLock lock(path_);
+    const std::string own_default = ListLock::DefaultPath();
+    const pid_t child = Child([&](int ready) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            return 10;
+        }
+        ::unsetenv("XDG_RUNTIME_DIR");
+        const bool cannot_open = ::open(path_.c_str(), O_RDONLY) < 0 && errno == EACCES;
+        ListLock theirs(path_);
+        const bool not_shared = !theirs.shared();
+        theirs.lock();  // only in their own process
+        Ready(ready);
+        std::this_thread::sleep_for(200ms);
+        theirs.unlock();
+        if (!cannot_open) {
+            return 11;
+        }
+        if (!not_shared) {
+            return 12;
+        }
+        return ListLock::DefaultPath() != own_default ? 0 : 13;
+    });
+    EXPECT_TRUE(lock.try_lock());
+    lock.unlock();
+    EXPECT_EQ(ExitCode(child), 0);
+}
+
+TEST_F(ListLockTest, AFileAnotherUserPutInItsPlaceIsNotShared) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to make a file for another user";
+    }
+    const int fd = ::open(path_.c_str(), O_CREAT | O_RDWR, 0666);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::fchown(fd, 65534, 65534), 0);
+    ::close(fd);
+    ListLock lock(path_);
+    EXPECT_FALSE(lock.shared());
+    EXPECT_TRUE(lock.try_lock());  // still orders this process's threads
+    EXPECT_FALSE(lock.try_lock());
+    lock.unlock();
+}
+
+TEST_F(ListLockTest, OnlyItsOwnerMayReadTheFile) {
+    ListLock lock(path_);
+    struct stat status;
+    ASSERT_EQ(::stat(path_.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 077, 0u);
+    EXPECT_EQ(status.st_uid, ::geteuid());
+}
+
+TEST_F(ListLockTest, ThreadsOfOneProcessExcludeEachOther) {
+    ListLock lock(path_);
+    long counter = 0;
+    auto work = [&] {
+        for (int i = 0; i < 20000; ++i) {
+            std::lock_guard guard(lock);
+            counter = counter + 1;
+        }
+    };
+    std::thread a(work);
+    std::thread b(work);
+    a.join();
+    b.join();
+    EXPECT_EQ(counter, 40000);
+}
+
+}  // namespace
+}  // namespace norvik

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "user_messages.h"
+
+namespace norvik::test {
+
+// Keeps every message and output line, for the test to look at.
+class RecordingMessages : public UserMessages {
+public:
+    void ShowMessage(MessageStyle style, const QString& text) override {
+        std::lock_guard lock(mutex_);
+        messages_.push_back(text.toStdString());
+        styles_.push_back(style);
+    }
+    void WriteOutput(std::string_view line) override {
+        std::lock_guard lock(mutex_);
+        output_.emplace_back(line);
+    }
+    std::vector<std::string> messages() const {
+        std::lock_guard lock(mutex_);
+        return messages_;
+    }
+    std::vector<MessageStyle> styles() const {
+        std::lock_guard lock(mutex_);
+        return styles_;
+    }
+    std::vector<std::string> output() const {
+        std::lock_guard lock(mutex_);
+        return output_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> messages_;
+    std::vector<MessageStyle> styles_;
+    std::vector<std::string> output_;
+};
+
+}  // namespace norvik::test

@@ -1,0 +1,104 @@
+// norvik-scan: finds the devices of the local network the way the Norvik window does, without
+// a window, and prints what it found.
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <optional>
+
+#include "discovery.h"
+#include "list_lock.h"
+#include "memory_list_view.h"
+#include "scan_output.h"
+#include "user_messages.h"
+
+namespace {
+
+constexpr int kUsageExitCode = 2;
+constexpr double kMaxTimeoutSeconds = 24 * 60 * 60;
+
+struct Options {
+    double timeout_seconds = 3;
+    bool json = false;
+};
+
+void PrintUsage(std::FILE* to) {
+    std::fputs(
+        "usage: norvik-scan [--timeout SECONDS] [--json]\n"
+        "Broadcasts both search requests, listens for SECONDS (default 3) and prints the\n"
+        "devices found: one line a row (number, name, address, separated by tabs), or with\n"
+        "--json one JSON document with the rows and the device records.\n",
+        to);
+}
+
+std::optional<Options> ParseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--json") == 0) {
+            options.json = true;
+        } else if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            const double seconds = std::strtod(argv[++i], &end);
+            if (end == argv[i] || *end != '\0' || !(seconds >= 0) || seconds > kMaxTimeoutSeconds) {
+                std::fprintf(stderr, "norvik-scan: --timeout takes seconds from 0 to %.0f\n",
+                             kMaxTimeoutSeconds);
+                return std::nullopt;
+            }
+            options.timeout_seconds = seconds;
+        } else {
+            PrintUsage(stderr);
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    const auto options = ParseOptions(argc, argv);
+    if (!options) {
+        return kUsageExitCode;
+    }
+
+    norvik::ListLock lock(norvik::ListLock::DefaultPath());
+    norvik::MemoryListView view;
+    // With --json, standard output carries the document alone.
+    norvik::ConsoleUserMessages messages(options->json ? stderr : stdout);
+
+    std::mutex mutex;
+    std::condition_variable failed;
+    std::optional<int> failure_exit_code;
+    norvik::Discovery discovery(lock, view, messages, [&](int exit_code) {
+        std::lock_guard guard(mutex);
+        failure_exit_code = exit_code;
+        failed.notify_all();
+    });
+    const auto started = discovery.Start();
+    if (!started.receiver_3297 || !started.pcedit_receiver) {
+        std::fputs("norvik-scan: cannot start a receive thread\n", stderr);
+        return 1;
+    }
+    {
+        std::unique_lock guard(mutex);
+        failed.wait_for(guard, std::chrono::duration<double>(options->timeout_seconds),
+                        [&] { return failure_exit_code.has_value(); });
+        if (failure_exit_code) {
+            const int exit_code = *failure_exit_code;
+            guard.unlock();
+            discovery.Stop();
+            return exit_code;
+        }
+    }
+    discovery.Stop();
+    const std::string output = options->json ? norvik::FormatAsJson(view, discovery.devices())
+                                             : norvik::FormatRowsAsText(view);
+    std::fwrite(output.data(), 1, output.size(), stdout);
+    return 0;
+}

@@ -1,0 +1,110 @@
+#include "scan_output.h"
+
+#include <QString>
+#include <cstdio>
+
+#include "device_text.h"
+
+namespace norvik {
+namespace {
+
+std::string JsonString(const QString& text) {
+    std::string out = "\"";
+    for (const char c : text.toUtf8()) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(c));
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + '"';
+}
+
+std::string DottedText(const Ipv4& address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d.%d.%d.%d", address[0], address[1], address[2], address[3]);
+    return JsonString(text);
+}
+
+std::string HexText(ByteSpan bytes) {
+    std::string hex = "\"";
+    for (const std::uint8_t b : bytes) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", b);
+        hex += pair;
+    }
+    return hex + '"';
+}
+
+// Members in the order they are added, values already in JSON form.
+class JsonObject {
+public:
+    JsonObject& Add(const char* key, std::string json_value) {
+        text_ += text_.empty() ? "{\"" : ",\"";
+        text_ += key;
+        text_ += "\":";
+        text_ += json_value;
+        return *this;
+    }
+    JsonObject& Add(const char* key, const QString& value) { return Add(key, JsonString(value)); }
+    JsonObject& Add(const char* key, long long value) { return Add(key, std::to_string(value)); }
+    std::string Text() const { return text_.empty() ? "{}" : text_ + '}'; }
+
+private:
+    std::string text_;
+};
+
+std::string JsonArray(const std::vector<std::string>& items) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        out += (i == 0 ? "" : ",") + items[i];
+    }
+    return out + ']';
+}
+
+}  // namespace
+
+std::string FormatRowsAsText(const MemoryListView& view) {
+    std::string out;
+    for (const auto& row : view.rows()) {
+        out += (row[0] + u'\t' + row[1] + u'\t' + row[2] + u'\n').toStdString();
+    }
+    return out;
+}
+
+std::string FormatAsJson(const MemoryListView& view, const DeviceList& devices) {
+    std::vector<std::string> rows;
+    for (const auto& row : view.rows()) {
+        rows.push_back(
+            JsonObject().Add("number", row[0]).Add("name", row[1]).Add("address", row[2]).Text());
+    }
+    std::vector<std::string> records;
+    for (const DeviceRecord& d : devices) {
+        records.push_back(JsonObject()
+                              .Add("list_index", d.list_index)
+                              .Add("tag", TextUpToNul(d.tag))
+                              .Add("ip", DottedText(d.ip))
+                              .Add("netmask", DottedText(d.netmask))
+                              .Add("gateway", DottedText(d.gateway))
+                              .Add("mac", MacText(d.mac))
+                              .Add("name", NameText(d.name))
+                              .Add("name_hex", HexText(d.name))
+                              .Add("dns_enabled", d.dns_enabled)
+                              .Add("dns1", DottedText(d.dns1))
+                              .Add("dns2", DottedText(d.dns2))
+                              .Add("http_port", d.http_port)
+                              .Add("port2", d.port2)
+                              .Add("dhcp_on", d.dhcp_on)
+                              .Add("dhcp_supported", d.dhcp_supported)
+                              .Text());
+    }
+    return JsonObject().Add("rows", JsonArray(rows)).Add("devices", JsonArray(records)).Text() +
+           '\n';
+}
+
+}  // namespace norvik
