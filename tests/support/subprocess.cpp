@@ -163,6 +163,10 @@ ProcessResult BackgroundProcess::Finish(std::chrono::milliseconds timeout) {
     return result_;
 }
 
+bool BackgroundProcess::Signal(int signal_number) {
+    return pid_ > 0 && ::kill(pid_, signal_number) == 0;
+}
+
 ProcessResult BackgroundProcess::Stop() {
     if (pid_ <= 0) {
         return result_;

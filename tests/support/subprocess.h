@@ -36,6 +36,8 @@ public:
     BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
+    // Sends a signal to the running program; false if it is not running.
+    bool Signal(int signal_number);
     // Waits until standard output holds the given text; false on time-out or early exit.
     bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout);
     // Sends SIGTERM, waits for the end and returns what the program wrote.

@@ -1,0 +1,303 @@
+#include "devsim/simulator.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "devsim/description.h"
+#include "devsim/output.h"
+#include "devsim/packets.h"
+#include "devsim/udp.h"
+
+namespace norvik::devsim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+enum class Search { kPcEdit, k3297 };
+
+int g_signal_write_fd = -1;
+
+// Only hands the signal to the main loop; everything else happens there.
+void OnSignal(int signal_number) {
+    const int saved_errno = errno;
+    const auto byte = static_cast<unsigned char>(signal_number);
+    [[maybe_unused]] const ssize_t written = ::write(g_signal_write_fd, &byte, 1);
+    errno = saved_errno;
+}
+
+bool InstallSignalPipe(int& read_fd, std::string& error) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        error = std::string("cannot make the signal pipe: ") + std::strerror(errno);
+        return false;
+    }
+    read_fd = fds[0];
+    g_signal_write_fd = fds[1];
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal_number : {SIGTERM, SIGINT, SIGUSR1}) {
+        ::sigaction(signal_number, &action, nullptr);
+    }
+    return true;
+}
+
+bool Answers(Protocol protocol, Search search) {
+    return (protocol == Protocol::kPcEdit) == (search == Search::kPcEdit);
+}
+
+bool Triggers(RawTrigger on, Search search) {
+    return on == RawTrigger::kBothSearches ||
+           (on == RawTrigger::kPcEditSearch) == (search == Search::kPcEdit);
+}
+
+struct PendingAnswer {
+    Clock::time_point due;
+    Search search;
+};
+
+class Simulator {
+public:
+    Simulator(DeviceTable table, const SimulatorSettings& settings)
+        : table_(std::move(table)), settings_(settings), buffer_(wire::kMaxDatagramSize + 1) {}
+
+    int Run() {
+        std::string error;
+        int signal_fd = -1;
+        if (!InstallSignalPipe(signal_fd, error) || !Open(error)) {
+            std::fprintf(stderr, "norvik-devsim: %s\n", error.c_str());
+            return 1;
+        }
+        if (settings_.announce) {
+            Announce();
+        }
+        PrintLine("ready");
+        bool stop = false;
+        while (!stop) {
+            pollfd fds[] = {{signal_fd, POLLIN, 0},
+                            {pcedit_socket_.fd(), POLLIN, 0},
+                            {socket_3297_.fd(), POLLIN, 0}};
+            if (::poll(fds, 3, PollTimeout()) < 0 && errno != EINTR) {
+                std::fprintf(stderr, "norvik-devsim: poll: %s\n", std::strerror(errno));
+                return 1;
+            }
+            if (fds[0].revents != 0) {
+                stop = HandleSignals(signal_fd);
+            }
+            if (fds[1].revents != 0) {
+                Receive(pcedit_socket_, wire::kPcEditPort);
+            }
+            if (fds[2].revents != 0) {
+                Receive(socket_3297_, wire::k3297Port);
+            }
+            SendDueAnswers();
+        }
+        PrintState();
+        return 0;
+    }
+
+private:
+    bool Open(std::string& error) {
+        pcedit_socket_ = OpenSharedReceiver(wire::kPcEditPort, error);
+        if (pcedit_socket_.is_open()) {
+            socket_3297_ = OpenSharedReceiver(wire::k3297Port, error);
+        }
+        if (socket_3297_.is_open()) {
+            sender_ = OpenBroadcastSender(sender_port_, error);
+        }
+        return sender_.is_open();
+    }
+
+    int PollTimeout() const {
+        if (pending_.empty()) {
+            return -1;
+        }
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(pending_.front().due - Clock::now());
+        return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+    }
+
+    // True when the simulator is to end.
+    bool HandleSignals(int signal_fd) {
+        bool stop = false;
+        unsigned char signal_number = 0;
+        while (::read(signal_fd, &signal_number, 1) == 1) {
+            if (signal_number == SIGUSR1) {
+                PrintState();
+            } else {
+                stop = true;
+            }
+        }
+        return stop;
+    }
+
+    void Receive(const UdpSocket& socket, std::uint16_t port) {
+        while (true) {
+            sockaddr_in from{};
+            socklen_t from_size = sizeof from;
+            const ssize_t size = ::recvfrom(socket.fd(), buffer_.data(), buffer_.size(), 0,
+                                            reinterpret_cast<sockaddr*>(&from), &from_size);
+            if (size < 0) {
+                if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+                    std::fprintf(stderr, "norvik-devsim: receive on port %u: %s\n", port,
+                                 std::strerror(errno));
+                }
+                return;
+            }
+            // Our own reports come back to us through the broadcast.
+            if (ntohs(from.sin_port) == sender_port_) {
+                continue;
+            }
+            const std::span<const std::uint8_t> datagram(buffer_.data(),
+                                                         static_cast<std::size_t>(size));
+            Handle(port, datagram, from);
+        }
+    }
+
+    void Handle(std::uint16_t port, std::span<const std::uint8_t> datagram,
+                const sockaddr_in& from) {
+        const Request request =
+            port == wire::kPcEditPort ? ParsePcEditRequest(datagram) : Parse3297Request(datagram);
+        if (settings_.verbose) {
+            char address[INET_ADDRSTRLEN] = "?";
+            ::inet_ntop(AF_INET, &from.sin_addr, address, sizeof address);
+            std::fprintf(stderr, "norvik-devsim: %zu bytes on port %u from %s:%u: %s\n",
+                         datagram.size(), port, address, ntohs(from.sin_port),
+                         Describe(request).c_str());
+        }
+        if (std::holds_alternative<PcEditSearch>(request)) {
+            Schedule(Search::kPcEdit);
+        } else if (std::holds_alternative<Search3297>(request)) {
+            Schedule(Search::k3297);
+        } else if (const auto* set = std::get_if<PcEditSet>(&request)) {
+            ApplySet(*set);
+        } else if (const auto* malformed = std::get_if<MalformedSet>(&request)) {
+            PrintLine("ignored set for " + FormatMac(malformed->target) + ": " + malformed->reason);
+        }
+    }
+
+    static std::string Describe(const Request& request) {
+        if (const auto* other = std::get_if<NotARequest>(&request)) {
+            return "ignored, " + other->reason;
+        }
+        if (const auto* set = std::get_if<PcEditSet>(&request)) {
+            return "PCEdit set request for " + FormatMac(set->target);
+        }
+        if (const auto* malformed = std::get_if<MalformedSet>(&request)) {
+            return "malformed PCEdit set request for " + FormatMac(malformed->target);
+        }
+        return std::holds_alternative<PcEditSearch>(request) ? "PCEdit search" : "3297 search";
+    }
+
+    void Schedule(Search search) {
+        if (settings_.reply_delay.count() == 0) {
+            Answer(search);
+            return;
+        }
+        pending_.push_back({Clock::now() + settings_.reply_delay, search});
+    }
+
+    void SendDueAnswers() {
+        while (!pending_.empty() && pending_.front().due <= Clock::now()) {
+            const Search search = pending_.front().search;
+            pending_.pop_front();
+            Answer(search);
+        }
+    }
+
+    void Answer(Search search) {
+        for (int round = 0; round < settings_.count; ++round) {
+            for (const auto& device : table_.devices) {
+                if (Answers(device.protocol, search)) {
+                    Send(ReportPort(device), BuildReport(device));
+                }
+            }
+            for (const auto& raw : table_.raw) {
+                if (Triggers(raw.on, search)) {
+                    Send(raw.port, RawDatagramBytes(raw));
+                }
+            }
+        }
+    }
+
+    void Announce() {
+        for (int round = 0; round < settings_.count; ++round) {
+            for (const auto& device : table_.devices) {
+                Send(ReportPort(device), BuildReport(device));
+            }
+            for (const auto& raw : table_.raw) {
+                Send(raw.port, RawDatagramBytes(raw));
+            }
+        }
+    }
+
+    void ApplySet(const PcEditSet& set) {
+        const std::string mac = FormatMac(set.target);
+        bool matched = false;
+        for (auto& device : table_.devices) {
+            if (device.mac != set.target) {
+                continue;
+            }
+            matched = true;
+            if (device.reject_set || settings_.reject_all) {
+                Device refusal = device;
+                refusal.protocol = Protocol::k3297;
+                refusal.report_type = wire::packet3297::kTypeWrongPassword;
+                refusal.report_length.reset();
+                Send(wire::k3297Port, Build3297Report(refusal));
+                PrintLine("rejected " + mac + " " + FormatDevice(device));
+            } else {
+                ApplySettings(set.change, device);
+                PrintLine("applied " + mac + " " + FormatDevice(device));
+            }
+        }
+        if (!matched) {
+            PrintLine("ignored set for " + mac + ": no such device");
+        }
+    }
+
+    void Send(std::uint16_t port, const std::vector<std::uint8_t>& datagram) {
+        const int error = SendBroadcast(sender_, port, datagram);
+        if (error != 0) {
+            std::fprintf(stderr, "norvik-devsim: cannot send %zu bytes to port %u: %s\n",
+                         datagram.size(), port, std::strerror(error));
+        }
+    }
+
+    void PrintState() const {
+        PrintLine("# state: " + std::to_string(table_.devices.size()) + " devices, " +
+                  std::to_string(table_.raw.size()) + " raw datagrams\n" + FormatTable(table_) +
+                  "# end of state");
+    }
+
+    DeviceTable table_;
+    SimulatorSettings settings_;
+    UdpSocket pcedit_socket_;
+    UdpSocket socket_3297_;
+    UdpSocket sender_;
+    std::uint16_t sender_port_ = 0;
+    std::vector<std::uint8_t> buffer_;
+    std::deque<PendingAnswer> pending_;
+};
+
+}  // namespace
+
+int RunSimulator(DeviceTable table, const SimulatorSettings& settings) {
+    Simulator simulator(std::move(table), settings);
+    return simulator.Run();
+}
+
+}  // namespace norvik::devsim
