@@ -14,29 +14,43 @@ DeviceList::~DeviceList() {
     FreeAllRecords();
 }
 
+std::size_t DeviceList::MacHash::operator()(const MacAddress& mac) const noexcept {
+    std::uint64_t key = 0;
+    for (const std::uint8_t octet : mac) {
+        key = key << 8 | octet;
+    }
+    return std::hash<std::uint64_t>{}(key);
+}
+
 DeviceRecord* DeviceList::FindByMac(const MacAddress& mac) const {
-    for (DeviceRecord* r = head_; r != nullptr; r = r->next) {
-        if (r->ip[0] != 0 && r->mac == mac) {
-            return r;
+    const auto found = by_mac_.find(mac);
+    if (found != by_mac_.end()) {
+        for (DeviceRecord* r : found->second) {
+            if (r->ip[0] != 0) {
+                return r;
+            }
         }
     }
     return nullptr;
 }
 
 DeviceRecord* DeviceList::FindByMacIncludingUnaddressed(const MacAddress& mac) const {
-    for (DeviceRecord* r = head_; r != nullptr; r = r->next) {
-        if (r->mac == mac) {
-            return r;
-        }
-    }
-    return nullptr;
+    const auto found = by_mac_.find(mac);
+    return found == by_mac_.end() ? nullptr : found->second.front();
 }
 
-DeviceRecord* DeviceList::AppendRecord() {
+DeviceRecord* DeviceList::AppendRecord(const MacAddress& mac) {
     DeviceRecord* record = allocate_();
     if (record == nullptr) {
         return nullptr;
     }
+    try {
+        by_mac_[mac].push_back(record);
+    } catch (const std::bad_alloc&) {
+        delete record;
+        return nullptr;
+    }
+    record->mac = mac;
     record->list_index = -1;
     record->next = nullptr;
     if (head_ == nullptr) {
@@ -84,6 +98,7 @@ void DeviceList::FreeAllRecords() {
         delete r;
         r = next;
     }
+    by_mac_.clear();
     head_ = nullptr;
     tail_ = nullptr;
     selected_ = nullptr;

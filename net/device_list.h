@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
+#include <unordered_map>
+#include <vector>
 
 #include "device_record.h"
 #include "device_text.h"
@@ -27,8 +30,9 @@ public:
     DeviceRecord* FindByMac(const MacAddress& mac) const;
     // The first record from head with this MAC, whatever its address.
     DeviceRecord* FindByMacIncludingUnaddressed(const MacAddress& mac) const;
-    // A new unlisted record at the tail; null (and the list unchanged) when none can be made.
-    DeviceRecord* AppendRecord();
+    // A new unlisted record for the device with this MAC at the tail; null (and the list
+    // unchanged) when none can be made.
+    DeviceRecord* AppendRecord(const MacAddress& mac);
     // Gives an unlisted record the row after the last one; a listed record is left alone.
     void ListRecord(DeviceRecord& record, ListView& view, const RowTexts& texts);
     // Moves a listed record's row to the end with new texts; its row number stays.
@@ -80,7 +84,14 @@ public:
     static DeviceRecord* AllocateRecord();
 
 private:
+    struct MacHash {
+        std::size_t operator()(const MacAddress& mac) const noexcept;
+    };
+
     RecordAllocator allocate_;
+    // Every record by its MAC, in list order, so that finding a device does not walk a list
+    // of thousands for every report. Lookups still give what a walk from head would give.
+    std::unordered_map<MacAddress, std::vector<DeviceRecord*>, MacHash> by_mac_;
     DeviceRecord* head_ = nullptr;
     DeviceRecord* tail_ = nullptr;
     DeviceRecord* selected_ = nullptr;

@@ -19,7 +19,7 @@ struct DeviceRecord {
     DeviceTag tag{};
     Ipv4 ip{};
     Ipv4 netmask{};
-    MacAddress mac{};
+    MacAddress mac{};  // given when the record is made; the device list finds records by it
     Ipv4 gateway{};
     DeviceName name{};
     std::int32_t list_index = -1;

@@ -4,9 +4,9 @@ namespace norvik {
 namespace {
 
 void StoreReport(DeviceRecord& record, const DeviceReport& report, bool created_in_empty_list) {
+    // The MAC is the record's already: it was found by it, or made for it.
     record.tag = CopyUpToNul(report.tag);
     record.ip = report.ip;
-    record.mac = report.mac;
     record.netmask = report.netmask;
     if (report.has_ports || created_in_empty_list) {
         record.http_port = report.http_port;
@@ -35,7 +35,6 @@ void StoreReport(DeviceRecord& record, const DeviceReport& report, bool created_
 bool HandleDeviceReport(const ReportContext& context, const DeviceReport& report) {
     DeviceList& devices = context.devices;
     const DeviceName name = CopyUpToNul(report.name);
-    const RowTexts texts = MakeRowTexts(report.name, report.ip);
     DeviceRecord* record = devices.FindByMac(report.mac);
     bool created_in_empty_list = false;
     if (record != nullptr) {
@@ -43,18 +42,20 @@ bool HandleDeviceReport(const ReportContext& context, const DeviceReport& report
         // The device listed first since the list was emptied is never re-listed. The name
         // is compared as all 18 raw bytes, so junk after the NUL counts as a change.
         if (record->list_index > 0 && (record->ip != report.ip || record->name != report.name)) {
-            devices.RelistRecord(*record, context.view, texts);
+            devices.RelistRecord(*record, context.view, MakeRowTexts(report.name, report.ip));
         }
         context.receive_busy = 0;
     } else {
         created_in_empty_list = devices.empty();
-        record = devices.AppendRecord();
+        record = devices.AppendRecord(report.mac);
         if (record == nullptr) {
             return false;
         }
     }
     StoreReport(*record, report, created_in_empty_list);
-    devices.ListRecord(*record, context.view, texts);
+    if (record->list_index == -1) {
+        devices.ListRecord(*record, context.view, MakeRowTexts(report.name, report.ip));
+    }
     record->gateway = report.gateway;
     record->name = name;
     return true;

@@ -4,11 +4,14 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #endif
 
@@ -69,7 +72,16 @@ bool ListLock::shared() const {
 
 #else
 
+// A robust mutex in a file that only this user can open: taking it costs no system call while
+// nobody else holds it, and a holder that dies hands it to the next waiter.
+struct ListLock::SharedState {
+    std::uint32_t magic;
+    pthread_mutex_t mutex;
+};
+
 namespace {
+
+constexpr std::uint32_t kSharedStateMagic = 0x4E4C4B31;  // "NLK1"
 
 bool IsPrivateDirectoryOfThisUser(const char* path) {
     struct stat status;
@@ -78,8 +90,7 @@ bool IsPrivateDirectoryOfThisUser(const char* path) {
            (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-// A file lock: the kernel drops it when its holder dies, however it dies.
-int OpenSharedLockFile(const std::string& path) {
+int OpenOwnFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         return -1;
@@ -94,13 +105,55 @@ int OpenSharedLockFile(const std::string& path) {
     return fd;
 }
 
-bool FileLock(int fd, int operation) {
-    while (::flock(fd, operation) != 0) {
-        if (errno != EINTR) {
-            return false;
+bool InitialiseMutex(pthread_mutex_t* mutex) {
+    pthread_mutexattr_t attributes;
+    if (::pthread_mutexattr_init(&attributes) != 0) {
+        return false;
+    }
+    const bool ok = ::pthread_mutexattr_setpshared(&attributes, PTHREAD_PROCESS_SHARED) == 0 &&
+                    ::pthread_mutexattr_setrobust(&attributes, PTHREAD_MUTEX_ROBUST) == 0 &&
+                    ::pthread_mutex_init(mutex, &attributes) == 0;
+    ::pthread_mutexattr_destroy(&attributes);
+    return ok;
+}
+
+// Maps the shared state of an open lock file, making it the first time; the file lock keeps
+// two copies that start together from both making it.
+template <typename State>
+State* MapSharedState(int fd) {
+    if (::flock(fd, LOCK_EX) != 0) {
+        return nullptr;
+    }
+    State* state = nullptr;
+    struct stat status;
+    constexpr auto kSize = static_cast<off_t>(sizeof(State));
+    if (::fstat(fd, &status) == 0 && (status.st_size >= kSize || ::ftruncate(fd, kSize) == 0)) {
+        void* mapping = ::mmap(nullptr, sizeof(State), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        if (mapping != MAP_FAILED) {
+            state = static_cast<State*>(mapping);
+            if (state->magic != kSharedStateMagic) {
+                if (InitialiseMutex(&state->mutex)) {
+                    state->magic = kSharedStateMagic;
+                } else {
+                    ::munmap(mapping, sizeof(State));
+                    state = nullptr;
+                }
+            }
         }
     }
-    return true;
+    ::flock(fd, LOCK_UN);
+    return state;
+}
+
+// Takes the shared mutex; false if it is beyond use.
+bool LockShared(pthread_mutex_t* mutex, int result) {
+    if (result == EOWNERDEAD) {
+        // A copy died holding it; the list it guarded died with it, so there is nothing to
+        // repair.
+        ::pthread_mutex_consistent(mutex);
+        return true;
+    }
+    return result == 0;
 }
 
 }  // namespace
@@ -114,22 +167,27 @@ std::string ListLock::DefaultPath() {
 }
 
 ListLock::ListLock(const std::string& shared_path) {
-    if (!shared_path.empty()) {
-        fd_ = OpenSharedLockFile(shared_path);
+    if (shared_path.empty()) {
+        return;
+    }
+    const int fd = OpenOwnFile(shared_path);
+    if (fd >= 0) {
+        shared_ = MapSharedState<SharedState>(fd);
+        ::close(fd);  // the mapping stays
     }
 }
 
 ListLock::~ListLock() {
-    if (fd_ >= 0) {
-        ::close(fd_);
+    if (shared_ != nullptr) {
+        ::munmap(shared_, sizeof(SharedState));
     }
 }
 
 void ListLock::lock() {
     threads_.lock();
-    if (fd_ >= 0) {
-        // Should the system refuse a file lock, this process's own threads still take turns.
-        FileLock(fd_, LOCK_EX);
+    if (shared_ != nullptr) {
+        // Should the shared mutex be beyond use, this process's threads still take turns.
+        shared_held_ = LockShared(&shared_->mutex, ::pthread_mutex_lock(&shared_->mutex));
     }
 }
 
@@ -137,22 +195,27 @@ bool ListLock::try_lock() {
     if (!threads_.try_lock()) {
         return false;
     }
-    if (fd_ >= 0 && !FileLock(fd_, LOCK_EX | LOCK_NB)) {
-        threads_.unlock();
-        return false;
+    if (shared_ != nullptr) {
+        const int result = ::pthread_mutex_trylock(&shared_->mutex);
+        if (result == EBUSY) {
+            threads_.unlock();
+            return false;
+        }
+        shared_held_ = LockShared(&shared_->mutex, result);
     }
     return true;
 }
 
 void ListLock::unlock() {
-    if (fd_ >= 0) {
-        FileLock(fd_, LOCK_UN);
+    if (shared_held_) {
+        shared_held_ = false;
+        ::pthread_mutex_unlock(&shared_->mutex);
     }
     threads_.unlock();
 }
 
 bool ListLock::shared() const {
-    return fd_ >= 0;
+    return shared_ != nullptr;
 }
 
 #endif

@@ -34,7 +34,9 @@ private:
 #ifdef _WIN32
     void* mutex_handle_ = nullptr;
 #else
-    int fd_ = -1;
+    struct SharedState;
+    SharedState* shared_ = nullptr;  // mapped from the per-user file
+    bool shared_held_ = false;       // guarded by threads_
 #endif
 };
 

@@ -1,5 +1,6 @@
 #include "receive_thread.h"
 
+#include <new>
 #include <system_error>
 
 namespace norvik {
@@ -122,18 +123,22 @@ void ReceiveThread::ReceiveLoop() {
     std::atomic<int>& busy = context_.receive_busy;
     while (!stopping()) {
         busy = 0;
-        socket_.WaitReadable();
-        if (stopping()) {
-            break;
-        }
         buffer_.fill(0);
-        const int length = socket_.Receive(buffer_);
+        // In a burst the next datagram is already there; only an empty socket is waited on.
+        int length = socket_.TryReceive(buffer_);
+        if (length == UdpSocket::kNoDatagram) {
+            socket_.WaitReadable();
+            if (stopping()) {
+                break;
+            }
+            length = socket_.Receive(buffer_);
+        }
         busy = 1;
         // A failed receive, or a datagram too long for the buffer, is dropped; the lock is
         // taken all the same, as for every other datagram.
-        const ByteSpan datagram =
-            ByteSpan(buffer_).first(length < 0 ? 0 : static_cast<std::size_t>(length));
         const bool received = length >= 0;
+        const ByteSpan datagram =
+            ByteSpan(buffer_).first(received ? static_cast<std::size_t>(length) : 0);
         if (received) {
             protocol_.Inspect(datagram);
         }
@@ -143,7 +148,11 @@ void ReceiveThread::ReceiveLoop() {
             break;
         }
         if (received) {
-            protocol_.Handle(context_, datagram);
+            try {
+                protocol_.Handle(context_, datagram);
+            } catch (const std::bad_alloc&) {
+                // Out of memory for this datagram: it is dropped, the loop goes on.
+            }
         }
     }
 }

@@ -103,28 +103,55 @@ void UdpSocket::WaitReadable() {
 #endif
 }
 
-int UdpSocket::Receive(MutableByteSpan buffer) {
 #ifdef _WIN32
+int UdpSocket::Receive(MutableByteSpan buffer) {
     const int length = ::recvfrom(handle_, reinterpret_cast<char*>(buffer.data()),
                                   static_cast<int>(buffer.size()), 0, nullptr, nullptr);
     return length < 0 ? -1 : length;  // WSAEMSGSIZE for a datagram longer than the buffer
+}
+
+int UdpSocket::TryReceive(MutableByteSpan buffer) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(static_cast<SOCKET>(handle_.load()), &readable);
+    const timeval now{0, 0};
+    if (::select(0, &readable, nullptr, nullptr, &now) != 1) {
+        return kNoDatagram;
+    }
+    return Receive(buffer);
+}
 #else
-    // POSIX cuts a long datagram silently; MSG_TRUNC tells, so it can be dropped instead.
+namespace {
+
+// POSIX cuts a long datagram silently; MSG_TRUNC tells, so it can be dropped instead.
+int ReceiveWhole(int handle, MutableByteSpan buffer, int flags) {
     iovec part{buffer.data(), buffer.size()};
     msghdr message{};
     message.msg_iov = &part;
     message.msg_iovlen = 1;
-    const ssize_t length = ::recvmsg(handle_, &message, 0);
+    const ssize_t length = ::recvmsg(handle, &message, flags);
     if (length < 0) {
-        return -1;
+        return (errno == EAGAIN || errno == EWOULDBLOCK) && (flags & MSG_DONTWAIT) != 0
+                   ? UdpSocket::kNoDatagram
+                   : -1;
     }
     if ((message.msg_flags & MSG_TRUNC) != 0) {
         errno = EMSGSIZE;
         return -1;
     }
     return static_cast<int>(length);
-#endif
 }
+
+}  // namespace
+
+int UdpSocket::Receive(MutableByteSpan buffer) {
+    return ReceiveWhole(handle_, buffer, 0);
+}
+
+int UdpSocket::TryReceive(MutableByteSpan buffer) {
+    return ReceiveWhole(handle_, buffer, MSG_DONTWAIT);
+}
+#endif
 
 void UdpSocket::Shutdown() {
 #ifdef _WIN32

@@ -42,6 +42,9 @@ public:
     // Receives one datagram into buffer and returns its length. A failed receive, and a
     // datagram longer than the buffer (which is dropped, never cut), give -1.
     int Receive(MutableByteSpan buffer);
+    // Like Receive, but gives kNoDatagram at once when none is waiting.
+    static constexpr int kNoDatagram = -2;
+    int TryReceive(MutableByteSpan buffer);
     // Wakes a thread that waits on this socket; safe to call from another thread.
     void Shutdown();
     void Close();

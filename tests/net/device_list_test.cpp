@@ -12,8 +12,7 @@ MacAddress Mac(std::uint8_t last) {
 }
 
 DeviceRecord& AddDevice(DeviceList& list, std::uint8_t mac_last, Ipv4 ip = {10, 0, 0, 1}) {
-    DeviceRecord* record = list.AppendRecord();
-    record->mac = Mac(mac_last);
+    DeviceRecord* record = list.AppendRecord(Mac(mac_last));
     record->ip = ip;
     return *record;
 }
@@ -21,12 +20,12 @@ DeviceRecord& AddDevice(DeviceList& list, std::uint8_t mac_last, Ipv4 ip = {10, 
 TEST(DeviceList, AppendsAtTheTailAndFreesEverything) {
     DeviceList list;
     EXPECT_TRUE(list.empty());
-    DeviceRecord* first = list.AppendRecord();
+    DeviceRecord* first = list.AppendRecord(Mac(1));
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(list.head(), first);
     EXPECT_EQ(list.tail(), first);
     EXPECT_EQ(first->list_index, -1);
-    DeviceRecord* second = list.AppendRecord();
+    DeviceRecord* second = list.AppendRecord(Mac(1));
     EXPECT_EQ(list.head(), first);
     EXPECT_EQ(list.tail(), second);
     EXPECT_EQ(first->next, second);
@@ -37,7 +36,7 @@ TEST(DeviceList, AppendsAtTheTailAndFreesEverything) {
     EXPECT_EQ(list.head(), nullptr);
     EXPECT_EQ(list.tail(), nullptr);
     EXPECT_EQ(list.selected(), nullptr);
-    EXPECT_NE(list.AppendRecord(), nullptr);  // usable again
+    EXPECT_NE(list.AppendRecord(Mac(1)), nullptr);  // usable again
 }
 
 TEST(DeviceList, FindByMacSkipsRecordsWithoutAnAddressAndTakesTheFirstMatch) {
@@ -116,7 +115,7 @@ TEST(DeviceList, LookupByRowNumberFindsTheFirstFromHead) {
 
 TEST(DeviceList, AllocationFailureLeavesTheListAsItWas) {
     DeviceList list([]() -> DeviceRecord* { return nullptr; });
-    EXPECT_EQ(list.AppendRecord(), nullptr);
+    EXPECT_EQ(list.AppendRecord(Mac(1)), nullptr);
     EXPECT_TRUE(list.empty());
     EXPECT_EQ(list.tail(), nullptr);
 }

@@ -61,6 +61,9 @@ int Spawn(const ProcessOptions& options, int& out_fd, int& err_fd) {
             ::dup2(null_fd, STDIN_FILENO);
             ::close(null_fd);
         }
+        // Only the standard streams go along: descriptors the test runner left open would
+        // count against a tight descriptor limit.
+        ::close_range(3, ~0U, 0);
         if (dir != nullptr && ::chdir(dir) != 0) {
             ::_exit(126);
         }

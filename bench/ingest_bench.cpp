@@ -1,0 +1,234 @@
+// How fast a burst of device reports can arrive before the receive loops lose any, measured
+// against a bare recvfrom loop on the same traffic. Runs in a private network namespace of its
+// own; the device simulator sends the bursts.
+//
+//   norvik-bench-ingest [--devsim PATH] [--trials K] [--sizes 256,1024,4096]
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QStringList>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "discovery.h"
+#include "list_lock.h"
+#include "memory_list_view.h"
+#include "private_network.h"
+#include "user_messages.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+struct Protocol {
+    const char* name;
+    std::uint16_t port;
+};
+constexpr Protocol kProtocols[] = {{"pcedit", 4022}, {"3297", 4023}};
+// Reports per second; 0 = as fast as the simulator can send.
+constexpr int kRates[] = {10000, 20000, 50000, 100000, 200000, 300000, 400000, 500000, 0};
+
+struct Burst {
+    int sent_rate = 0;  // what the simulator achieved
+    bool ok = false;
+};
+
+std::string g_devsim;
+// A lock shared as the program's is, but apart from any copy that runs for real.
+std::string g_lock_path = "/tmp/norvik-bench-list-lock-" + std::to_string(::getpid());
+
+// Sends one burst and returns the rate it was sent at.
+Burst SendBurst(int count, const Protocol& protocol, int rate) {
+    QStringList args{"--burst", QString::number(count), "--protocol", protocol.name};
+    if (rate > 0) {
+        args << "--rate" << QString::number(rate);
+    }
+    QProcess devsim;
+    devsim.start(QString::fromStdString(g_devsim), args);
+    Burst burst;
+    if (!devsim.waitForFinished(120000) || devsim.exitCode() != 0) {
+        std::fprintf(stderr, "devsim failed: %s\n", devsim.readAllStandardError().constData());
+        return burst;
+    }
+    double seconds = 0;
+    const QByteArray out = devsim.readAllStandardOutput();
+    int sent = 0;
+    if (std::sscanf(out.constData(), "sent %d in %lf seconds", &sent, &seconds) == 2 &&
+        seconds > 0) {
+        burst.sent_rate = static_cast<int>(sent / seconds);
+        burst.ok = sent == count;
+    }
+    return burst;
+}
+
+// Waits until a count stops growing.
+template <typename Count>
+int Settled(Count count) {
+    int last = count();
+    auto still_since = Clock::now();
+    const auto give_up = Clock::now() + 3s;
+    while (Clock::now() - still_since < 100ms && Clock::now() < give_up) {
+        std::this_thread::sleep_for(5ms);
+        const int now = count();
+        if (now != last) {
+            last = now;
+            still_since = Clock::now();
+        }
+    }
+    return last;
+}
+
+// The receive loops with the list code: how many distinct devices got a record.
+int IngestWithReceiveLoops(int count, const Protocol& protocol, int rate, int& sent_rate) {
+    norvik::ListLock lock(g_lock_path);
+    norvik::MemoryListView view;
+    norvik::ConsoleUserMessages messages;
+    norvik::Discovery discovery(lock, view, messages, [](int) {});
+    discovery.Start();
+    if (!discovery.WaitUntilListening(5s)) {
+        std::fprintf(stderr, "receive sockets not ready\n");
+        return -1;
+    }
+    std::this_thread::sleep_for(20ms);  // our own search requests have come back
+    const Burst burst = SendBurst(count, protocol, rate);
+    sent_rate = burst.sent_rate;
+    const int records = Settled([&] {
+        std::lock_guard guard(lock);
+        return static_cast<int>(
+            std::distance(discovery.devices().begin(), discovery.devices().end()));
+    });
+    discovery.Stop();
+    return burst.ok ? records : -1;
+}
+
+// A bare loop on the same port that only counts what arrives.
+int IngestWithBareLoop(int count, const Protocol& protocol, int rate, int& sent_rate) {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(protocol.port);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    // Blocking receives, one system call a datagram; the time-out only lets it stop.
+    const timeval tick{0, 20000};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof tick);
+    std::atomic<int> received{0};
+    std::atomic<bool> stop{false};
+    std::thread loop([&] {
+        std::uint8_t buffer[1000];
+        while (!stop) {
+            if (::recvfrom(fd, buffer, sizeof buffer, 0, nullptr, nullptr) >= 0) {
+                received.fetch_add(1, std::memory_order_relaxed);
+            }
+        }
+    });
+    const Burst burst = SendBurst(count, protocol, rate);
+    sent_rate = burst.sent_rate;
+    const int got = Settled([&] { return received.load(); });
+    stop = true;
+    loop.join();
+    ::close(fd);
+    return burst.ok ? got : -1;
+}
+
+struct Ladder {
+    int best_rate = 0;  // the highest rate with nothing lost in every trial
+    std::string detail;
+};
+
+template <typename Ingest>
+Ladder Climb(int count, const Protocol& protocol, int trials, Ingest ingest) {
+    Ladder ladder;
+    for (const int rate : kRates) {
+        int worst_lost = 0;
+        int slowest_sent = 0;
+        for (int trial = 0; trial < trials; ++trial) {
+            int sent_rate = 0;
+            const int got = ingest(count, protocol, rate, sent_rate);
+            worst_lost = std::max(worst_lost, got < 0 ? count : count - got);
+            slowest_sent = trial == 0 ? sent_rate : std::min(slowest_sent, sent_rate);
+        }
+        const int offered = rate > 0 ? rate : slowest_sent;
+        ladder.detail +=
+            " " + (rate > 0 ? std::to_string(rate) : "unpaced(" + std::to_string(offered) + ")") +
+            ":" + std::to_string(worst_lost);
+        if (worst_lost > 0) {
+            break;
+        }
+        ladder.best_rate = offered;
+    }
+    return ladder;
+}
+
+std::vector<int> ParseSizes(const char* text) {
+    std::vector<int> sizes;
+    for (const QString& part : QString(text).split(',')) {
+        sizes.push_back(part.toInt());
+    }
+    return sizes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto entered =
+        norvik::netns::EnterPrivateNetwork(norvik::netns::BroadcastRoute::kLoopback);
+    if (!entered.entered) {
+        std::fprintf(stderr, "norvik-bench-ingest: no private network namespace: %s\n",
+                     entered.reason.c_str());
+        return 77;
+    }
+    g_devsim = NORVIK_DEVSIM_PATH;
+    int trials = 3;
+    std::vector<int> sizes{256, 1024, 4096};
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--devsim") == 0) {
+            g_devsim = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--trials") == 0) {
+            trials = std::max(1, std::atoi(argv[i + 1]));
+        } else if (std::strcmp(argv[i], "--sizes") == 0) {
+            sizes = ParseSizes(argv[i + 1]);
+        }
+    }
+    std::printf(
+        "Highest burst rate (reports/s) with 0 lost in %d of %d trials; per rate, the "
+        "most lost in a trial.\n",
+        trials, trials);
+    bool bars_met = true;
+    for (const int count : sizes) {
+        for (const Protocol& protocol : kProtocols) {
+            const Ladder loops = Climb(count, protocol, trials, IngestWithReceiveLoops);
+            const Ladder bare = Climb(count, protocol, trials, IngestWithBareLoop);
+            const double ratio =
+                bare.best_rate > 0 ? static_cast<double>(loops.best_rate) / bare.best_rate : 0;
+            std::printf("N=%-5d %-7s receive loops %7d/s  bare recvfrom %7d/s  ratio %.2f\n", count,
+                        protocol.name, loops.best_rate, bare.best_rate, ratio);
+            std::printf("        loops:%s\n        bare: %s\n", loops.detail.c_str(),
+                        bare.detail.c_str());
+            std::fflush(stdout);
+            if (count == 4096 && (loops.best_rate < 50000 || ratio < 0.5)) {
+                bars_met = false;
+            }
+        }
+    }
+    std::printf("Bars (N=4096: 0 lost at 50000/s, ratio >= 0.5): %s\n",
+                bars_met ? "met" : "NOT met");
+    ::unlink(g_lock_path.c_str());
+    return bars_met ? 0 : 1;
+}
