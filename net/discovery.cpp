@@ -62,9 +62,13 @@ Discovery::Started Discovery::Start() {
     return started;
 }
 
-void Discovery::Stop() {
+void Discovery::RequestStop() {
     thread_3297_.RequestStop();
     pcedit_thread_.RequestStop();
+}
+
+void Discovery::Stop() {
+    RequestStop();
     thread_3297_.Join();
     pcedit_thread_.Join();
 }

@@ -58,8 +58,10 @@ public:
     };
     // Starts the 3297 receive thread, then the PCEdit one.
     Started Start();
-    // Stops both receive threads and waits for them. Afterwards no thread but the caller's
-    // touches the list or the list view.
+    // Tells both receive threads to stop: from then on neither touches the list or the list
+    // view. Does not wait.
+    void RequestStop();
+    // Stops both receive threads and waits for them.
     void Stop();
     // Waits until both receive sockets are bound; false on time-out or failure.
     bool WaitUntilListening(std::chrono::milliseconds timeout);

@@ -29,10 +29,19 @@ sockaddr_in Ipv4SocketAddress(std::uint32_t host_order_address, std::uint16_t po
 }  // namespace
 
 #ifdef _WIN32
+bool StartSockets() {
+    WSADATA data;
+    return ::WSAStartup(MAKEWORD(1, 1), &data) == 0;
+}
+
 int LastSocketError() {
     return WSAGetLastError();
 }
 #else
+bool StartSockets() {
+    return true;
+}
+
 int LastSocketError() {
     return errno;
 }

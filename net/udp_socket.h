@@ -13,6 +13,9 @@ using NativeSocket = std::uintptr_t;
 using NativeSocket = int;
 #endif
 
+// Makes the socket layer ready for use, where the platform needs that; false if it cannot be.
+bool StartSockets();
+
 // The error code of the calling thread's last failed socket call (errno, or the Windows
 // Sockets error code).
 int LastSocketError();

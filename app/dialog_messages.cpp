@@ -1,0 +1,62 @@
+#include "dialog_messages.h"
+
+#include <QThread>
+
+#include "message_box.h"
+
+namespace norvik {
+
+DialogMessages::DialogMessages() = default;
+
+DialogMessages::~DialogMessages() {
+    Close();
+}
+
+void DialogMessages::ShowNow(MessageStyle style, const QString& text) {
+    const QString caption = QString::fromUtf16(
+        style == MessageStyle::kApplication ? kApplicationName : kDefaultCaption);
+    MessageBox::Show(nullptr, caption, text);
+}
+
+void DialogMessages::ShowMessage(MessageStyle style, const QString& text) {
+    if (QThread::currentThread() == thread()) {
+        ShowNow(style, text);
+        return;
+    }
+    auto request = std::make_shared<Request>(Request{style, text});
+    std::unique_lock lock(mutex_);
+    if (closed_) {
+        return;
+    }
+    waiting_.push_back(request);
+    QMetaObject::invokeMethod(this, &DialogMessages::ShowWaiting, Qt::QueuedConnection);
+    answered_.wait(lock, [&] { return request->done || closed_; });
+}
+
+// One box at a time, in the order they were asked for.
+void DialogMessages::ShowWaiting() {
+    std::unique_lock lock(mutex_);
+    if (waiting_.empty()) {
+        return;
+    }
+    const std::shared_ptr<Request> request = waiting_.front();
+    waiting_.pop_front();
+    lock.unlock();
+    ShowNow(request->style, request->text);
+    lock.lock();
+    request->done = true;
+    answered_.notify_all();
+}
+
+void DialogMessages::WriteOutput(std::string_view line) {
+    console_.WriteOutput(line);
+}
+
+void DialogMessages::Close() {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    waiting_.clear();
+    answered_.notify_all();
+}
+
+}  // namespace norvik

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QStringView>
+#include <array>
+
+#include "control_ids.h"
+
+namespace norvik {
+
+// The main dialog's remaining control ids (the language file's are in control_ids.h).
+inline constexpr int kIpControl = 1001;
+inline constexpr int kGatewayControl = 1014;
+inline constexpr int kMacEdit = 1017;
+inline constexpr int kNameEdit = 1019;
+inline constexpr int kPort1Edit = 1020;
+inline constexpr int kUserNameEdit = 1021;
+inline constexpr int kPasswordEdit = 1022;
+inline constexpr int kNetmaskControl = 1023;
+inline constexpr int kDns1Control = 1024;
+inline constexpr int kDns2Control = 1025;
+inline constexpr int kDeviceList = 1031;
+inline constexpr int kUserNameLabel = 1045;
+inline constexpr int kPasswordLabel = 1046;
+
+enum class ControlKind { kIpAddress, kPushButton, kLabel, kEdit, kRadioButton, kListView };
+
+enum ControlStyle : unsigned {
+    kTabStop = 1u << 0,
+    kHidden = 1u << 1,
+    kDefaultButton = 1u << 2,
+    kReadOnly = 1u << 3,
+    kUpperCase = 1u << 4,
+    kDigitsOnly = 1u << 5,
+    kClientEdge = 1u << 6,  // sunken, without a plain border
+};
+
+struct ControlTemplate {
+    int id;
+    ControlKind kind;
+    QStringView object_name;  // how tests and style sheets find the widget
+    QStringView text;
+    int x, y, width, height;  // dialog units
+    unsigned style;
+};
+
+inline constexpr QStringView kMainDialogTitle = u"Norvik V3.0";
+inline constexpr int kMainDialogWidth = 359;  // dialog units
+inline constexpr int kMainDialogHeight = 346;
+inline constexpr QStringView kDialogFontFamily = u"Courier";
+inline constexpr int kDialogFontPointSize = 9;
+
+inline constexpr QStringView kTemplateInstructions =
+    u"To Change Device Name, IP address, and Gateway:\n"
+    u"1.Select the device on the left side.\n"
+    u"2.Change network parameter on the right side.\n"
+    u"3.Press Submit button.\n"
+    u"4.Press \u201CSearch Device\u201D to re-search again.\n"
+    u"5.Double click the device to open it.";
+
+// The controls in template order, which is also the tab order.
+inline constexpr std::array<ControlTemplate, 28> kMainDialogControls{{
+    {kIpControl, ControlKind::kIpAddress, u"IpControl", u"", 253, 68, 92, 14, kTabStop},
+    {kSubmitButton, ControlKind::kPushButton, u"SubmitButton", u"Submit", 295, 236, 50, 14,
+     kTabStop | kDefaultButton},
+    {kIpLabel, ControlKind::kLabel, u"IpLabel", u"IP", 216, 70, 35, 8, 0},
+    {kDeviceListsLabel, ControlKind::kLabel, u"DeviceListsLabel", u"Device lists:", 9, 11, 80, 10,
+     0},
+    {kInstructionsText, ControlKind::kLabel, u"InstructionsText", kTemplateInstructions, 14, 261,
+     256, 82, 0},
+    {kSearchDeviceButton, ControlKind::kPushButton, u"SearchDeviceButton", u"Search Device", 145,
+     239, 66, 14, kTabStop},
+    {kMacLabel, ControlKind::kLabel, u"MacLabel", u"MAC", 216, 172, 33, 19, 0},
+    {kGatewayLabel, ControlKind::kLabel, u"GatewayLabel", u"Gateway", 216, 103, 32, 8, 0},
+    {kGatewayControl, ControlKind::kIpAddress, u"GatewayControl", u"", 253, 102, 92, 14, kTabStop},
+    {kNameLabel, ControlKind::kLabel, u"NameLabel", u"Name", 216, 53, 36, 8, 0},
+    {kMacEdit, ControlKind::kEdit, u"MacEdit", u"", 253, 170, 92, 14,
+     kTabStop | kReadOnly | kUpperCase | kClientEdge},
+    {kNameEdit, ControlKind::kEdit, u"NameEdit", u"", 253, 51, 92, 14, kTabStop},
+    {kExitButton, ControlKind::kPushButton, u"ExitButton", u"Exit", 299, 294, 50, 14, kTabStop},
+    {kNetmaskLabel, ControlKind::kLabel, u"NetmaskLabel", u"Netmask", 216, 87, 32, 8, 0},
+    {kNetmaskControl, ControlKind::kIpAddress, u"NetmaskControl", u"", 253, 85, 92, 14, kTabStop},
+    {kPort1Label, ControlKind::kLabel, u"Port1Label", u"Port1", 216, 155, 35, 10, 0},
+    {kPort1Edit, ControlKind::kEdit, u"Port1Edit", u"", 253, 153, 92, 14, kTabStop | kDigitsOnly},
+    {kDns1Control, ControlKind::kIpAddress, u"Dns1Control", u"", 253, 119, 92, 14, kTabStop},
+    {kDns2Control, ControlKind::kIpAddress, u"Dns2Control", u"", 253, 135, 92, 14, kTabStop},
+    {kDns1Label, ControlKind::kLabel, u"Dns1Label", u"DNS 1", 216, 121, 34, 8, 0},
+    {kDns2Label, ControlKind::kLabel, u"Dns2Label", u"DNS 2", 216, 138, 34, 8, 0},
+    {kStaticRadio, ControlKind::kRadioButton, u"StaticRadio", u"Static", 276, 11, 46, 19, 0},
+    {kDhcpRadio, ControlKind::kRadioButton, u"DhcpRadio", u"DHCP", 276, 34, 42, 12, 0},
+    {kDeviceList, ControlKind::kListView, u"DeviceList", u"", 7, 24, 205, 212, kTabStop},
+    {kUserNameLabel, ControlKind::kLabel, u"UserNameLabel", u"UserName", 216, 195, 34, 8, kHidden},
+    {kUserNameEdit, ControlKind::kEdit, u"UserNameEdit", u"", 253, 192, 92, 14, kHidden | kTabStop},
+    {kPasswordLabel, ControlKind::kLabel, u"PasswordLabel", u"Password", 216, 213, 33, 8, kHidden},
+    {kPasswordEdit, ControlKind::kEdit, u"PasswordEdit", u"", 253, 210, 92, 14, kHidden | kTabStop},
+}};
+
+}  // namespace norvik

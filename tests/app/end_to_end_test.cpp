@@ -1,0 +1,72 @@
+// The window and the device simulator together, in a private network namespace: devices are
+// found, one is changed through the dialog, and a new search shows the device's new settings.
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+#include <memory>
+
+#include "ip_address_edit.h"
+#include "main_dialog.h"
+#include "message_box.h"
+#include "subprocess.h"
+
+using namespace std::chrono_literals;
+
+class EndToEndTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTreeWidgetItem* Row(QTreeWidget* list, const QString& name) const {
+        const auto found = list->findItems(name, Qt::MatchExactly, 1);
+        return found.isEmpty() ? nullptr : found.front();
+    }
+
+private slots:
+    void initTestCase() { norvik::MessageBox::AnswerForTests(); }
+
+    void FindsChangesAndFindsAgain() {
+        const std::string devices = std::string(NORVIK_TEST_DATA_DIR) + "/devsim/devices.txt";
+        norvik::test::ProcessOptions options;
+        options.args = {NORVIK_TOOL_NORVIK_DEVSIM, "--file", devices};
+        norvik::test::BackgroundProcess devsim(options);
+        QVERIFY(devsim.WaitForOutput("ready\n", 10s));
+
+        norvik::ListLock lock("");
+        norvik::MainDialog dialog(lock);
+        dialog.OnInitDialog();
+        dialog.show();
+        auto* list = dialog.findChild<QTreeWidget*>("DeviceList");
+        QTRY_COMPARE(list->topLevelItemCount(), 4);
+        QVERIFY(Row(list, "cam-1") != nullptr);
+        QCOMPARE(Row(list, "cam-1")->text(2), QString("192.168.001.010"));
+        QCOMPARE(Row(list, "server-3")->text(2), QString("192.168.001.012"));
+
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(Row(list, "server-3")).center());
+        auto* name = dialog.findChild<QLineEdit*>("NameEdit");
+        QCOMPARE(name->text(), QString("server-3"));
+        name->selectAll();
+        QTest::keyClicks(name, "Archive");
+        dialog.findChild<norvik::IpAddressEdit*>("IpControl")->SetAddress(0xC0A80163);
+        QTest::mouseClick(dialog.findChild<QPushButton*>("SubmitButton"), Qt::LeftButton);
+        QVERIFY(devsim.WaitForOutput("applied 00:11:22:33:44:03 ", 5s));
+
+        QTest::mouseClick(dialog.findChild<QPushButton*>("SearchDeviceButton"), Qt::LeftButton);
+        QTRY_COMPARE(list->topLevelItemCount(), 4);
+        QVERIFY(Row(list, "server-3") == nullptr);
+        QVERIFY(Row(list, "Archive") != nullptr);
+        QCOMPARE(Row(list, "Archive")->text(2), QString("192.168.001.099"));
+
+        const auto result = devsim.Stop();
+        QVERIFY(result.out.find("3297 mac=00:11:22:33:44:03 ip=192.168.1.99 ") !=
+                std::string::npos);
+        QVERIFY(result.out.find("name=Archive") != std::string::npos);
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ExitButton"), Qt::LeftButton);
+        QCOMPARE(dialog.exit_code(), 0);
+    }
+};
+
+QTEST_MAIN(EndToEndTest)
+#include "end_to_end_test.moc"
