@@ -4,7 +4,7 @@
 #   ./dev.sh run        install what is missing, build, start the program
 #   ./dev.sh test       install what is missing, build, run the whole test suite
 #   ./dev.sh test-asan  the suite built with AddressSanitizer and UndefinedBehaviorSanitizer
-#   ./dev.sh test-tsan  the threaded tests built with ThreadSanitizer
+#   ./dev.sh test-tsan  the threaded and window tests built with ThreadSanitizer
 #   ./dev.sh build      install what is missing and build (build/release)
 #   ./dev.sh demo       the program with simulated devices, in a private network namespace
 set -euo pipefail
@@ -67,7 +67,8 @@ case "${1:-}" in
     test-tsan)
         install_missing
         build build/tsan -DNORVIK_SANITIZE=thread -DNORVIK_BUILD_BENCH=OFF
-        TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_tests build/tsan -L threaded
+        TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp \
+            run_tests build/tsan -L 'threaded|gui'
         ;;
     demo)
         install_missing

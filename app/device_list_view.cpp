@@ -6,7 +6,8 @@
 
 namespace norvik {
 
-DeviceListView::DeviceListView(QTreeWidget* widget) : widget_(widget) {}
+DeviceListView::DeviceListView(QTreeWidget* widget, std::function<void()> wake)
+    : widget_(widget), wake_(std::move(wake)) {}
 
 int DeviceListView::ItemCount() const {
     return rows_.ItemCount();
@@ -42,9 +43,9 @@ void DeviceListView::DeleteItem(int item) {
 void DeviceListView::Record(Change change) {
     std::lock_guard lock(changes_mutex_);
     changes_.push_back(std::move(change));
-    if (!sync_posted_) {
-        sync_posted_ = true;
-        QMetaObject::invokeMethod(this, &DeviceListView::SyncWidget, Qt::QueuedConnection);
+    if (!wake_sent_) {
+        wake_sent_ = true;
+        wake_();
     }
 }
 
@@ -55,7 +56,7 @@ void DeviceListView::SyncWidgetNow() {
 
 void DeviceListView::SyncWidget() {
     if (ApplyChanges(kChangesPerSync)) {
-        QMetaObject::invokeMethod(this, &DeviceListView::SyncWidget, Qt::QueuedConnection);
+        wake_();  // the rest after the events waiting meanwhile
     }
 }
 
@@ -69,7 +70,7 @@ bool DeviceListView::ApplyChanges(std::size_t limit) {
                      std::make_move_iterator(changes_.begin() + static_cast<long>(count)));
         changes_.erase(changes_.begin(), changes_.begin() + static_cast<long>(count));
         more = !changes_.empty();
-        sync_posted_ = more;
+        wake_sent_ = more;
     }
     // Rows appended one after another go in together: one insert for a whole burst.
     QList<QTreeWidgetItem*> appended;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QObject>
 #include <QString>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -16,11 +16,10 @@ namespace norvik {
 // commands, all under LIST LOCK) works on rows held here; the widget follows them on the
 // user-interface thread shortly after. So a receive thread never waits for the user-interface
 // thread, and the user-interface thread can always take LIST LOCK without a deadlock.
-class DeviceListView : public QObject, public ListView {
-    Q_OBJECT
-
+class DeviceListView : public ListView {
 public:
-    explicit DeviceListView(QTreeWidget* widget);
+    // wake asks the user-interface thread to call SyncWidget soon; any thread calls it.
+    DeviceListView(QTreeWidget* widget, std::function<void()> wake);
 
     // The list view's operations, on the rows; call them with LIST LOCK held.
     int ItemCount() const override;
@@ -52,10 +51,11 @@ private:
     bool ApplyChanges(std::size_t limit);
 
     QTreeWidget* widget_;
+    std::function<void()> wake_;
     MemoryListView rows_;
     std::mutex changes_mutex_;
     std::vector<Change> changes_;  // not yet applied to the widget, oldest first
-    bool sync_posted_ = false;
+    bool wake_sent_ = false;
 };
 
 }  // namespace norvik

@@ -6,7 +6,7 @@
 
 namespace norvik {
 
-DialogMessages::DialogMessages() = default;
+DialogMessages::DialogMessages(std::function<void()> wake) : wake_(std::move(wake)) {}
 
 DialogMessages::~DialogMessages() {
     Close();
@@ -29,23 +29,21 @@ void DialogMessages::ShowMessage(MessageStyle style, const QString& text) {
         return;
     }
     waiting_.push_back(request);
-    QMetaObject::invokeMethod(this, &DialogMessages::ShowWaiting, Qt::QueuedConnection);
+    wake_();
     answered_.wait(lock, [&] { return request->done || closed_; });
 }
 
-// One box at a time, in the order they were asked for.
 void DialogMessages::ShowWaiting() {
     std::unique_lock lock(mutex_);
-    if (waiting_.empty()) {
-        return;
+    while (!waiting_.empty()) {
+        const std::shared_ptr<Request> request = waiting_.front();
+        waiting_.pop_front();
+        lock.unlock();
+        ShowNow(request->style, request->text);
+        lock.lock();
+        request->done = true;
+        answered_.notify_all();
     }
-    const std::shared_ptr<Request> request = waiting_.front();
-    waiting_.pop_front();
-    lock.unlock();
-    ShowNow(request->style, request->text);
-    lock.lock();
-    request->done = true;
-    answered_.notify_all();
 }
 
 void DialogMessages::WriteOutput(std::string_view line) {

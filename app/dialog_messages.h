@@ -3,6 +3,7 @@
 #include <QObject>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -23,12 +24,15 @@ public:
     // The caption the platform gives a box that names none.
     static constexpr char16_t kDefaultCaption[] = u"Error";
 
-    DialogMessages();
+    // wake asks the user-interface thread to call ShowWaiting soon; any thread calls it.
+    explicit DialogMessages(std::function<void()> wake);
     ~DialogMessages() override;
 
     void ShowMessage(MessageStyle style, const QString& text) override;
     void WriteOutput(std::string_view line) override;
 
+    // Shows the messages other threads asked for, one after another. User-interface thread.
+    void ShowWaiting();
     // Messages still waiting are dropped and no later one is shown.
     void Close();
 
@@ -40,7 +44,8 @@ private:
     };
 
     void ShowNow(MessageStyle style, const QString& text);
-    void ShowWaiting();
+
+    std::function<void()> wake_;
 
     std::mutex mutex_;
     std::condition_variable answered_;

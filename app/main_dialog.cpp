@@ -166,16 +166,18 @@ MainDialog::MainDialog(ListLock& lock, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       lock_(lock),
       m_pLanguage(std::make_unique<LanguageLoader>(this)),
-      open_url_([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
+      open_url_([](const QUrl& url) { QDesktopServices::openUrl(url); }),
+      messages_([this] { wakeup_.Wake(); }) {
     setObjectName("MainDialog");
     setWindowTitle(kMainDialogTitle.toString());
     m_hIcon = QIcon(":/norvik/norvik.png");
     BuildControls();
-    list_view_ = std::make_unique<DeviceListView>(device_list_);
+    list_view_ = std::make_unique<DeviceListView>(device_list_, [this] { wakeup_.Wake(); });
     discovery_ = std::make_unique<Discovery>(lock_, *list_view_, messages_, [this](int code) {
-        QMetaObject::invokeMethod(
-            this, [this, code] { EndForSocketFailure(code); }, Qt::QueuedConnection);
+        failure_exit_code_ = code;
+        wakeup_.Wake();
     });
+    connect(&wakeup_, &UiWakeup::Woken, this, &MainDialog::OnWoken);
 }
 
 MainDialog::~MainDialog() {
@@ -349,6 +351,14 @@ void MainDialog::StopDiscovery() {
     discovery_->Stop();
 }
 
+void MainDialog::OnWoken() {
+    list_view_->SyncWidget();
+    messages_.ShowWaiting();
+    if (const int code = failure_exit_code_.exchange(0); code != 0 && !stopped_) {
+        EndForSocketFailure(code);
+    }
+}
+
 void MainDialog::EndForSocketFailure(int exit_code) {
     exit_code_ = exit_code;
     StopDiscovery();
@@ -356,13 +366,14 @@ void MainDialog::EndForSocketFailure(int exit_code) {
 }
 
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == device_list_->viewport()) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
+    const bool release = event->type() == QEvent::MouseButtonRelease;
+    const bool double_click = event->type() == QEvent::MouseButtonDblClick;
+    if (watched == device_list_->viewport() && (release || double_click)) {
+        const auto* mouse = static_cast<const QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && release) {
             const QModelIndex index = device_list_->indexAt(mouse->position().toPoint());
             OnListClick(index.isValid() ? index.row() : -1);
-        } else if (event->type() == QEvent::MouseButtonDblClick &&
-                   mouse->button() == Qt::LeftButton) {
+        } else if (mouse->button() == Qt::LeftButton) {
             OnListDoubleClick();
         }
     }

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QString>
 #include <QUrl>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "discovery.h"
 #include "language_loader.h"
 #include "list_lock.h"
+#include "ui_wakeup.h"
 
 class QLabel;
 class QLineEdit;
@@ -82,6 +84,8 @@ private:
     void DoDataExchange(DataExchange& exchange);
     void OnCancel();
     void EndForSocketFailure(int exit_code);
+    // What the receive threads asked of the user-interface thread.
+    void OnWoken();
     void StopDiscovery();
 
     // The device list view's commands (selection and web page, sorting).
@@ -122,6 +126,8 @@ private:
     bool stopped_ = false;
 
     // Declared last: the receive threads stop before what they use goes away.
+    UiWakeup wakeup_;
+    std::atomic<int> failure_exit_code_{0};  // set by a receive thread whose socket failed
     DialogMessages messages_;
     std::unique_ptr<DeviceListView> list_view_;
     std::unique_ptr<Discovery> discovery_;

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 extern char** environ;
@@ -31,7 +32,14 @@ int Spawn(const ProcessOptions& options, int& out_fd, int& err_fd) {
     std::vector<std::string> args = options.args;
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) {
-        env.emplace_back(*e);
+        const std::string entry(*e);
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        const bool replaced =
+            std::any_of(options.extra_env.begin(), options.extra_env.end(),
+                        [&](const std::string& extra) { return extra.rfind(name, 0) == 0; });
+        if (!replaced) {
+            env.push_back(entry);
+        }
     }
     env.insert(env.end(), options.extra_env.begin(), options.extra_env.end());
     auto argv = CStrings(args);

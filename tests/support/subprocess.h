@@ -9,7 +9,7 @@ namespace norvik::test {
 
 struct ProcessOptions {
     std::vector<std::string> args;       // args[0] is the program's path
-    std::vector<std::string> extra_env;  // "NAME=value", added to this process's environment
+    std::vector<std::string> extra_env;  // "NAME=value", added to (or replacing in) ours
     std::string working_directory;       // empty: this process's
     std::optional<unsigned> max_open_files;
     std::chrono::milliseconds timeout{15000};

@@ -201,18 +201,18 @@ TEST(Scan, WithoutARouteBothSendersFailAndTheScanGoesOn) {
 }
 
 TEST(Scan, WithoutFileDescriptorsTheSocketFailureEndsTheScan) {
+#ifdef NORVIK_SANITIZED
+    GTEST_SKIP() << "the sanitizers' own checks need file descriptors this test takes away";
+#endif
     ProcessOptions options = Scan({"--timeout", "2"});
-    options.max_open_files = 4;  // the standard streams and the lock file
-    // In a sanitized build: the dynamic type check needs descriptors of its own to look at
-    // memory, and would report every virtual call as bad.
-    const std::string suppressions = WriteTempFile("vptr_check:*\n");
-    options.extra_env = {"UBSAN_OPTIONS=suppressions=" + suppressions};
+    // The standard streams and one more, which the loader needs: later it holds one socket
+    // at most, so every other socket() fails.
+    options.max_open_files = 4;
     const ProcessResult scan = RunProcess(options);
     EXPECT_EQ(scan.exit_code, 1);
     EXPECT_NE(scan.err.find("ERROR:  24 socket() failed\nERROR:  24 SOCKET test fails\n"),
               std::string::npos)
         << scan.err;
-    ::unlink(suppressions.c_str());
 }
 
 TEST(Scan, RejectsBadOptions) {
