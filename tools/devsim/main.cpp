@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
         }
     }
     if (options.burst) {
-        return RunBurst(
-            {*options.burst, options.burst_protocol, options.rate, options.repeat, options.base});
+        return RunBurst({*options.burst, options.burst_protocol, options.rate, options.repeat,
+                         options.base, options.churn, options.junk_every});
     }
     return RunSimulator(std::move(table), {options.announce, options.count,
                                            std::chrono::milliseconds(options.reply_delay_ms),

@@ -27,6 +27,7 @@ bool ParseNumber(const std::string& text, T min, T max, T& value) {
 std::string UsageText() {
     return R"(usage: norvik-devsim [--file FILE]... [--pcedit N] [--3297 N] [OPTIONS]
        norvik-devsim --burst N [--protocol pcedit|3297|both] [--rate R] [--repeat K]
+                     [--churn] [--junk-every M]
 Simulates network video devices of the PCEdit protocol (UDP 4022) and the 3297 protocol
 (UDP 4023). Run it inside a private network namespace, for example
     norvik-netns -- norvik-devsim --pcedit 3
@@ -53,7 +54,10 @@ Behaviour:
 
 Burst mode, for benchmarks: send N reports from N distinct devices (generated as above from
 --base-ip and --base-mac; with both, even indexes report over PCEdit, odd ones over 3297),
-as fast as possible or paced to R reports per second, K rounds, then exit.
+as fast as possible or paced to R reports per second, K rounds, then exit. With --churn
+every round moves each device's address up by the round's number and renames it
+("dev-INDEX-rROUND"); with --junk-every M a junk datagram (random bytes and length, some
+with a report's magic) follows every M reports.
 
 The simulator binds UDP 4022 and 4023 (shared, SO_REUSEADDR) and answers the program's
 requests by broadcasting to 255.255.255.255: a PCEdit search (74 bytes, "PCEdit", byte 6 = 2)
@@ -168,11 +172,19 @@ Options ParseOptions(const std::vector<std::string>& args, std::string& error) {
              burst_options = true;
              return ParseNumber(v, 1, 1000000, options.repeat);
          }},
+        {"--junk-every",
+         [&](const std::string& v) {
+             burst_options = true;
+             return ParseNumber(v, 1, 1000000, options.junk_every);
+         }},
     };
-    const std::map<std::string, bool*> flags = {
-        {"--announce", &options.announce}, {"--reject-set", &options.reject_set},
-        {"--verbose", &options.verbose},   {"--real-network", &options.real_network},
-        {"--help", &options.help},         {"-h", &options.help}};
+    const std::map<std::string, bool*> flags = {{"--announce", &options.announce},
+                                                {"--reject-set", &options.reject_set},
+                                                {"--verbose", &options.verbose},
+                                                {"--real-network", &options.real_network},
+                                                {"--churn", &options.churn},
+                                                {"--help", &options.help},
+                                                {"-h", &options.help}};
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
@@ -210,8 +222,8 @@ Options ParseOptions(const std::vector<std::string>& args, std::string& error) {
         error =
             "--burst sends generated devices only: it takes no --file, --pcedit, --3297, "
             "--announce, --count, --reply-delay or --reject-set";
-    } else if (!options.burst && burst_options) {
-        error = "--protocol, --rate and --repeat belong to --burst";
+    } else if (!options.burst && (burst_options || options.churn)) {
+        error = "--protocol, --rate, --repeat, --churn and --junk-every belong to --burst";
     } else if (!options.burst && options.files.empty() && options.pcedit_devices == 0 &&
                options.devices_3297 == 0) {
         error = "no devices: give --file, --pcedit or --3297 (or --burst)";

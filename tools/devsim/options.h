@@ -28,6 +28,8 @@ struct Options {
     BurstProtocol burst_protocol = BurstProtocol::kBoth;
     double rate = 0;  // reports per second; 0: as fast as possible
     int repeat = 1;
+    bool churn = false;  // burst: addresses and names change from round to round
+    int junk_every = 0;  // burst: a junk datagram after every this many reports; 0: none
 };
 
 // The options, or the reason they make no sense in error.

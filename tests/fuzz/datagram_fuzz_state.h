@@ -1,0 +1,56 @@
+#pragma once
+
+// The list state that the datagram fuzz targets carry from one input to the next, so that
+// sequences of reports (new devices, updates, re-numbering, re-listing) are explored, not
+// single datagrams only.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+
+#include "device_list.h"
+#include "device_report.h"
+#include "memory_list_view.h"
+
+namespace norvik::fuzz {
+
+// Datagrams longer than this never reach the handlers: the socket drops them.
+inline constexpr std::size_t kLongestDatagram = 1000;
+// More records than this, and the list is emptied as Search empties it.
+inline constexpr std::ptrdiff_t kMostRecords = 4096;
+
+struct ListState {
+    DeviceList devices;
+    MemoryListView view;
+    std::atomic<int> busy{0};
+
+    ReportContext context() { return {devices, view, busy}; }
+
+    // A one-byte input of 0xFF stands for the Search command.
+    bool HandleSearch(const std::uint8_t* data, std::size_t size) {
+        const auto records = std::distance(devices.begin(), devices.end());
+        if ((size == 1 && data[0] == 0xFF) || records > kMostRecords) {
+            devices.FreeAllRecords();
+            while (view.ItemCount() > 0) {
+                view.DeleteItem(view.ItemCount() - 1);
+            }
+            return true;
+        }
+        return false;
+    }
+
+    // Every record has a row: re-listing and re-numbering move rows, never add or lose one.
+    void CheckRowsMatchRecords() const {
+        const auto records = std::distance(devices.begin(), devices.end());
+        if (records != view.ItemCount()) {
+            __builtin_trap();
+        }
+        for (const DeviceRecord& record : devices) {
+            if (record.list_index < 0 || record.list_index >= view.ItemCount()) {
+                __builtin_trap();
+            }
+        }
+    }
+};
+
+}  // namespace norvik::fuzz

@@ -1,0 +1,29 @@
+// Fuzz target: the language file's bytes, read for every key the program looks up.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "ini_reader.h"
+#include "language_loader.h"
+#include "ui_string_table.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static norvik::UiStringTable table;
+    const std::span<const std::byte> file(reinterpret_cast<const std::byte*>(data), size);
+    for (const norvik::UiStringEntry& entry : table.Entries()) {
+        const QString key = entry.replace_spaces()
+                                ? norvik::LanguageLoader::SpacesToUnderscores(entry.default_text())
+                                : entry.default_text().toString();
+        // One unit more than the lookup may use, which must stay untouched.
+        char16_t buffer[norvik::kLanguageValueBufferLength + 1];
+        buffer[norvik::kLanguageValueBufferLength] = u'\xABCD';
+        const qsizetype count =
+            norvik::ReadIniString(file, norvik::kLanguageSection, key, entry.default_text(),
+                                  std::span<char16_t>(buffer, norvik::kLanguageValueBufferLength));
+        if (count < 0 || count >= norvik::kLanguageValueBufferLength || buffer[count] != 0 ||
+            buffer[norvik::kLanguageValueBufferLength] != u'\xABCD') {
+            __builtin_trap();
+        }
+    }
+    return 0;
+}
