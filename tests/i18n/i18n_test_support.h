@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QDir>
 #include <QString>
 #include <QStringView>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstddef>
-#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -14,12 +18,8 @@ namespace norvik::test {
 
 using Bytes = std::vector<std::byte>;
 
+Bytes RawBytes(std::string_view bytes);
 Bytes Utf8(QStringView text);
-Bytes Utf8WithMark(QStringView text);
-Bytes Utf16Le(QStringView text);  // with its byte-order mark
-Bytes Utf16Be(QStringView text);  // with its byte-order mark
-Bytes RawBytes(const std::string& bytes);
-Bytes Concat(Bytes first, const Bytes& second);
 
 void WriteFile(const QString& path, const Bytes& bytes);
 Bytes ReadFile(const QString& path);
@@ -27,13 +27,15 @@ Bytes ReadFile(const QString& path);
 // Moves the process into a directory for the life of the object.
 class ScopedWorkingDirectory {
 public:
-    explicit ScopedWorkingDirectory(const QString& directory);
-    ~ScopedWorkingDirectory();
+    explicit ScopedWorkingDirectory(const QString& directory) {
+        EXPECT_TRUE(QDir::setCurrent(directory)) << directory.toStdString();
+    }
+    ~ScopedWorkingDirectory() { EXPECT_TRUE(QDir::setCurrent(previous_)); }
     ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
     ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
 
 private:
-    int previous_ = -1;  // the old directory, held open so that any depth can be restored
+    const QString previous_ = QDir::currentPath();
 };
 
 // Every text the loader writes into the dialog, in order.
@@ -43,7 +45,11 @@ public:
         texts.emplace_back(control_id, text);
     }
     // The last text a control received, or a null string if none.
-    QString TextOf(int control_id) const;
+    QString TextOf(int control_id) const {
+        const auto last = std::find_if(texts.rbegin(), texts.rend(),
+                                       [&](const auto& text) { return text.first == control_id; });
+        return last == texts.rend() ? QString() : last->second;
+    }
 
     std::vector<std::pair<int, QString>> texts;
 };
