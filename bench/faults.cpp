@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -117,7 +116,8 @@ struct Window {
     Widget* Find(const char* name) {
         return dialog.findChild<Widget*>(name);
     }
-    QString Text(const char* name) { return Find<QLabel>(name)->text(); }
+    // A label's or a button's text.
+    QString Text(const char* name) { return Find<QWidget>(name)->property("text").toString(); }
     void Start() {
         dialog.OnInitDialog();
         dialog.show();
