@@ -28,6 +28,7 @@
 #include <random>
 #include <thread>
 
+#include "event_pump.h"
 #include "main_dialog.h"
 #include "message_box.h"
 #include "private_network.h"
@@ -35,6 +36,8 @@
 namespace {
 
 using namespace std::chrono_literals;
+using norvik::bench::Pump;
+using norvik::bench::PumpUntil;
 
 // What a case saw; it passes when no expectation failed.
 class Outcome {
@@ -48,26 +51,6 @@ public:
 private:
     bool failed_ = false;
 };
-
-void Pump(std::chrono::milliseconds duration) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (elapsed.elapsed() < duration.count()) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(1ms);
-    }
-}
-
-template <typename Condition>
-bool PumpUntil(Condition condition, std::chrono::milliseconds timeout) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!condition() && elapsed.elapsed() < timeout.count()) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(1ms);
-    }
-    return condition();
-}
 
 int BoundSocket(std::uint16_t port, bool share) {
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);

@@ -21,6 +21,7 @@
 #include <string>
 #include <thread>
 
+#include "event_pump.h"
 #include "main_dialog.h"
 #include "message_box.h"
 #include "private_network.h"
@@ -28,6 +29,7 @@
 namespace {
 
 using namespace std::chrono_literals;
+using norvik::bench::Pump;
 
 constexpr qint64 kStallBarMs = 50;
 constexpr int kSearchEveryMs = 3000;
@@ -62,16 +64,6 @@ Options ParseOptions(int argc, char** argv) {
         }
     }
     return options;
-}
-
-// Serves the window's events for a while.
-void Pump(std::chrono::milliseconds duration) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (elapsed.elapsed() < duration.count()) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(1ms);
-    }
 }
 
 QStringList BurstArguments(const Options& options, bool churn) {
