@@ -147,6 +147,11 @@ int NoRoute() {
 
 int NoFileDescriptors() {
     Window window;
+    // Qt paints with a pool of threads that need descriptors of their own: painting once
+    // first starts them, so only our sockets meet the limit.
+    window.dialog.show();
+    Pump(300ms);
+    window.dialog.hide();
     // The lowest free descriptor becomes the limit: no socket can be made from now on.
     const int lowest_free = ::dup(0);
     ::close(lowest_free);
