@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -62,17 +61,28 @@ private:
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
                           List()->visualItemRect(item).center());
     }
-    // A person's double-click: its first click selects the row.
-    void DoubleClick(QTreeWidgetItem* item) {
-        Click(item);
-        QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {},
-                           List()->visualItemRect(item).center());
+    void ClickNameHeader() {
+        QTest::mouseClick(List()->header()->viewport(), Qt::LeftButton, {},
+                          QPoint(List()->header()->sectionViewportPosition(1) + 20, 5));
     }
     QString Address(const char* control) const {
         quint32 packed = 0;
         Find<IpAddressEdit>(control)->GetAddress(packed);
         const norvik::Ipv4 a = norvik::UnpackedAddress(packed);
         return QString("%1.%2.%3.%4").arg(a[0]).arg(a[1]).arg(a[2]).arg(a[3]);
+    }
+    // Presses Submit; returns the request it sent, if any.
+    std::optional<Bytes> Submit(UdpPeer& pcedit_port) {
+        QTest::mouseClick(Find<QPushButton>("SubmitButton"), Qt::LeftButton);
+        return pcedit_port.Receive(100ms);  // sent before the click returns, if at all
+    }
+    // Starts, lists one device named "cam" and selects it.
+    void StartWithCamera() {
+        Start();
+        Device d;
+        d.Named("cam");
+        ListDevices({PcEditReport(d)});
+        Click(Row("cam"));
     }
     // Broadcasts devices and waits until all have rows.
     void ListDevices(const std::vector<Bytes>& reports) {
@@ -107,20 +117,15 @@ private slots:
         List()->resize(360, List()->height());
         Start();
         QCOMPARE(dialog_->windowTitle(), QString("Norvik V3.0"));
-        QVERIFY(!(dialog_->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(dialog_->windowFlags() & Qt::WindowMinimizeButtonHint);
-        QCOMPARE(dialog_->minimumSize(), dialog_->maximumSize());
         QCOMPARE(Find<QLineEdit>("Port1Edit")->text(), QString());
         QVERIFY(Find<QRadioButton>("StaticRadio")->isHidden());
         QVERIFY(Find<QRadioButton>("DhcpRadio")->isHidden());
-        QVERIFY(Find<QLineEdit>("UserNameEdit")->isHidden());
         QVERIFY(Find<IpAddressEdit>("IpControl")->IsBlank());
         QCOMPARE(List()->header()->sectionSize(0), 0);
         QCOMPARE(List()->header()->sectionSize(1), 202);
         QCOMPARE(List()->header()->sectionSize(2), 135);
         QCOMPARE(List()->headerItem()->text(1), QString("Server Name"));
         QCOMPARE(List()->headerItem()->text(2), QString("IP Address"));
-        QCOMPARE(Find<QLabel>("DeviceListsLabel")->text(), QString("Device lists:"));
         QTRY_VERIFY(Find<IpAddressEdit>("IpControl")->isAncestorOf(QApplication::focusWidget()));
     }
 
@@ -134,17 +139,15 @@ private slots:
         port->setText("65536");
         QVERIFY(dialog_->UpdateData(true));
         QCOMPARE(dialog_->m_nPort, 65536);
-        for (const char* bad : {"65537", "-1"}) {
+        for (const char* bad : {"65537", "-1", ""}) {
             port->setText(bad);
             QVERIFY(!dialog_->UpdateData(true));
             const auto shown = MessageBox::TakeShown();
             QCOMPARE(shown.size(), std::size_t{1});
-            QCOMPARE(shown[0].text, QString("Please enter an integer between 0 and 65536."));
+            QCOMPARE(shown[0].text, *bad ? QString("Please enter an integer between 0 and 65536.")
+                                         : QString("Please enter an integer."));
             QTRY_COMPARE(QApplication::focusWidget(), port);
         }
-        port->setText("");
-        QVERIFY(!dialog_->UpdateData(true));
-        QCOMPARE(MessageBox::TakeShown().at(0).text, QString("Please enter an integer."));
     }
 
     void AClickShowsTheRowsDeviceAndAClickBelowChangesNothing() {
@@ -156,7 +159,10 @@ private slots:
         Device quiet;
         quiet.WithMacLastOctet(2).WithIp({10, 0, 0, 2}).Named("quiet");
         quiet.http_port = "0";
-        ListDevices({PcEditReport(camera), PcEditReport(quiet, 60)});
+        Device dhcp;
+        dhcp.WithMacLastOctet(3).Named("dhcp");
+        dhcp.dhcp = 1;
+        ListDevices({PcEditReport(camera), PcEditReport(quiet, 60), PcEditReport(dhcp)});
 
         Click(Row("camera"));
         QCOMPARE(Find<QLineEdit>("NameEdit")->text(), QString("camera"));
@@ -179,14 +185,8 @@ private slots:
         QVERIFY(!Find<IpAddressEdit>("Dns1Control")->isEnabled());
         QVERIFY(Find<QRadioButton>("DhcpRadio")->isHidden());
         QVERIFY(Find<IpAddressEdit>("IpControl")->isEnabled());
-    }
 
-    void DhcpDevicesLockTheAddressControls() {
-        Start();
-        Device d;
-        d.Named("dhcp");
-        d.dhcp = 1;
-        ListDevices({PcEditReport(d)});
+        // DHCP locks the address controls; the radio buttons switch them.
         Click(Row("dhcp"));
         QVERIFY(Find<QRadioButton>("DhcpRadio")->isChecked());
         QVERIFY(!Find<QRadioButton>("StaticRadio")->isChecked());
@@ -195,10 +195,9 @@ private slots:
         }
         QTest::mouseClick(Find<QRadioButton>("StaticRadio"), Qt::LeftButton);
         QVERIFY(!Find<QRadioButton>("DhcpRadio")->isChecked());
-        QVERIFY(Find<QRadioButton>("StaticRadio")->isChecked());
         QVERIFY(Find<IpAddressEdit>("GatewayControl")->isEnabled());
         QTest::mouseClick(Find<QRadioButton>("DhcpRadio"), Qt::LeftButton);
-        QVERIFY(Find<QRadioButton>("DhcpRadio")->isChecked());
+        QVERIFY(!Find<QRadioButton>("StaticRadio")->isChecked());
         QVERIFY(!Find<IpAddressEdit>("NetmaskControl")->isEnabled());
     }
 
@@ -218,7 +217,10 @@ private slots:
         ListDevices(reports);
         QStringList expected;
         for (const auto& [port, url] : cases) {
-            DoubleClick(Row(QString::fromStdString("port" + port)));
+            QTreeWidgetItem* row = Row(QString::fromStdString("port" + port));
+            Click(row);  // as a person's double-click starts
+            QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {},
+                               List()->visualItemRect(row).center());
             expected << url;
         }
         QCOMPARE(opened_urls_, expected);
@@ -231,61 +233,60 @@ private slots:
 
     void HeaderClicksSortTheRows() {
         Start();
-        Device b, a, c;
-        b.WithMacLastOctet(1).Named("b");
-        a.WithMacLastOctet(2).Named("a");
-        c.WithMacLastOctet(3).Named("c");
-        ListDevices({PcEditReport(b)});
-        ListDevices({PcEditReport(b), PcEditReport(a)});
-        ListDevices({PcEditReport(b), PcEditReport(a), PcEditReport(c)});
-        const auto names = [this] {
-            QStringList texts;
-            for (int i = 0; i < List()->topLevelItemCount(); ++i) {
-                texts << List()->topLevelItem(i)->text(1);
-            }
-            return texts;
-        };
-        QCOMPARE(names(), (QStringList{"b", "a", "c"}));
-        QTest::mouseClick(List()->header()->viewport(), Qt::LeftButton, {},
-                          QPoint(List()->header()->sectionViewportPosition(1) + 20, 5));
-        QCOMPARE(names(), (QStringList{"c", "b", "a"}));
-        QTest::mouseClick(List()->header()->viewport(), Qt::LeftButton, {},
-                          QPoint(List()->header()->sectionViewportPosition(1) + 20, 5));
-        QCOMPARE(names(), (QStringList{"a", "b", "c"}));
-        // A row keeps its device after sorting.
-        Click(Row("c"));
-        QCOMPARE(Find<QLineEdit>("NameEdit")->text(), QString("c"));
+        Device a, b;
+        ListDevices({PcEditReport(a.WithMacLastOctet(1).Named("a")),
+                     PcEditReport(b.WithMacLastOctet(2).Named("b"))});
+        ClickNameHeader();
+        QCOMPARE(List()->topLevelItem(0)->text(1), QString("b"));  // descending first
+        // The row at the top is number 2: it still shows its own device.
+        Click(Row("b"));
+        QCOMPARE(Find<QLineEdit>("NameEdit")->text(), QString("b"));
+        ClickNameHeader();
+        QCOMPARE(List()->topLevelItem(0)->text(1), QString("a"));
     }
 
-    void SearchEmptiesTheListAndSendsBothRequests() {
+    // The device is listed over the other protocol: it is changed over PCEdit all the same.
+    void SubmitSendsTheChangedFieldsAndSearchResendsThem() {
         Start();
         Device d;
         d.Named("cam");
-        ListDevices({PcEditReport(d)});
+        Report(Report3297(d), 4023);
+        QTRY_COMPARE(List()->topLevelItemCount(), 1);
         Click(Row("cam"));
         UdpPeer pcedit_port(4022);
         UdpPeer port_3297(4023);
+        QVERIFY(!Submit(pcedit_port));  // unchanged: nothing goes out
 
-        // While a receive loop is busy with a datagram the press does nothing.
+        auto* name = Find<QLineEdit>("NameEdit");
+        name->clear();
+        QTest::keyClicks(name, "Hall");
+        const auto request = Submit(pcedit_port);
+        QVERIFY(request.has_value());
+        QCOMPARE((*request)[32], std::uint8_t{1});
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(request->data()) + 33, 4),
+                 QByteArray("Hall"));
+        QCOMPARE((*request)[6], std::uint8_t{0});
+        QCOMPARE(Bytes(request->begin() + 15, request->begin() + 21),
+                 Bytes(d.mac.begin(), d.mac.end()));
+        QVERIFY(Row("cam") != nullptr);  // the row keeps its texts until the next search
+
+        // While a receive loop is busy with a datagram a Search press does nothing.
         dialog_->discovery().receive_busy() = 1;
         QTest::mouseClick(Find<QPushButton>("SearchDeviceButton"), Qt::LeftButton);
         QCOMPARE(List()->topLevelItemCount(), 1);
         QVERIFY(!pcedit_port.Receive(100ms));
         dialog_->discovery().receive_busy() = 0;
 
+        // Search re-sends what Submit left in the request, all but the magic, 6 and 25.
         QTest::mouseClick(Find<QPushButton>("SearchDeviceButton"), Qt::LeftButton);
         QCOMPARE(List()->topLevelItemCount(), 0);
-        QCOMPARE(Find<QLineEdit>("NameEdit")->text(), QString());
+        QCOMPARE(name->text(), QString());
         QCOMPARE(Find<QLineEdit>("MacEdit")->text(), QString());
         QCOMPARE(Find<QLineEdit>("Port1Edit")->text(), QString());
         QVERIFY(Find<IpAddressEdit>("IpControl")->IsBlank());
-        const auto request = pcedit_port.Receive(2s);
-        QVERIFY(request.has_value());
-        Bytes startup(74, 0);
-        const char magic[] = "PCEdit";
-        std::copy(magic, magic + 6, startup.begin());
-        startup[6] = startup[25] = startup[32] = startup[60] = 2;
-        QCOMPARE(*request, startup);
+        Bytes expected = *request;
+        expected[6] = expected[25] = 2;
+        QCOMPARE(pcedit_port.Receive(2s), std::optional(expected));
         const auto packet = port_3297.Receive(2s);
         QVERIFY(packet.has_value());
         QCOMPARE(packet->size(), std::size_t{445});
@@ -293,79 +294,35 @@ private slots:
         // Nothing is selected now, and numbering starts again at 1.
         QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         QVERIFY(opened_urls_.isEmpty());
-        ListDevices({PcEditReport(d)});
+        ListDevices({PcEditReport(d.WithMacLastOctet(7))});
         QCOMPARE(List()->topLevelItem(0)->text(0), QString("1"));
     }
 
-    void SubmitSendsTheChangedFieldsAndSearchResendsThem() {
-        Start();
-        Device d;
-        d.Named("cam");
-        ListDevices({PcEditReport(d)});
-        Click(Row("cam"));
-        UdpPeer pcedit_port(4022);
-        // Unchanged: nothing goes out.
-        QTest::mouseClick(Find<QPushButton>("SubmitButton"), Qt::LeftButton);
-        QVERIFY(!pcedit_port.Receive(100ms));
-
-        auto* name = Find<QLineEdit>("NameEdit");
-        name->clear();
-        QTest::keyClicks(name, "Hall");
-        QTest::mouseClick(Find<QPushButton>("SubmitButton"), Qt::LeftButton);
-        const auto request = pcedit_port.Receive(2s);
-        QVERIFY(request.has_value());
-        QCOMPARE(request->size(), std::size_t{74});
-        QCOMPARE((*request)[32], std::uint8_t{1});
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(request->data()) + 33, 4),
-                 QByteArray("Hall"));
-        QCOMPARE((*request)[6], std::uint8_t{0});
-        QCOMPARE((*request)[15], d.mac[0]);
-        QCOMPARE((*request)[20], d.mac[5]);
-        // The row keeps its texts until the next search.
-        QCOMPARE(Row("cam") != nullptr, true);
-
-        QTest::mouseClick(Find<QPushButton>("SearchDeviceButton"), Qt::LeftButton);
-        const auto search = pcedit_port.Receive(2s);
-        QVERIFY(search.has_value());
-        Bytes expected = *request;
-        expected[6] = 2;
-        expected[25] = 2;
-        QCOMPARE(*search, expected);
-    }
-
     void TheSubnetQuestionGuardsAForeignGateway() {
-        Start();
-        Device d;
-        d.Named("cam");
-        ListDevices({PcEditReport(d)});
-        Click(Row("cam"));
+        StartWithCamera();
         UdpPeer pcedit_port(4022);
         auto* gateway = Find<IpAddressEdit>("GatewayControl");
         auto* ip = Find<IpAddressEdit>("IpControl");
-        auto* submit = Find<QPushButton>("SubmitButton");
 
         gateway->SetAddress(0xC0A80201);  // 192.168.2.1: another subnet
         MessageBox::SetNextAnswer(MessageBox::Answer::kCancel);
-        QTest::mouseClick(submit, Qt::LeftButton);
-        auto shown = MessageBox::TakeShown();
+        QVERIFY(!Submit(pcedit_port));
+        const auto shown = MessageBox::TakeShown();
         QCOMPARE(shown.size(), std::size_t{1});
         QCOMPARE(shown[0].caption, QString("Choice"));
         QCOMPARE(shown[0].text, QString("IP and Gateway do not match. Do you want to continue?"));
         QVERIFY(shown[0].buttons == MessageBox::Buttons::kOkCancel);
-        QVERIFY(!pcedit_port.Receive(100ms));
 
         // Addresses ending in .0 or .255 go nowhere, without a word.
         for (quint32 address : {0xC0A80100u, 0xC0A801FFu}) {
             ip->SetAddress(address);
-            QTest::mouseClick(submit, Qt::LeftButton);
+            QVERIFY(!Submit(pcedit_port));
             QVERIFY(MessageBox::TakeShown().empty());
-            QVERIFY(!pcedit_port.Receive(50ms));
         }
         ip->SetAddress(0xC0A8010A);
         MessageBox::SetNextAnswer(MessageBox::Answer::kOk);
-        QTest::mouseClick(submit, Qt::LeftButton);
+        const auto request = Submit(pcedit_port);
         QCOMPARE(MessageBox::TakeShown().size(), std::size_t{1});
-        const auto request = pcedit_port.Receive(2s);
         QVERIFY(request.has_value());
         QCOMPARE((*request)[25], std::uint8_t{1});
         QCOMPARE((*request)[30], std::uint8_t{2});
@@ -375,18 +332,16 @@ private slots:
              {std::pair{0u, 0xFFFFFF00u}, {0xC0A80101u, 0xFFFFFF00u}, {0x0A000001u, 0u}}) {
             gateway->SetAddress(new_gateway);
             Find<IpAddressEdit>("NetmaskControl")->SetAddress(netmask);
-            QTest::mouseClick(submit, Qt::LeftButton);
+            QVERIFY(Submit(pcedit_port).has_value());
             QVERIFY(MessageBox::TakeShown().empty());
-            QVERIFY(pcedit_port.Receive(2s).has_value());
         }
         // After a search nothing is selected, so even a question answered OK sends nothing.
         QTest::mouseClick(Find<QPushButton>("SearchDeviceButton"), Qt::LeftButton);
         QVERIFY(pcedit_port.Receive(2s).has_value());  // the search itself
         ip->SetAddress(0xC0A8010A);
         gateway->SetAddress(0xC0A80201);
-        QTest::mouseClick(submit, Qt::LeftButton);
+        QVERIFY(!Submit(pcedit_port));
         QCOMPARE(MessageBox::TakeShown().size(), std::size_t{1});
-        QVERIFY(!pcedit_port.Receive(100ms));
     }
 
     void AnEmptiedPortIsZeroOnlyWhileThePortWasZero() {
@@ -398,64 +353,36 @@ private slots:
         web.WithMacLastOctet(2).Named("web");
         ListDevices({PcEditReport(zero), PcEditReport(web)});
         UdpPeer pcedit_port(4022);
-        auto* submit = Find<QPushButton>("SubmitButton");
 
         Click(Row("zero"));
-        QTest::mouseClick(submit, Qt::LeftButton);
+        QVERIFY(!Submit(pcedit_port));  // port 0 is still 0: nothing changed
         QVERIFY(MessageBox::TakeShown().empty());
-        QVERIFY(!pcedit_port.Receive(100ms));  // port 0 is still 0: nothing changed
         QCOMPARE(Find<QLineEdit>("Port1Edit")->text(), QString());
 
         Click(Row("web"));
         Find<QLineEdit>("Port1Edit")->clear();
-        QTest::mouseClick(submit, Qt::LeftButton);
+        QVERIFY(!Submit(pcedit_port));
         QCOMPARE(MessageBox::TakeShown().at(0).text, QString("Please enter an integer."));
-        QVERIFY(!pcedit_port.Receive(100ms));
-    }
-
-    void ADeviceListedOverTheOtherProtocolIsChangedOverPcEdit() {
-        Start();
-        Device d;
-        d.Named("nvr");
-        Report(Report3297(d), 4023);
-        QTRY_COMPARE(List()->topLevelItemCount(), 1);
-        Click(Row("nvr"));
-        UdpPeer pcedit_port(4022);
-        Find<IpAddressEdit>("Dns2Control")->SetAddress(0x01010101);
-        QTest::mouseClick(Find<QPushButton>("SubmitButton"), Qt::LeftButton);
-        const auto request = pcedit_port.Receive(2s);
-        QVERIFY(request.has_value());
-        QCOMPARE((*request)[63], std::uint8_t{1});
-        QCOMPARE((*request)[64], std::uint8_t{8});  // DNS 1 goes along
-        QCOMPARE((*request)[68], std::uint8_t{1});
     }
 
     void AboutOpensForItsCommandsOnly() {
         Start();
-        QString opened;
-        const auto close_about = [&opened] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                opened = modal->windowTitle();
-                QTest::keyClick(modal, Qt::Key_Escape);
-            }
-        };
-        for (int command : {16, 31}) {
-            opened.clear();
-            QTimer::singleShot(50, close_about);
+        for (int command : {16, 31, 32}) {
+            QString opened;
+            QTimer::singleShot(50, [&opened] {
+                if (QWidget* modal = QApplication::activeModalWidget()) {
+                    opened = modal->windowTitle();
+                    QTest::keyClick(modal, Qt::Key_Escape);
+                }
+            });
             dialog_->OnSysCommand(command);
-            QCOMPARE(opened, QString("About Norvik"));
+            QTest::qWait(100);  // for 32 nothing opened: the timer finds no box
+            QCOMPARE(opened, command == 32 ? QString() : QString("About Norvik"));
         }
-        QVERIFY(QApplication::activeModalWidget() == nullptr);
-        dialog_->OnSysCommand(32);  // returns at once: nothing to close
-        QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
     void ExitFreesTheListAndStopsTheReceiveThreads() {
-        Start();
-        Device d;
-        d.Named("cam");
-        ListDevices({PcEditReport(d)});
-        Click(Row("cam"));
+        StartWithCamera();
         QTest::mouseClick(Find<QPushButton>("ExitButton"), Qt::LeftButton);
         QVERIFY(dialog_->isHidden());
         QCOMPARE(dialog_->result(), int(QDialog::Rejected));
@@ -463,7 +390,7 @@ private slots:
         QVERIFY(dialog_->discovery().devices().selected() == nullptr);
         QCOMPARE(dialog_->exit_code(), 0);
         // No thread is left to take a report.
-        Report(PcEditReport(d.WithMacLastOctet(9)));
+        Report(PcEditReport(Device().WithMacLastOctet(9)));
         QTest::qWait(100);
         QVERIFY(dialog_->discovery().devices().empty());
     }
@@ -483,7 +410,7 @@ private slots:
 
     void ABurstOfThousandsNeverFreezesTheWindow() {
         Start();
-        const int devices = 4096;
+        constexpr int devices = 4096;
         qint64 longest_gap = 0;
         QElapsedTimer since_last;
         QTimer tick;
@@ -492,36 +419,31 @@ private slots:
                 [&] { longest_gap = std::max(longest_gap, since_last.restart()); });
         since_last.start();
         tick.start();
-        std::vector<Bytes> reports;
-        for (int i = 0; i < devices; ++i) {
-            Device d;
-            d.mac = {2, 0, 0, 0, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};
-            d.WithIp({10, 1, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)});
-            d.Named("burst-" + std::to_string(i));
-            reports.push_back(PcEditReport(d));
-        }
         // 50 reports a millisecond, while the window goes on serving its events.
-        std::thread sender([&] {
+        std::thread sender([] {
             UdpPeer burst;
             const auto start = std::chrono::steady_clock::now();
-            for (std::size_t i = 0; i < reports.size(); ++i) {
+            for (int i = 0; i < devices; ++i) {
+                const auto high = static_cast<std::uint8_t>(i >> 8);
+                const auto low = static_cast<std::uint8_t>(i);
+                Device d;
+                d.mac = {2, 0, 0, 0, high, low};
+                d.WithIp({10, 1, high, low}).Named("burst-" + std::to_string(i));
                 std::this_thread::sleep_until(start + std::chrono::microseconds(i * 20));
-                burst.Broadcast(reports[i], 4022);
+                burst.Broadcast(PcEditReport(d), 4022);
             }
         });
         // Until the rows stop growing: a loaded machine may drop some datagrams on the way.
         int rows = -1;
-        QTRY_VERIFY_WITH_TIMEOUT(std::exchange(rows, List()->topLevelItemCount()) == rows &&
-                                     rows >= devices / 2,
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::exchange(rows, List()->topLevelItemCount()) == rows && rows >= devices / 2, 10000);
         sender.join();
-        qInfo("%d of %d devices listed", rows, devices);
         tick.stop();
-        qInfo("longest wait between two 5 ms ticks: %lld ms", longest_gap);
+        qInfo("%d of %d devices listed; longest wait between two 5 ms ticks: %lld ms", rows,
+              devices, longest_gap);
         QVERIFY2(longest_gap < 50, qPrintable(QString("stalled %1 ms").arg(longest_gap)));
         // And while it fills, Search and sorting still work and nothing deadlocks.
-        QTest::mouseClick(List()->header()->viewport(), Qt::LeftButton, {},
-                          QPoint(List()->header()->sectionViewportPosition(1) + 20, 5));
+        ClickNameHeader();
         QTest::mouseClick(Find<QPushButton>("SearchDeviceButton"), Qt::LeftButton);
         QTRY_COMPARE(List()->topLevelItemCount(), 0);
     }

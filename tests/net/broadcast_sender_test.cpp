@@ -3,7 +3,6 @@
 #include "broadcast_sender.h"
 
 #include <arpa/inet.h>
-#include <dirent.h>
 #include <net/route.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -12,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "recording_messages.h"
 #include "udp_peer.h"
@@ -21,47 +21,28 @@ namespace {
 
 using namespace std::chrono_literals;
 
-int OpenDescriptorCount() {
-    int count = 0;
-    DIR* dir = ::opendir("/proc/self/fd");
-    while (dir != nullptr && ::readdir(dir) != nullptr) {
-        ++count;
-    }
-    if (dir != nullptr) {
-        ::closedir(dir);
-    }
-    return count;
+std::size_t OpenDescriptorCount() {
+    const std::filesystem::directory_iterator fds("/proc/self/fd");
+    return static_cast<std::size_t>(std::distance(begin(fds), end(fds)));
 }
 
-// Takes the route to 255.255.255.255 away for the lifetime of the object.
-class WithoutBroadcastRoute {
-public:
-    WithoutBroadcastRoute() { removed_ = Change(SIOCDELRT); }
-    ~WithoutBroadcastRoute() {
-        if (removed_) {
-            Change(SIOCADDRT);
-        }
-    }
-    bool removed() const { return removed_; }
-
-private:
-    static bool Change(unsigned long request) {
-        rtentry rt{};
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_BROADCAST);
-        std::memcpy(&rt.rt_dst, &address, sizeof address);
-        std::memcpy(&rt.rt_genmask, &address, sizeof address);
-        rt.rt_flags = RTF_UP | RTF_HOST;
-        char device[] = "lo";
-        rt.rt_dev = device;
-        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-        const bool ok = ::ioctl(fd, request, &rt) == 0;
-        ::close(fd);
-        return ok;
-    }
-    bool removed_ = false;
-};
+// Deletes (SIOCDELRT) or adds back (SIOCADDRT) the route to 255.255.255.255 over loopback that
+// the private network has.
+bool ChangeBroadcastRoute(unsigned long request) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_BROADCAST);
+    rtentry rt{};
+    std::memcpy(&rt.rt_dst, &address, sizeof address);
+    std::memcpy(&rt.rt_genmask, &address, sizeof address);
+    rt.rt_flags = RTF_UP | RTF_HOST;
+    char device[] = "lo";
+    rt.rt_dev = device;
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    const bool ok = ::ioctl(fd, request, &rt) == 0;
+    ::close(fd);
+    return ok;
+}
 
 std::vector<std::uint8_t> Request(std::size_t size) {
     std::vector<std::uint8_t> request(size);
@@ -76,26 +57,21 @@ TEST(BroadcastSender, SendsExactlyTheHeadOfTheBufferAndClosesItsSocket) {
     UdpPeer port_3297(4023);
     RecordingMessages messages;
     const auto buffer = Request(1000);
-    const int before = OpenDescriptorCount();
+    const std::size_t before = OpenDescriptorCount();
     EXPECT_EQ(Send(kPcEditSender, buffer, messages), 74);
     EXPECT_EQ(Send(k3297Sender, buffer, messages), 445);
     EXPECT_EQ(OpenDescriptorCount(), before);
-    const auto pcedit = pcedit_port.Receive(2s);
-    ASSERT_TRUE(pcedit.has_value());
-    EXPECT_EQ(*pcedit, Request(74));
-    const auto packet = port_3297.Receive(2s);
-    ASSERT_TRUE(packet.has_value());
-    EXPECT_EQ(*packet, Request(445));
+    EXPECT_EQ(pcedit_port.Receive(2s), Request(74));
+    EXPECT_EQ(port_3297.Receive(2s), Request(445));
     EXPECT_TRUE(messages.messages().empty());
     EXPECT_TRUE(messages.output().empty());
 }
 
 TEST(BroadcastSender, WithoutARouteOnlyThePcEditSenderLogsItsRetry) {
-    WithoutBroadcastRoute no_route;
-    ASSERT_TRUE(no_route.removed());
+    ASSERT_TRUE(ChangeBroadcastRoute(SIOCDELRT));
     RecordingMessages messages;
     const auto buffer = Request(1000);
-    const int before = OpenDescriptorCount();
+    const std::size_t before = OpenDescriptorCount();
     SendRequest(kPcEditSender, buffer, messages);
     EXPECT_EQ(messages.output(),
               (std::vector<std::string>{"ERROR:  sendto failed -1,errno:101\n",
@@ -106,6 +82,7 @@ TEST(BroadcastSender, WithoutARouteOnlyThePcEditSenderLogsItsRetry) {
     EXPECT_TRUE(quiet.output().empty());
     EXPECT_TRUE(quiet.messages().empty());
     EXPECT_EQ(OpenDescriptorCount(), before);
+    EXPECT_TRUE(ChangeBroadcastRoute(SIOCADDRT));
 }
 
 TEST(BroadcastSender, NoSocketLeftShowsTheSocketMessage) {

@@ -54,26 +54,5 @@ TEST(DeviceList, RelistWithoutAMatchingRowStillAppendsOne) {
     EXPECT_EQ(view.ItemText(1, 1), "a2");
 }
 
-TEST(DeviceList, LookupByRowNumberFindsTheFirstFromHead) {
-    DeviceList list;
-    DeviceRecord& a = AddDevice(list, 1);
-    DeviceRecord& b = AddDevice(list, 2);
-    DeviceRecord& c = AddDevice(list, 3);
-    a.list_index = 0;
-    b.list_index = 1;
-    c.list_index = 1;  // as a re-numbering report can leave it
-    EXPECT_EQ(list.LookupByRowNumber(1), &a);
-    EXPECT_EQ(list.LookupByRowNumber(2), &b);
-    EXPECT_EQ(list.LookupByRowNumber(3), nullptr);
-    EXPECT_EQ(list.LookupByRowNumber(0), nullptr);
-}
-
-TEST(DeviceList, AllocationFailureLeavesTheListAsItWas) {
-    DeviceList list([]() -> DeviceRecord* { return nullptr; });
-    EXPECT_EQ(list.AppendRecord(Mac(1)), nullptr);
-    EXPECT_TRUE(list.empty());
-    EXPECT_EQ(list.tail(), nullptr);
-}
-
 }  // namespace
 }  // namespace norvik

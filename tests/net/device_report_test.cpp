@@ -9,37 +9,35 @@ namespace {
 
 using DeviceReports = ListFixture;
 
-TEST_F(DeviceReports, ARepeatedReportUpdatesTheRecordInPlace) {
+TEST_F(DeviceReports, ADeviceOnBothProtocolsIsOneRecordUpdatedInPlace) {
     Device d;
-    d.Named("cam");
-    FeedPcEdit(PcEditReport(d));
+    d.Named("both");
+    d.dhcp = 1;
+    Feed3297(Report3297(d));
     d.netmask = {255, 255, 0, 0};
     d.gateway = {192, 168, 0, 1};
-    d.http_port = "81";
+    d.http_port = "8000";
     d.dns2 = {4, 4, 4, 4};
-    d.dhcp = 1;
-    FeedPcEdit(PcEditReport(d));
+    FeedPcEdit(PcEditReport(d, 69));  // no DHCP group
     ASSERT_EQ(RecordCount(), 1u);
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"1|cam|192.168.001.010"}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"1|both|192.168.001.010"}));
     const DeviceRecord& r = *devices.head();
     EXPECT_EQ(r.netmask, d.netmask);
     EXPECT_EQ(r.gateway, d.gateway);
-    EXPECT_EQ(r.http_port, 81);
+    EXPECT_EQ(r.http_port, 8000);
     EXPECT_EQ(r.dns2, d.dns2);
-    EXPECT_EQ(r.dhcp_on, 1);
+    EXPECT_EQ(r.dhcp_supported, 0);
+    Feed3297(Report3297(d));
+    EXPECT_EQ(r.dhcp_supported, 1);
 }
 
 TEST_F(DeviceReports, AChangedAddressOrNameMovesTheRowExceptForRowOne) {
     Device first, second, third;
-    first.WithMacLastOctet(1).Named("one");
-    second.WithMacLastOctet(2).Named("two");
-    third.WithMacLastOctet(3).Named("three");
-    FeedPcEdit(PcEditReport(first));
-    FeedPcEdit(PcEditReport(second));
-    FeedPcEdit(PcEditReport(third));
+    FeedPcEdit(PcEditReport(first.WithMacLastOctet(1).Named("one")));
+    FeedPcEdit(PcEditReport(second.WithMacLastOctet(2).Named("two")));
+    FeedPcEdit(PcEditReport(third.WithMacLastOctet(3).Named("three")));
 
-    second.WithIp({192, 168, 1, 20});
-    FeedPcEdit(PcEditReport(second));
+    FeedPcEdit(PcEditReport(second.WithIp({192, 168, 1, 20})));
     EXPECT_EQ(Rows(), (std::vector<std::string>{"1|one|192.168.001.010", "3|three|192.168.001.010",
                                                 "2|two|192.168.001.020"}));
     // Unchanged address and name: the row stays where it is.
@@ -47,38 +45,31 @@ TEST_F(DeviceReports, AChangedAddressOrNameMovesTheRowExceptForRowOne) {
     EXPECT_EQ(view.ItemText(1, 1), "three");
 
     // Row number 1 keeps its place and its first texts; only the record changes.
-    first.WithIp({10, 0, 0, 9}).Named("renamed");
-    FeedPcEdit(PcEditReport(first));
+    FeedPcEdit(PcEditReport(first.WithIp({10, 0, 0, 9}).Named("renamed")));
     EXPECT_EQ(Rows().front(), "1|one|192.168.001.010");
     EXPECT_EQ(devices.head()->ip, (Ipv4{10, 0, 0, 9}));
     EXPECT_EQ(NameText(devices.head()->name), "renamed");
 
-    third.Named("3rd");
-    FeedPcEdit(PcEditReport(third));
+    FeedPcEdit(PcEditReport(third.Named("3rd")));
     EXPECT_EQ(Rows().back(), "3|3rd|192.168.001.010");
-    EXPECT_EQ(RecordCount(), 3u);
     EXPECT_EQ(view.ItemCount(), 3);
 }
 
 TEST_F(DeviceReports, JunkAfterTheNameMovesTheRowAtEveryReport) {
     Device plain, junk;
-    plain.WithMacLastOctet(1).Named("first");
+    FeedPcEdit(PcEditReport(plain.WithMacLastOctet(1).Named("first")));
     junk.WithMacLastOctet(2).Named("cam");
     junk.name[10] = 'J';  // after the NUL that ends "cam"
-    FeedPcEdit(PcEditReport(plain));
     FeedPcEdit(PcEditReport(junk));
-    Device other;
-    other.WithMacLastOctet(3).Named("other");
-    FeedPcEdit(PcEditReport(other));
-    EXPECT_EQ(Rows().back(), "3|other|192.168.001.010");
-    FeedPcEdit(PcEditReport(junk));
-    EXPECT_EQ(Rows().back(), "2|cam|192.168.001.010");
-    FeedPcEdit(PcEditReport(other));
-    FeedPcEdit(PcEditReport(junk));
-    EXPECT_EQ(Rows().back(), "2|cam|192.168.001.010");
+    // Whenever a row is added below it, its next report moves it back to the end.
+    for (std::uint8_t octet = 3; octet <= 4; ++octet) {
+        Device other;
+        FeedPcEdit(PcEditReport(other.WithMacLastOctet(octet).Named("other")));
+        FeedPcEdit(PcEditReport(junk));
+        EXPECT_EQ(Rows().back(), "2|cam|192.168.001.010");
+    }
     // The record keeps the name up to its NUL only.
-    DeviceName stored{'c', 'a', 'm'};
-    EXPECT_EQ(devices.head()->next->name, stored);
+    EXPECT_EQ(devices.head()->next->name, (DeviceName{'c', 'a', 'm'}));
 }
 
 TEST_F(DeviceReports, ADeviceWithoutAnAddressIsListedAgainAtEveryReport) {
@@ -92,38 +83,16 @@ TEST_F(DeviceReports, ADeviceWithoutAnAddressIsListedAgainAtEveryReport) {
                                                 "3|zero|000.168.001.010"}));
 }
 
-TEST_F(DeviceReports, ADeviceOnBothProtocolsIsOneRecord) {
+TEST_F(DeviceReports, NamesAreDecodedFromUtf8AndAnEighteenByteNameIsWhole) {
     Device d;
-    d.Named("both");
-    d.dhcp = 1;
-    Feed3297(Report3297(d));
-    d.http_port = "8000";
-    FeedPcEdit(PcEditReport(d, 69));  // no DHCP group
-    ASSERT_EQ(RecordCount(), 1u);
-    EXPECT_EQ(view.ItemCount(), 1);
-    EXPECT_EQ(devices.head()->http_port, 8000);
-    EXPECT_EQ(devices.head()->dhcp_supported, 0);
-    Feed3297(Report3297(d));
-    EXPECT_EQ(devices.head()->dhcp_supported, 1);
-}
-
-TEST_F(DeviceReports, AnEighteenByteNameIsShownWholeAndStoredTerminated) {
-    Device d;
-    d.Named("abcdefghijklmnopqr");  // exactly 18 bytes, no NUL
-    FeedPcEdit(PcEditReport(d));
+    FeedPcEdit(PcEditReport(d.WithMacLastOctet(1).Named("abcdefghijklmnopqr")));  // no NUL
     EXPECT_EQ(view.ItemText(0, 1), "abcdefghijklmnopqr");
     EXPECT_EQ(NameText(devices.head()->name), "abcdefghijklmnopqr");
-}
-
-TEST_F(DeviceReports, NamesAreDecodedFromUtf8AndBadBytesShowAsReplacement) {
-    Device d;
-    d.Named("攝影機");  // 9 bytes of UTF-8
-    FeedPcEdit(PcEditReport(d));
-    EXPECT_EQ(view.ItemText(0, 1), QString::fromUtf8("攝影機"));
-    Device cut;
-    cut.WithMacLastOctet(2).Named("abcdefghijklmnop攝");  // 16 + 3 bytes: the last is cut
-    FeedPcEdit(PcEditReport(cut));
-    const QString shown = view.ItemText(1, 1);
+    FeedPcEdit(PcEditReport(d.WithMacLastOctet(2).Named("攝影機")));  // 9 bytes of UTF-8
+    EXPECT_EQ(view.ItemText(1, 1), QString::fromUtf8("攝影機"));
+    // 16 + 3 bytes: the last character is cut, and what is left of it shows as replacement.
+    FeedPcEdit(PcEditReport(d.WithMacLastOctet(3).Named("abcdefghijklmnop攝")));
+    const QString shown = view.ItemText(2, 1);
     EXPECT_TRUE(shown.startsWith("abcdefghijklmnop")) << shown.toStdString();
     EXPECT_GT(shown.size(), 16);
     for (qsizetype i = 16; i < shown.size(); ++i) {
@@ -150,26 +119,14 @@ TEST_F(DeviceReports, AReportThatFindsNoMemoryIsDroppedAndTheNextOneWorks) {
     });
     const ReportContext failing_context{failing, view, busy};
     Device d;
-    pcedit::HandleDatagram(failing_context, PcEditReport(d.WithMacLastOctet(1)));
-    pcedit::HandleDatagram(failing_context, PcEditReport(d.WithMacLastOctet(2)));
-    pcedit::HandleDatagram(failing_context, PcEditReport(d.WithMacLastOctet(3)));
+    for (std::uint8_t octet = 1; octet <= 3; ++octet) {
+        pcedit::HandleDatagram(failing_context, PcEditReport(d.WithMacLastOctet(octet)));
+    }
     EXPECT_EQ(std::distance(failing.begin(), failing.end()), 2);
     EXPECT_EQ(view.ItemCount(), 2);
     EXPECT_EQ(view.ItemText(1, 0), "2");
     EXPECT_EQ(failing.tail()->mac[5], 3);
-}
-
-TEST_F(DeviceReports, NumberingRestartsAfterTheListIsEmptied) {
-    Device d;
-    FeedPcEdit(PcEditReport(d.WithMacLastOctet(1)));
-    FeedPcEdit(PcEditReport(d.WithMacLastOctet(2)));
-    devices.FreeAllRecords();
-    while (view.ItemCount() > 0) {
-        view.DeleteItem(view.ItemCount() - 1);
-    }
-    FeedPcEdit(PcEditReport(d.WithMacLastOctet(2)));
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"1||192.168.001.010"}));
-    EXPECT_EQ(devices.head()->list_index, 0);
+    EXPECT_EQ(failing.head()->next, failing.tail());
 }
 
 }  // namespace

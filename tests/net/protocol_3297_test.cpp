@@ -9,15 +9,6 @@ namespace {
 
 using Reports3297 = ListFixture;
 
-TEST(Requests3297, TheSearchRequestIs445BytesWithATextType) {
-    std::array<std::uint8_t, kRequestBufferSize> buffer;
-    buffer.fill(0x77);
-    p3297::BuildSearchRequest(buffer);
-    std::array<std::uint8_t, 445> expected{'3', '2', '9', '7', 0xBD, 0x01, '1'};
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin()));
-    EXPECT_EQ(buffer[445], 0x77);  // only the packet's own bytes are written
-}
-
 TEST_F(Reports3297, AReportFillsEveryField) {
     Device d;
     d.Named("video-server");
@@ -43,41 +34,31 @@ TEST_F(Reports3297, AReportFillsEveryField) {
     EXPECT_EQ(r.dhcp_on, 1);
     EXPECT_EQ(r.dhcp_supported, 1);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"1|video-server|192.168.001.010"}));
+    // A static report keeps the DHCP choice visible once the device has reported it.
+    d.dhcp = 0;
+    Feed3297(Report3297(d));
+    EXPECT_EQ(r.dhcp_on, 0);
+    EXPECT_EQ(r.dhcp_supported, 1);
 }
 
 TEST_F(Reports3297, OnlyExactlySizedReportsOfTypeOneToThreeCount) {
     Device d;
-    Feed3297(Report3297(d, 1, 444));
-    Feed3297(Report3297(d, 1, 446));
-    Feed3297(Report3297(d, 0));
-    Feed3297(Report3297(d, 4));
+    for (const Bytes& dropped :
+         {Report3297(d, 3, 444), Report3297(d, 3, 446), Report3297(d, 0), Report3297(d, 4)}) {
+        Feed3297(dropped);
+        EXPECT_FALSE(p3297::IsLoginFailedReport(dropped));
+    }
     // Our own search request: its type is the character '1'.
     std::array<std::uint8_t, kRequestBufferSize> request{};
     p3297::BuildSearchRequest(request);
     Feed3297(Bytes(request.begin(), request.begin() + 445));
     EXPECT_TRUE(devices.empty());
+    EXPECT_FALSE(p3297::IsLoginFailedReport(Report3297(d, 1)));
+    // Type 3 tells of a refused setting, and is a report all the same.
+    EXPECT_TRUE(p3297::IsLoginFailedReport(Report3297(d, 3)));
     Feed3297(Report3297(d, 3));
     EXPECT_EQ(RecordCount(), 1u);
-}
-
-TEST_F(Reports3297, AStaticReportKeepsAnEarlierDhcpSupport) {
-    Device d;
-    d.dhcp = 0;
-    Feed3297(Report3297(d));
-    EXPECT_EQ(devices.head()->dhcp_supported, 0);
-    d.dhcp = 1;
-    Feed3297(Report3297(d));
-    d.dhcp = 0;
-    Feed3297(Report3297(d));
-    EXPECT_EQ(devices.head()->dhcp_on, 0);
-    EXPECT_EQ(devices.head()->dhcp_supported, 1);
-}
-
-TEST(Reports3297Types, OnlyTypeThreeTellsOfARefusedSetting) {
-    Device d;
-    EXPECT_TRUE(p3297::IsLoginFailedReport(Report3297(d, 3)));
-    EXPECT_FALSE(p3297::IsLoginFailedReport(Report3297(d, 1)));
-    EXPECT_FALSE(p3297::IsLoginFailedReport(Report3297(d, 3, 444)));
+    EXPECT_EQ(devices.head()->dhcp_supported, 0);  // its first report was a static one
 }
 
 }  // namespace

@@ -20,20 +20,17 @@ public:
         std::lock_guard lock(mutex_);
         output_.emplace_back(line);
     }
-    std::vector<std::string> messages() const {
-        std::lock_guard lock(mutex_);
-        return messages_;
-    }
-    std::vector<MessageStyle> styles() const {
-        std::lock_guard lock(mutex_);
-        return styles_;
-    }
-    std::vector<std::string> output() const {
-        std::lock_guard lock(mutex_);
-        return output_;
-    }
+    std::vector<std::string> messages() const { return Copy(messages_); }
+    std::vector<MessageStyle> styles() const { return Copy(styles_); }
+    std::vector<std::string> output() const { return Copy(output_); }
 
 private:
+    template <typename T>
+    std::vector<T> Copy(const std::vector<T>& kept) const {
+        std::lock_guard lock(mutex_);
+        return kept;
+    }
+
     mutable std::mutex mutex_;
     std::vector<std::string> messages_;
     std::vector<MessageStyle> styles_;

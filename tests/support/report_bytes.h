@@ -41,17 +41,18 @@ struct Device {
     }
 };
 
-inline void Put(Bytes& b, std::size_t at, const std::uint8_t* data, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        b[at + i] = data[i];
-    }
-}
 template <std::size_t N>
 void Put(Bytes& b, std::size_t at, const std::array<std::uint8_t, N>& a) {
-    Put(b, at, a.data(), N);
+    std::copy(a.begin(), a.end(), b.begin() + static_cast<long>(at));
 }
+// At most width characters of the text.
 inline void Put(Bytes& b, std::size_t at, const std::string& s, std::size_t width) {
-    Put(b, at, reinterpret_cast<const std::uint8_t*>(s.data()), std::min(s.size(), width));
+    std::copy_n(s.begin(), std::min(s.size(), width), b.begin() + static_cast<long>(at));
+}
+inline void PutI32Le(Bytes& b, std::size_t at, std::int32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) {
+        b[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
+    }
 }
 
 // A PCEdit report cut to length bytes (70 carries every field).
@@ -72,13 +73,6 @@ inline Bytes PcEditReport(const Device& d, std::size_t length = 70, std::uint8_t
     b[69] = d.dhcp;
     b.resize(length);
     return b;
-}
-
-inline void PutI32Le(Bytes& b, std::size_t at, std::int32_t value) {
-    const auto u = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) {
-        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(u >> (8 * i));
-    }
 }
 
 inline Bytes Report3297(const Device& d, std::uint8_t type = 1, std::size_t length = 445) {
