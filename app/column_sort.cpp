@@ -1,7 +1,7 @@
 #include "column_sort.h"
 
-#include <QString>
 #include <list>
+#include <string>
 
 #include "device_text.h"
 
@@ -9,7 +9,7 @@ namespace norvik {
 namespace {
 
 struct RowCopy {
-    QString texts[3];
+    std::u16string texts[3];
 };
 
 // Whether a goes before b in sort mode mode (0 to 5). Equal rows keep their order: the sort

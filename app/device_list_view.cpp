@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "qt_text.h"
+
 namespace norvik {
 
 DeviceListView::DeviceListView(QTreeWidget* widget, std::function<void()> wake)
@@ -13,22 +15,22 @@ int DeviceListView::ItemCount() const {
     return rows_.ItemCount();
 }
 
-int DeviceListView::InsertItem(int index, const QString& text) {
+int DeviceListView::InsertItem(int index, std::u16string_view text) {
     const int row = rows_.InsertItem(index, text);
-    Record({Change::kInsert, row, 0, text});
+    Record({Change::kInsert, row, 0, std::u16string(text)});
     return row;
 }
 
-void DeviceListView::SetItemText(int item, int column, const QString& text) {
+void DeviceListView::SetItemText(int item, int column, std::u16string_view text) {
     if (item < 0 || item >= rows_.ItemCount() || column < 0 ||
         column >= MemoryListView::kColumnCount) {
         return;
     }
     rows_.SetItemText(item, column, text);
-    Record({Change::kSetText, item, column, text});
+    Record({Change::kSetText, item, column, std::u16string(text)});
 }
 
-QString DeviceListView::ItemText(int item, int column) const {
+std::u16string DeviceListView::ItemText(int item, int column) const {
     return rows_.ItemText(item, column);
 }
 
@@ -91,18 +93,18 @@ bool DeviceListView::ApplyChanges(std::size_t limit) {
             case Change::kInsert:
                 if (change.item == in_widget + appended.size()) {
                     auto* item = new QTreeWidgetItem;
-                    item->setText(0, change.text);
+                    item->setText(0, ToQString(change.text));
                     appended.append(item);
                 } else {
                     flush_appended();
                     auto* item = new QTreeWidgetItem;
-                    item->setText(0, change.text);
+                    item->setText(0, ToQString(change.text));
                     widget_->insertTopLevelItem(change.item, item);
                 }
                 break;
             case Change::kSetText:
                 if (QTreeWidgetItem* item = item_at(change.item)) {
-                    item->setText(change.column, change.text);
+                    item->setText(change.column, ToQString(change.text));
                 }
                 break;
             case Change::kDelete:

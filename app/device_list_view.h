@@ -23,9 +23,9 @@ public:
 
     // The list view's operations, on the rows; call them with LIST LOCK held.
     int ItemCount() const override;
-    int InsertItem(int index, const QString& text) override;
-    void SetItemText(int item, int column, const QString& text) override;
-    QString ItemText(int item, int column) const override;
+    int InsertItem(int index, std::u16string_view text) override;
+    void SetItemText(int item, int column, std::u16string_view text) override;
+    std::u16string ItemText(int item, int column) const override;
     void DeleteItem(int item) override;
 
     // Brings the widget a step closer to the rows, at most kChangesPerSync changes, and comes
@@ -43,7 +43,7 @@ private:
         enum Kind { kInsert, kSetText, kDelete } kind;
         int item;
         int column;
-        QString text;
+        std::u16string text;
     };
 
     void Record(Change change);

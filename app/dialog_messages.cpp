@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include "message_box.h"
+#include "qt_text.h"
 
 namespace norvik {
 
@@ -18,12 +19,12 @@ void DialogMessages::ShowNow(MessageStyle style, const QString& text) {
     MessageBox::Show(nullptr, caption, text);
 }
 
-void DialogMessages::ShowMessage(MessageStyle style, const QString& text) {
+void DialogMessages::ShowMessage(MessageStyle style, std::u16string_view text) {
     if (QThread::currentThread() == thread()) {
-        ShowNow(style, text);
+        ShowNow(style, ToQString(text));
         return;
     }
-    auto request = std::make_shared<Request>(Request{style, text});
+    auto request = std::make_shared<Request>(Request{style, ToQString(text)});
     std::unique_lock lock(mutex_);
     if (closed_) {
         return;

@@ -28,7 +28,7 @@ public:
     explicit DialogMessages(std::function<void()> wake);
     ~DialogMessages() override;
 
-    void ShowMessage(MessageStyle style, const QString& text) override;
+    void ShowMessage(MessageStyle style, std::u16string_view text) override;
     void WriteOutput(std::string_view line) override;
 
     // Shows the messages other threads asked for, one after another. User-interface thread.

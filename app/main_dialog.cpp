@@ -17,6 +17,7 @@
 #include "ip_address_edit.h"
 #include "main_dialog_template.h"
 #include "message_box.h"
+#include "qt_text.h"
 #include "ui_string_table.h"
 
 namespace norvik {
@@ -272,7 +273,8 @@ void MainDialog::OnInitDialog() {
 
     const UiStringTable& strings = ProcessUiStringTable();
     device_list_->setHeaderLabels(
-        {QString(), strings.Text(UiStringId::ServerName), strings.Text(UiStringId::IpAddress)});
+        {QString(), ToQString(strings.Text(UiStringId::ServerName)),
+         ToQString(strings.Text(UiStringId::IpAddress))});
     const int w = device_list_->width();
     device_list_->header()->resizeSection(0, 0);
     device_list_->header()->resizeSection(1, w / 2 + 22);
@@ -280,15 +282,15 @@ void MainDialog::OnInitDialog() {
     ip_control_->setFocus();
 }
 
-void MainDialog::SetControlText(int control_id, const QString& text) {
+void MainDialog::SetControlText(int control_id, std::u16string_view text) {
     const auto control = controls_.find(control_id);
     if (control == controls_.end()) {
         return;
     }
     if (auto* label = qobject_cast<QLabel*>(control->second)) {
-        label->setText(text);
+        label->setText(ToQString(text));
     } else if (auto* button = qobject_cast<QAbstractButton*>(control->second)) {
-        button->setText(text);
+        button->setText(ToQString(text));
     }
 }
 

@@ -58,7 +58,7 @@ public:
     // Empties the Port1 edit, so a port of 0 shows as nothing rather than "0".
     void ClearPortEdit();
 
-    void SetControlText(int control_id, const QString& text) override;
+    void SetControlText(int control_id, std::u16string_view text) override;
 
     Discovery& discovery() { return *discovery_; }
     int exit_code() const { return exit_code_; }

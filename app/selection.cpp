@@ -8,13 +8,14 @@
 #include "ip_address.h"
 #include "ip_address_edit.h"
 #include "main_dialog.h"
+#include "qt_text.h"
 #include "web_page.h"
 
 namespace norvik {
 
 void MainDialog::OnListClick(int row) {
     const QTreeWidgetItem* item = row >= 0 ? device_list_->topLevelItem(row) : nullptr;
-    const int n = ParseRowNumber(item != nullptr ? item->text(0) : QString());
+    const int n = ParseRowNumber(item != nullptr ? FromQString(item->text(0)) : std::u16string());
     if (n <= 0) {
         return;
     }
@@ -38,9 +39,9 @@ void MainDialog::OnListClick(int row) {
 }
 
 void MainDialog::ShowDevice(const DeviceRecord& device) {
-    m_strName = NameText(device.name);
+    m_strName = ToQString(NameText(device.name));
     m_nPort = device.http_port;
-    m_strMac = MacText(device.mac);
+    m_strMac = ToQString(MacText(device.mac));
     gateway_control_->SetAddress(PackedAddress(device.gateway));
     ip_control_->SetAddress(PackedAddress(device.ip));
     netmask_control_->SetAddress(PackedAddress(device.netmask));

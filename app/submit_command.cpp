@@ -8,6 +8,7 @@
 #include "ip_address_edit.h"
 #include "main_dialog.h"
 #include "message_box.h"
+#include "qt_text.h"
 #include "set_request.h"
 #include "ui_string_table.h"
 
@@ -34,7 +35,7 @@ bool InOneSubnet(const Ipv4& ip, const Ipv4& gateway, const Ipv4& netmask) {
 }  // namespace
 
 void MainDialog::OnSubmit() {
-    if (m_nPort == 0 && ParseRowNumber(port_edit_->text()) == 0) {
+    if (m_nPort == 0 && ParseRowNumber(FromQString(port_edit_->text())) == 0) {
         // An empty port reads as 0 then, instead of failing the data exchange.
         port_edit_->setText("0");
     }
@@ -48,7 +49,7 @@ void MainDialog::OnSubmit() {
         return;
     }
     pcedit::SetValues values;
-    values.name = pcedit::NameField(m_strName);
+    values.name = pcedit::NameField(FromQString(m_strName));
     values.ip = AddressOf(ip_control_);
     values.netmask = AddressOf(netmask_control_);
     values.gateway = AddressOf(gateway_control_);
@@ -62,7 +63,7 @@ void MainDialog::OnSubmit() {
     }
     if (!InOneSubnet(values.ip, values.gateway, values.netmask) &&
         values.gateway != Ipv4{0, 0, 0, 0}) {
-        const QString question = ProcessUiStringTable().Text(UiStringId::IpGatewayMismatch);
+        const QString question = ToQString(ProcessUiStringTable().Text(UiStringId::IpGatewayMismatch));
         if (MessageBox::Show(nullptr, QString::fromUtf16(kSubnetQuestionCaption), question,
                              MessageBox::Buttons::kOkCancel,
                              MessageBox::Icon::kQuestion) != MessageBox::Answer::kOk) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <string_view>
 
 namespace norvik {
 
@@ -9,7 +9,7 @@ namespace norvik {
 class DialogTexts {
 public:
     virtual ~DialogTexts() = default;
-    virtual void SetControlText(int control_id, const QString& text) = 0;
+    virtual void SetControlText(int control_id, std::u16string_view text) = 0;
 };
 
 }  // namespace norvik

@@ -1,61 +1,66 @@
 #include "ini_reader.h"
 
-#include <QString>
-
 #include <algorithm>
+#include <string>
 
 #include "ini_text_decoder.h"
 
 namespace norvik {
 namespace {
 
-bool IsBlank(QChar c) {
+bool IsBlank(char16_t c) {
     return c == u' ' || c == u'\t';
 }
-bool IsLineEnd(QChar c) {
+bool IsLineEnd(char16_t c) {
     return c == u'\n' || c == u'\r';
 }
 
-QStringView TrimBlanks(QStringView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
+std::u16string_view TrimBlanks(std::u16string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
     while (begin < end && IsBlank(text[begin])) {
         ++begin;
     }
     while (end > begin && IsBlank(text[end - 1])) {
         --end;
     }
-    return text.sliced(begin, end - begin);
+    return text.substr(begin, end - begin);
 }
 
-QStringView Unquote(QStringView value) {
+std::u16string_view Unquote(std::u16string_view value) {
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
         value.back() == value.front()) {
-        return value.sliced(1, value.size() - 2);
+        return value.substr(1, value.size() - 2);
     }
     return value;
 }
 
-bool NamesMatch(QStringView a, QStringView b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+char16_t FoldAsciiCase(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
+
+bool NamesMatch(std::u16string_view a, std::u16string_view b) {
+    return std::ranges::equal(a, b, [](char16_t x, char16_t y) {
+        return FoldAsciiCase(x) == FoldAsciiCase(y);
+    });
 }
 
 // Walks the text line by line without copying it.
 class LineReader {
 public:
-    explicit LineReader(QStringView text) : text_(text) {}
+    explicit LineReader(std::u16string_view text) : text_(text) {}
 
-    std::optional<QStringView> Next() {
+    std::optional<std::u16string_view> Next() {
         if (offset_ >= text_.size()) {
             return std::nullopt;
         }
-        const qsizetype begin = offset_;
+        const std::size_t begin = offset_;
         while (offset_ < text_.size() && !IsLineEnd(text_[offset_])) {
             ++offset_;
         }
-        const QStringView line = text_.sliced(begin, offset_ - begin);
+        const std::u16string_view line = text_.substr(begin, offset_ - begin);
         if (offset_ < text_.size()) {
-            const QChar line_end = text_[offset_++];
+            const char16_t line_end = text_[offset_++];
             if (line_end == u'\r' && offset_ < text_.size() && text_[offset_] == u'\n') {
                 ++offset_;
             }
@@ -64,66 +69,71 @@ public:
     }
 
 private:
-    QStringView text_;
-    qsizetype offset_ = 0;
+    std::u16string_view text_;
+    std::size_t offset_ = 0;
 };
 
 // The name of a section header line (already trimmed), or nothing for any other line.
-std::optional<QStringView> SectionName(QStringView line) {
-    if (!line.startsWith(u'[')) {
+std::optional<std::u16string_view> SectionName(std::u16string_view line) {
+    if (!line.starts_with(u'[')) {
         return std::nullopt;
     }
-    const qsizetype close = line.indexOf(u']');
-    if (close < 0) {
+    const std::size_t close = line.find(u']');
+    if (close == std::u16string_view::npos) {
         return std::nullopt;
     }
-    return TrimBlanks(line.sliced(1, close - 1));
+    return TrimBlanks(line.substr(1, close - 1));
 }
 
-qsizetype CopyToBuffer(QStringView text, std::span<char16_t> buffer) {
+std::size_t CopyToBuffer(std::u16string_view text, std::span<char16_t> buffer) {
     if (buffer.empty()) {
         return 0;
     }
-    const qsizetype count = std::min<qsizetype>(text.size(), buffer.size() - 1);
-    std::copy_n(text.utf16(), count, buffer.data());
+    const std::size_t count = std::min(text.size(), buffer.size() - 1);
+    std::copy_n(text.data(), count, buffer.data());
     buffer[count] = u'\0';
     return count;
 }
 
 }  // namespace
 
-std::optional<QStringView> FindIniValue(QStringView text, QStringView section, QStringView key) {
+std::optional<std::u16string_view> FindIniValue(std::u16string_view text,
+                                                std::u16string_view section,
+                                                std::u16string_view key) {
     LineReader lines(text);
     bool in_section = false;
-    while (const std::optional<QStringView> raw_line = lines.Next()) {
-        const QStringView line = TrimBlanks(*raw_line);
-        if (const std::optional<QStringView> name = SectionName(line)) {
+    while (const std::optional<std::u16string_view> raw_line = lines.Next()) {
+        const std::u16string_view line = TrimBlanks(*raw_line);
+        if (const std::optional<std::u16string_view> name = SectionName(line)) {
             if (in_section) {
                 return std::nullopt;  // the end of the first section of that name
             }
             in_section = NamesMatch(*name, section);
             continue;
         }
-        if (!in_section || line.startsWith(u';')) {
+        if (!in_section || line.starts_with(u';')) {
             continue;
         }
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals < 0 || !NamesMatch(TrimBlanks(line.first(equals)), key)) {
+        const std::size_t equals = line.find(u'=');
+        if (equals == std::u16string_view::npos ||
+            !NamesMatch(TrimBlanks(line.substr(0, equals)), key)) {
             continue;
         }
-        return Unquote(TrimBlanks(line.sliced(equals + 1)));
+        return Unquote(TrimBlanks(line.substr(equals + 1)));
     }
     return std::nullopt;
 }
 
-qsizetype LookupIniString(QStringView text, QStringView section, QStringView key,
-                          QStringView default_text, std::span<char16_t> buffer) {
+std::size_t LookupIniString(std::u16string_view text, std::u16string_view section,
+                            std::u16string_view key, std::u16string_view default_text,
+                            std::span<char16_t> buffer) {
     return CopyToBuffer(FindIniValue(text, section, key).value_or(default_text), buffer);
 }
 
-qsizetype ReadIniString(std::span<const std::byte> file, QStringView section, QStringView key,
-                        QStringView default_text, std::span<char16_t> buffer) {
-    const QString text = DecodeIniText(file);
+std::size_t ReadIniString(std::span<const std::byte> file, std::u16string_view section,
+                          std::u16string_view key, std::u16string_view default_text,
+                          std::span<char16_t> buffer) {
+    const std::u16string text = DecodeIniText(file);
     return LookupIniString(text, section, key, default_text, buffer);
 }
 

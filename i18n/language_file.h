@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
-
+#include <cstddef>
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace norvik {
 
@@ -13,20 +13,20 @@ namespace norvik {
 class LanguageFile {
 public:
     // Nothing when the file does not exist or cannot be read.
-    static std::optional<LanguageFile> Open(const QString& path);
+    static std::optional<LanguageFile> Open(const std::u16string& path);
 
     // As LookupIniString over the file's text: the value or default_text, cut to
     // buffer.size() - 1 code units and null-terminated; returns the count without terminator.
-    qsizetype GetString(QStringView section, QStringView key, QStringView default_text,
-                        std::span<char16_t> buffer) const;
+    std::size_t GetString(std::u16string_view section, std::u16string_view key,
+                          std::u16string_view default_text, std::span<char16_t> buffer) const;
 
 private:
     LanguageFile() = default;
 
 #ifdef _WIN32
-    QString path_;
+    std::u16string path_;
 #else
-    QString text_;
+    std::u16string text_;
 #endif
 };
 

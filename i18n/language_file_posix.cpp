@@ -1,5 +1,3 @@
-#include <QFile>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +10,7 @@
 #include "ini_reader.h"
 #include "ini_text_decoder.h"
 #include "language_file.h"
+#include "utf.h"
 
 namespace norvik {
 namespace {
@@ -40,9 +39,8 @@ private:
 
 // The whole content of a regular file of at most kMaxFileBytes. Not blocking on a FIFO is why
 // it opens non-blocking and insists on a regular file.
-std::optional<std::vector<std::byte>> ReadRegularFile(const QString& path) {
-    const FileDescriptor file(
-        open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+std::optional<std::vector<std::byte>> ReadRegularFile(const std::u16string& path) {
+    const FileDescriptor file(open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat status {};
     if (file.get() < 0 || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return std::nullopt;
@@ -72,7 +70,7 @@ std::optional<std::vector<std::byte>> ReadRegularFile(const QString& path) {
 
 }  // namespace
 
-std::optional<LanguageFile> LanguageFile::Open(const QString& path) {
+std::optional<LanguageFile> LanguageFile::Open(const std::u16string& path) {
     const std::optional<std::vector<std::byte>> bytes = ReadRegularFile(path);
     if (!bytes) {
         return std::nullopt;
@@ -82,8 +80,9 @@ std::optional<LanguageFile> LanguageFile::Open(const QString& path) {
     return file;
 }
 
-qsizetype LanguageFile::GetString(QStringView section, QStringView key, QStringView default_text,
-                                  std::span<char16_t> buffer) const {
+std::size_t LanguageFile::GetString(std::u16string_view section, std::u16string_view key,
+                                   std::u16string_view default_text,
+                                   std::span<char16_t> buffer) const {
     return LookupIniString(text_, section, key, default_text, buffer);
 }
 

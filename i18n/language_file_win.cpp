@@ -1,21 +1,16 @@
-#include "language_file.h"
-
-// After Qt's headers, which the min and max macros of windows.h would break.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
+#include "language_file.h"
+#include "utf.h"
+
 namespace norvik {
-namespace {
 
-const wchar_t* Wide(const QString& text) {
-    return reinterpret_cast<const wchar_t*>(text.utf16());
-}
-
-}  // namespace
-
-std::optional<LanguageFile> LanguageFile::Open(const QString& path) {
-    FILE* const file = _wfopen(Wide(path), L"r");
+std::optional<LanguageFile> LanguageFile::Open(const std::u16string& path) {
+    // Only whether the file can be opened for reading counts; the service reads it itself.
+    FILE* const file = _wfopen(ToWide(path).c_str(), L"r");
     if (file == nullptr) {
         return std::nullopt;
     }
@@ -25,15 +20,23 @@ std::optional<LanguageFile> LanguageFile::Open(const QString& path) {
     return language_file;
 }
 
-qsizetype LanguageFile::GetString(QStringView section, QStringView key, QStringView default_text,
-                                  std::span<char16_t> buffer) const {
-    // The service wants null-terminated strings.
-    const QString section_text = section.toString();
-    const QString key_text = key.toString();
-    const QString default_value = default_text.toString();
-    return static_cast<qsizetype>(GetPrivateProfileStringW(
-        Wide(section_text), Wide(key_text), Wide(default_value),
-        reinterpret_cast<wchar_t*>(buffer.data()), static_cast<DWORD>(buffer.size()), Wide(path_)));
+std::size_t LanguageFile::GetString(std::u16string_view section, std::u16string_view key,
+                                    std::u16string_view default_text,
+                                    std::span<char16_t> buffer) const {
+    if (buffer.empty()) {
+        return 0;
+    }
+    // The service wants null-terminated strings, and writes into a wide buffer of its own.
+    std::wstring value(buffer.size(), L'\0');
+    const DWORD count = GetPrivateProfileStringW(
+        ToWide(section).c_str(), ToWide(key).c_str(), ToWide(default_text).c_str(), value.data(),
+        static_cast<DWORD>(value.size()), ToWide(path_).c_str());
+    const std::size_t copied = std::min<std::size_t>(count, buffer.size() - 1);
+    for (std::size_t i = 0; i < copied; ++i) {
+        buffer[i] = static_cast<char16_t>(value[i]);
+    }
+    buffer[copied] = u'\0';
+    return copied;
 }
 
 }  // namespace norvik

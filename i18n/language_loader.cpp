@@ -1,14 +1,12 @@
 #include "language_loader.h"
 
-#include <QChar>
-#include <QStringList>
-
 #include <algorithm>
 #include <array>
 #include <optional>
 
 #include "control_ids.h"
 #include "language_file.h"
+#include "utf.h"
 #include "working_directory.h"
 
 namespace norvik {
@@ -44,13 +42,10 @@ constexpr std::array kInstructionLines{
 
 // What a lookup gave, as the text an entry may take: up to the first null (a file may hold
 // one), without a high surrogate whose partner the length limit cut off.
-QStringView UsableText(QStringView value) {
-    const qsizetype null_at = value.indexOf(QChar(u'\0'));
-    if (null_at >= 0) {
-        value = value.first(null_at);
-    }
-    if (!value.isEmpty() && value.back().isHighSurrogate()) {
-        value.chop(1);
+std::u16string_view UsableText(std::u16string_view value) {
+    value = value.substr(0, value.find(u'\0'));
+    if (!value.empty() && IsHighSurrogate(value.back())) {
+        value.remove_suffix(1);
     }
     return value;
 }
@@ -61,7 +56,7 @@ LanguageLoader::LanguageLoader(DialogTexts* dialog, UiStringTable& table)
     : dialog(dialog), table_(table) {}
 
 void LanguageLoader::ApplyLanguage() {
-    const std::optional<QString> directory = CurrentWorkingDirectory();
+    const std::optional<std::u16string> directory = CurrentWorkingDirectory();
     if (!directory) {
         return;
     }
@@ -85,22 +80,24 @@ void LanguageLoader::TranslateEntry(UiStringEntry& entry, bool replace_spaces) {
 void LanguageLoader::TranslateEntry(UiStringEntry& entry, bool replace_spaces,
                                     const LanguageFile& file) {
     // From the default, not the current text, so a key never depends on a translation.
-    const QString key = replace_spaces ? SpacesToUnderscores(entry.default_text())
-                                       : entry.default_text().toString();
+    const std::u16string key = replace_spaces ? SpacesToUnderscores(entry.default_text())
+                                              : std::u16string(entry.default_text());
     std::array<char16_t, kLanguageValueBufferLength> buffer{};
-    const qsizetype count = file.GetString(kLanguageSection, key, entry.text(), buffer);
-    if (count <= 0) {
+    const std::size_t count = file.GetString(kLanguageSection, key, entry.text(), buffer);
+    if (count == 0) {
         return;  // an empty value: the entry stays as it is
     }
-    const QStringView value =
-        UsableText(QStringView(buffer.data(), std::min(count, kLanguageValueBufferLength - 1)));
-    if (!value.isEmpty()) {
-        entry.text_ = value.toString();
+    const std::u16string_view value = UsableText(
+        std::u16string_view(buffer.data(), std::min(count, kLanguageValueBufferLength - 1)));
+    if (!value.empty()) {
+        entry.text_ = value;
     }
 }
 
-QString LanguageLoader::SpacesToUnderscores(QStringView text) {
-    return text.toString().replace(u' ', u'_');
+std::u16string LanguageLoader::SpacesToUnderscores(std::u16string_view text) {
+    std::u16string key(text);
+    std::ranges::replace(key, u' ', u'_');
+    return key;
 }
 
 void LanguageLoader::SetControlTexts() const {
@@ -110,11 +107,14 @@ void LanguageLoader::SetControlTexts() const {
     for (const ControlText& control : kControlTexts) {
         dialog->SetControlText(control.control_id, table_.Text(control.text));
     }
-    QStringList lines;
-    for (UiStringId line : kInstructionLines) {
-        lines.append(table_.Text(line));
+    std::u16string lines;
+    for (std::size_t i = 0; i < kInstructionLines.size(); ++i) {
+        if (i > 0) {
+            lines += u'\n';
+        }
+        lines += table_.Text(kInstructionLines[i]);
     }
-    dialog->SetControlText(kInstructionsText, lines.join(u'\n'));
+    dialog->SetControlText(kInstructionsText, lines);
 }
 
 }  // namespace norvik

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
+#include <cstddef>
+#include <string>
+#include <string_view>
 
 #include "dialog_texts.h"
 #include "ui_string_table.h"
@@ -12,10 +13,10 @@ class LanguageFile;
 
 // The language file: Language.ini in the current working directory, with the texts in its
 // [LANGUAGE] section under the keys of the table's entries.
-inline constexpr QStringView kLanguageFileName = u"Language.ini";
-inline constexpr QStringView kLanguageSection = u"LANGUAGE";
+inline constexpr std::u16string_view kLanguageFileName = u"Language.ini";
+inline constexpr std::u16string_view kLanguageSection = u"LANGUAGE";
 // A value is read into this many code units, the terminator included.
-inline constexpr qsizetype kLanguageValueBufferLength = 300;
+inline constexpr std::size_t kLanguageValueBufferLength = 300;
 
 // Applies the language file, once, while the main dialog initialises: translates the table
 // and writes the texts into the dialog's labels, buttons and instructions text. The list
@@ -31,9 +32,9 @@ public:
     // non-empty one. The key is the entry's default text, spaces turned into underscores when
     // replace_spaces is set.
     void TranslateEntry(UiStringEntry& entry, bool replace_spaces);
-    static QString SpacesToUnderscores(QStringView text);
+    static std::u16string SpacesToUnderscores(std::u16string_view text);
 
-    QString path;         // the language file's full path; empty until ApplyLanguage runs
+    std::u16string path;  // the language file's full path; empty until ApplyLanguage runs
     DialogTexts* dialog;  // not owned
 
 private:

@@ -2,11 +2,12 @@
 
 namespace norvik {
 
-UiStringEntry::UiStringEntry(UiStringId id, QStringView default_text, bool replace_spaces)
+UiStringEntry::UiStringEntry(UiStringId id, std::u16string_view default_text,
+                             bool replace_spaces)
     : id_(id),
       default_text_(default_text),
       replace_spaces_(replace_spaces),
-      text_(default_text.toString()) {}
+      text_(default_text) {}
 
 UiStringTable::UiStringTable()
     : entries_{{
@@ -45,7 +46,7 @@ UiStringEntry& UiStringTable::Entry(UiStringId id) {
     return entries_[static_cast<std::size_t>(id)];
 }
 
-const QString& UiStringTable::Text(UiStringId id) const {
+const std::u16string& UiStringTable::Text(UiStringId id) const {
     return Entry(id).text();
 }
 

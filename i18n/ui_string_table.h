@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
-
 #include <array>
 #include <cstddef>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace norvik {
 
@@ -43,22 +42,22 @@ inline constexpr std::size_t kUiStringCount = 23;
 // with replace_spaces set, its spaces become underscores there.
 class UiStringEntry {
 public:
-    UiStringEntry(UiStringId id, QStringView default_text, bool replace_spaces);
+    UiStringEntry(UiStringId id, std::u16string_view default_text, bool replace_spaces);
     UiStringEntry(const UiStringEntry&) = default;
     UiStringEntry& operator=(const UiStringEntry&) = delete;
 
     UiStringId id() const { return id_; }
-    QStringView default_text() const { return default_text_; }
+    std::u16string_view default_text() const { return default_text_; }
     bool replace_spaces() const { return replace_spaces_; }
-    const QString& text() const { return text_; }
+    const std::u16string& text() const { return text_; }
 
 private:
     friend class LanguageLoader;  // a translation is the only change an entry ever sees
 
     UiStringId id_;
-    QStringView default_text_;
+    std::u16string_view default_text_;
     bool replace_spaces_;
-    QString text_;
+    std::u16string text_;
 };
 
 class UiStringTable {
@@ -66,8 +65,8 @@ public:
     // Every entry at its English default.
     UiStringTable();
 
-    // The entry's current text, null-terminated (utf16()).
-    const QString& Text(UiStringId id) const;
+    // The entry's current text (c_str() gives it null-terminated).
+    const std::u16string& Text(UiStringId id) const;
     // Entries are handed out for reading and for LanguageLoader::TranslateEntry, the only
     // operation that changes one.
     const UiStringEntry& Entry(UiStringId id) const;

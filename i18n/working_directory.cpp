@@ -2,10 +2,10 @@
 
 namespace norvik {
 
-QString PathInDirectory(const QString& directory, QStringView file_name) {
-    QString path = directory;
-    if (!path.endsWith(QChar(kDirectorySeparator))) {
-        path += QChar(kDirectorySeparator);
+std::u16string PathInDirectory(std::u16string_view directory, std::u16string_view file_name) {
+    std::u16string path(directory);
+    if (!path.ends_with(kDirectorySeparator)) {
+        path += kDirectorySeparator;
     }
     path += file_name;
     return path;

@@ -1,15 +1,15 @@
 #pragma once
 
-#include <QString>
-#include <QStringView>
-
+#include <cstddef>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace norvik {
 
 // The working directory is read into a buffer of this many UTF-16 code units, the
 // terminator included; a longer directory is not used.
-inline constexpr qsizetype kWorkingDirectoryBufferLength = 500;
+inline constexpr std::size_t kWorkingDirectoryBufferLength = 500;
 
 #ifdef _WIN32
 inline constexpr char16_t kDirectorySeparator = u'\\';
@@ -19,9 +19,9 @@ inline constexpr char16_t kDirectorySeparator = u'/';
 
 // The process's current working directory, or nothing when it cannot be read or does not fit
 // kWorkingDirectoryBufferLength.
-std::optional<QString> CurrentWorkingDirectory();
+std::optional<std::u16string> CurrentWorkingDirectory();
 
 // file_name inside directory. A root directory already ends with its separator.
-QString PathInDirectory(const QString& directory, QStringView file_name);
+std::u16string PathInDirectory(std::u16string_view directory, std::u16string_view file_name);
 
 }  // namespace norvik

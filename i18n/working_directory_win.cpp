@@ -1,11 +1,11 @@
-#include "working_directory.h"
-
-// After Qt's headers, which the min and max macros of windows.h would break.
 #include <windows.h>
+
+#include "utf.h"
+#include "working_directory.h"
 
 namespace norvik {
 
-std::optional<QString> CurrentWorkingDirectory() {
+std::optional<std::u16string> CurrentWorkingDirectory() {
     wchar_t buffer[kWorkingDirectoryBufferLength];
     // 0 on failure; the size it would need when the buffer is too small.
     const DWORD length =
@@ -13,7 +13,7 @@ std::optional<QString> CurrentWorkingDirectory() {
     if (length == 0 || length >= kWorkingDirectoryBufferLength) {
         return std::nullopt;
     }
-    return QString::fromWCharArray(buffer, static_cast<qsizetype>(length));
+    return FromWide(std::wstring_view(buffer, length));
 }
 
 }  // namespace norvik

@@ -23,14 +23,13 @@ int Send(const BroadcastSender& sender, ByteSpan request, UserMessages& messages
     UdpSocket socket = UdpSocket::Open();
     if (!socket.valid()) {
         messages.ShowMessage(MessageStyle::kPlain,
-                             QString::asprintf("ERROR:  %d socket() failed", LastSocketError()));
+                             ErrorMessage("ERROR:  %d socket() failed", LastSocketError()));
         return -1;
     }
     if (!socket.SetBroadcast()) {
         // Sent all the same; without broadcasting allowed it usually fails.
-        messages.ShowMessage(
-            MessageStyle::kPlain,
-            QString::asprintf("ERROR:  %d setsockopt( SO_BROADCAST )", LastSocketError()));
+        messages.ShowMessage(MessageStyle::kPlain, ErrorMessage("ERROR:  %d setsockopt( SO_BROADCAST )",
+                                                                LastSocketError()));
     }
     const ByteSpan datagram = request.first(sender.length);
     int sent = socket.SendBroadcast(datagram, sender.port);

@@ -1,42 +1,50 @@
 #include "device_text.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdio>
 #include <limits>
 
-namespace norvik {
+#include "utf.h"
 
-QString TextUpToNul(ByteSpan bytes) {
-    const auto* text = reinterpret_cast<const char*>(bytes.data());
-    return QString::fromUtf8(text, static_cast<qsizetype>(::strnlen(text, bytes.size())));
+namespace norvik {
+namespace {
+
+// What iswspace says of the C locale's wide characters.
+bool IsSpace(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
 }
 
-QString AddressText(const Ipv4& address) {
+}  // namespace
+
+std::u16string TextUpToNul(ByteSpan bytes) {
+    const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+    return Utf8ToUtf16(bytes.first(static_cast<std::size_t>(end - bytes.begin())));
+}
+
+std::u16string AddressText(const Ipv4& address) {
     // Written out by hand: it is made for every new row of a burst of thousands.
-    char16_t text[15];
+    std::u16string text(15, u'.');
     std::size_t at = 0;
-    for (std::size_t i = 0; i < address.size(); ++i) {
-        if (i > 0) {
-            text[at++] = u'.';
-        }
-        text[at++] = static_cast<char16_t>(u'0' + address[i] / 100);
-        text[at++] = static_cast<char16_t>(u'0' + address[i] / 10 % 10);
-        text[at++] = static_cast<char16_t>(u'0' + address[i] % 10);
+    for (const std::uint8_t octet : address) {
+        text[at] = static_cast<char16_t>(u'0' + octet / 100);
+        text[at + 1] = static_cast<char16_t>(u'0' + octet / 10 % 10);
+        text[at + 2] = static_cast<char16_t>(u'0' + octet % 10);
+        at += 4;
     }
-    return QString(reinterpret_cast<const QChar*>(text), static_cast<qsizetype>(at));
+    return text;
 }
 
 RowTexts MakeRowTexts(const DeviceName& name, const Ipv4& address) {
     return {NameText(name), AddressText(address)};
 }
 
-QString RowNumberText(int list_index) {
-    return QString::number(list_index + 1);
+std::u16string RowNumberText(int list_index) {
+    return Utf8ToUtf16(std::to_string(list_index + 1));
 }
 
-int ParseRowNumber(const QString& text) {
-    qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace()) {
+int ParseRowNumber(std::u16string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsSpace(text[i])) {
         ++i;
     }
     bool negative = false;
@@ -49,14 +57,16 @@ int ParseRowNumber(const QString& text) {
     long long value = 0;
     for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
         // Saturates like the C library does; row numbers never come near the limit.
-        value = std::min(value * 10 + (text[i].unicode() - u'0'), kMax + 1);
+        value = std::min(value * 10 + (text[i] - u'0'), kMax + 1);
     }
     return static_cast<int>(std::clamp(negative ? -value : value, kMin, kMax));
 }
 
-QString MacText(const MacAddress& mac) {
-    return QString::asprintf("%02x:%02x:%02x:%02x:%02x:%02x", mac[0], mac[1], mac[2], mac[3],
-                             mac[4], mac[5]);
+std::u16string MacText(const MacAddress& mac) {
+    char text[18];
+    std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", mac[0], mac[1], mac[2],
+                  mac[3], mac[4], mac[5]);
+    return Utf8ToUtf16(text);
 }
 
 }  // namespace norvik

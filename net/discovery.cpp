@@ -32,8 +32,7 @@ void Receiver3297::SendStartupSearch() {
 
 void Receiver3297::Inspect(ByteSpan datagram) {
     if (p3297::IsLoginFailedReport(datagram)) {
-        messages_.ShowMessage(MessageStyle::kApplication,
-                              QString::fromUtf16(p3297::kLoginFailedMessage));
+        messages_.ShowMessage(MessageStyle::kApplication, p3297::kLoginFailedMessage);
     }
 }
 

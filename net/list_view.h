@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QString>
+#include <string>
+#include <string_view>
 
 namespace norvik {
 
@@ -14,10 +15,10 @@ public:
     virtual int ItemCount() const = 0;
     // Inserts a row at index (an index past the end appends) whose column 0 reads text, and
     // returns the new row's index.
-    virtual int InsertItem(int index, const QString& text) = 0;
-    virtual void SetItemText(int item, int column, const QString& text) = 0;
+    virtual int InsertItem(int index, std::u16string_view text) = 0;
+    virtual void SetItemText(int item, int column, std::u16string_view text) = 0;
     // The text of one column of a row; empty for a row or column that does not exist.
-    virtual QString ItemText(int item, int column) const = 0;
+    virtual std::u16string ItemText(int item, int column) const = 0;
     virtual void DeleteItem(int item) = 0;
 };
 

@@ -2,7 +2,7 @@
 
 namespace norvik {
 
-int MemoryListView::InsertItem(int index, const QString& text) {
+int MemoryListView::InsertItem(int index, std::u16string_view text) {
     if (index < 0 || index > ItemCount()) {
         index = ItemCount();
     }
@@ -16,13 +16,13 @@ bool MemoryListView::IsCell(int item, int column) const {
     return item >= 0 && item < ItemCount() && column >= 0 && column < kColumnCount;
 }
 
-void MemoryListView::SetItemText(int item, int column, const QString& text) {
+void MemoryListView::SetItemText(int item, int column, std::u16string_view text) {
     if (IsCell(item, column)) {
         rows_[static_cast<size_t>(item)][static_cast<size_t>(column)] = text;
     }
 }
 
-QString MemoryListView::ItemText(int item, int column) const {
+std::u16string MemoryListView::ItemText(int item, int column) const {
     if (!IsCell(item, column)) {
         return {};
     }

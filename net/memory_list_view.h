@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <array>
+#include <string>
 #include <vector>
 
 #include "list_view.h"
@@ -12,12 +12,12 @@ namespace norvik {
 class MemoryListView : public ListView {
 public:
     static constexpr int kColumnCount = 3;
-    using Row = std::array<QString, kColumnCount>;
+    using Row = std::array<std::u16string, kColumnCount>;
 
     int ItemCount() const override { return static_cast<int>(rows_.size()); }
-    int InsertItem(int index, const QString& text) override;
-    void SetItemText(int item, int column, const QString& text) override;
-    QString ItemText(int item, int column) const override;
+    int InsertItem(int index, std::u16string_view text) override;
+    void SetItemText(int item, int column, std::u16string_view text) override;
+    std::u16string ItemText(int item, int column) const override;
     void DeleteItem(int item) override;
 
     const std::vector<Row>& rows() const { return rows_; }

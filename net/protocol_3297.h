@@ -43,7 +43,7 @@ inline constexpr std::uint8_t kTypeLoginFailed = 3;
 inline constexpr std::uint8_t kLastReportType = 3;
 
 // Shown for a type-3 report: the device refused a setting for a wrong account or password.
-inline constexpr char16_t kLoginFailedMessage[] = u"設定失敗:帳號密碼錯誤";
+inline constexpr std::u16string_view kLoginFailedMessage = u"設定失敗:帳號密碼錯誤";
 
 // Writes the 445-byte search request into the head of the buffer.
 void BuildSearchRequest(std::span<std::uint8_t, kRequestBufferSize> buffer);

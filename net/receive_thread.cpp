@@ -34,7 +34,7 @@ ReceiveSocket SetUpReceiveSocket(std::uint16_t port) {
 
 void ShowSetupFailure(const ReceiveSocket& setup, UserMessages& messages) {
     const auto show = [&](const char* format) {
-        messages.ShowMessage(MessageStyle::kPlain, QString::asprintf(format, setup.error));
+        messages.ShowMessage(MessageStyle::kPlain, ErrorMessage(format, setup.error));
     };
     switch (setup.failed_step) {
         case FailedStep::kSocket:

@@ -1,9 +1,10 @@
 #include "set_request.h"
 
-#include <QByteArray>
-#include <QString>
 #include <algorithm>
 #include <cstring>
+#include <string>
+
+#include "utf.h"
 
 namespace norvik::pcedit {
 namespace {
@@ -23,17 +24,17 @@ bool Unchanged(const DeviceRecord& record, const SetValues& values) {
 
 }  // namespace
 
-DeviceName NameField(const QString& name) {
-    const QByteArray utf8 = name.toUtf8();
+DeviceName NameField(std::u16string_view name) {
+    const std::string utf8 = Utf16ToUtf8(name);
     DeviceName field{};
-    std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(utf8.size()), 18);
+    std::size_t length = std::min(utf8.size(), field.size());
     // Back off to the start of a character: a continuation byte is 10xxxxxx.
-    if (length < static_cast<std::size_t>(utf8.size())) {
+    if (length < utf8.size()) {
         while (length > 0 && (static_cast<std::uint8_t>(utf8[length]) & 0xC0) == 0x80) {
             --length;
         }
     }
-    std::copy_n(utf8.constData(), length, field.begin());
+    std::copy_n(utf8.data(), length, field.begin());
     return field;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "device_record.h"
 #include "pcedit.h"
 
@@ -28,6 +30,6 @@ inline constexpr std::uint8_t kGatewayMarker[] = {0x67, 0x00};
 bool PrepareSetRequest(DeviceRecord* selected, const SetValues& values, RequestBytes buffer);
 
 // The device name field: the name's UTF-8 bytes, at most 18 and never half a character.
-DeviceName NameField(const QString& name);
+DeviceName NameField(std::u16string_view name);
 
 }  // namespace norvik::pcedit

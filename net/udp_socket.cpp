@@ -31,7 +31,7 @@ sockaddr_in Ipv4SocketAddress(std::uint32_t host_order_address, std::uint16_t po
 #ifdef _WIN32
 bool StartSockets() {
     WSADATA data;
-    return ::WSAStartup(MAKEWORD(1, 1), &data) == 0;
+    return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
 
 int LastSocketError() {
@@ -100,10 +100,17 @@ int UdpSocket::SendBroadcast(ByteSpan datagram, std::uint16_t port) {
 void UdpSocket::WaitReadable() {
     const NativeSocket handle = handle_;
 #ifdef _WIN32
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(static_cast<SOCKET>(handle), &readable);
-    ::select(0, &readable, nullptr, nullptr, nullptr);
+    // Nothing wakes a select() on Windows but the socket itself, so it looks up now and then
+    // to see whether Shutdown was called.
+    while (!shut_down_) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(static_cast<SOCKET>(handle), &readable);
+        timeval interval{0, kShutdownPollMicroseconds};
+        if (::select(0, &readable, nullptr, nullptr, &interval) != 0) {
+            return;  // readable, or an error that the receive will report
+        }
+    }
 #else
     // poll, not select: a descriptor numbered above FD_SETSIZE would overrun an fd_set.
     pollfd waiting{handle, POLLIN, 0};
@@ -123,7 +130,7 @@ int UdpSocket::TryReceive(MutableByteSpan buffer) {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(static_cast<SOCKET>(handle_.load()), &readable);
-    const timeval now{0, 0};
+    timeval now{0, 0};
     if (::select(0, &readable, nullptr, nullptr, &now) != 1) {
         return kNoDatagram;
     }
@@ -164,11 +171,9 @@ int UdpSocket::TryReceive(MutableByteSpan buffer) {
 
 void UdpSocket::Shutdown() {
 #ifdef _WIN32
-    // Closing is what ends a select() on Windows.
-    const NativeSocket handle = handle_.exchange(kInvalid);
-    if (handle != kInvalid) {
-        ::closesocket(static_cast<SOCKET>(handle));
-    }
+    // Not closed here: the waiting thread may still pass the handle to a socket call, and a
+    // closed handle's number can already belong to another thread's new socket.
+    shut_down_ = true;
 #else
     // On an unbound or unconnected datagram socket this reports ENOTCONN but still wakes
     // every waiter, which then reads an empty datagram.

@@ -62,6 +62,10 @@ private:
 
     // Atomic because Shutdown may come from another thread while this one waits.
     std::atomic<NativeSocket> handle_{kInvalid};
+#ifdef _WIN32
+    static constexpr long kShutdownPollMicroseconds = 50'000;
+    std::atomic<bool> shut_down_{false};
+#endif
 };
 
 }  // namespace norvik

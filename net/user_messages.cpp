@@ -1,18 +1,26 @@
 #include "user_messages.h"
 
+#include "console_text.h"
+#include "utf.h"
+
+#include <cstdio>
+
 namespace norvik {
 
-void ConsoleUserMessages::ShowMessage(MessageStyle, const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
+std::u16string ErrorMessage(const char* format, int code) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, code);
+    return Utf8ToUtf16(text);
+}
+
+void ConsoleUserMessages::ShowMessage(MessageStyle, std::u16string_view text) {
     std::lock_guard lock(mutex_);
-    std::fprintf(stderr, "%s\n", utf8.constData());
-    std::fflush(stderr);
+    WriteText(stderr, Utf16ToUtf8(text) + '\n');
 }
 
 void ConsoleUserMessages::WriteOutput(std::string_view line) {
     std::lock_guard lock(mutex_);
-    std::fwrite(line.data(), 1, line.size(), output_);
-    std::fflush(output_);
+    WriteText(output_, line);
 }
 
 }  // namespace norvik

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
 #include <cstdio>
 #include <mutex>
+#include <string>
 #include <string_view>
 
 namespace norvik {
@@ -18,10 +18,13 @@ class UserMessages {
 public:
     virtual ~UserMessages() = default;
     // Shows a message; returns once the person has dismissed it. Any thread may call it.
-    virtual void ShowMessage(MessageStyle style, const QString& text) = 0;
+    virtual void ShowMessage(MessageStyle style, std::u16string_view text) = 0;
     // Writes a diagnostic line (with its line feed) to standard output.
     virtual void WriteOutput(std::string_view line) = 0;
 };
+
+// A message of the network code: a printf format with one %d, the error code.
+std::u16string ErrorMessage(const char* format, int code);
 
 // Messages to standard error, one a line; diagnostic lines to standard output, or to
 // standard error when standard output must carry nothing else.
@@ -29,7 +32,7 @@ class ConsoleUserMessages : public UserMessages {
 public:
     explicit ConsoleUserMessages(std::FILE* output = stdout) : output_(output) {}
 
-    void ShowMessage(MessageStyle style, const QString& text) override;
+    void ShowMessage(MessageStyle style, std::u16string_view text) override;
     void WriteOutput(std::string_view line) override;
 
 private:

@@ -3,13 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "memory_list_view.h"
+#include "utf.h"
 
 namespace norvik {
 namespace {
 
 class ColumnSortTest : public testing::Test {
 protected:
-    void AddRow(const QString& number, const QString& name, const QString& address) {
+    void AddRow(std::u16string_view number, std::u16string_view name,
+                std::u16string_view address) {
         const int row = view.InsertItem(view.ItemCount(), number);
         view.SetItemText(row, 1, name);
         view.SetItemText(row, 2, address);
@@ -17,7 +19,7 @@ protected:
     std::vector<std::string> Column(int column) const {
         std::vector<std::string> texts;
         for (const auto& row : view.rows()) {
-            texts.push_back(row[static_cast<std::size_t>(column)].toStdString());
+            texts.push_back(Utf16ToUtf8(row[static_cast<std::size_t>(column)]));
         }
         return texts;
     }
@@ -27,10 +29,10 @@ protected:
 };
 
 TEST_F(ColumnSortTest, NamesGoDescendingThenAscendingByCodeUnits) {
-    AddRow("1", "b", "w");
-    AddRow("2", "a", "x");
-    AddRow("3", "c", "y");
-    AddRow("4", "B", "z");  // upper case comes before lower case
+    AddRow(u"1", u"b", u"w");
+    AddRow(u"2", u"a", u"x");
+    AddRow(u"3", u"c", u"y");
+    AddRow(u"4", u"B", u"z");  // upper case comes before lower case
     sort.OnColumnClick(view, 1);
     EXPECT_EQ(Column(1), (std::vector<std::string>{"c", "b", "a", "B"}));
     EXPECT_EQ(Column(2), (std::vector<std::string>{"y", "w", "x", "z"}));  // rows move whole
@@ -40,8 +42,8 @@ TEST_F(ColumnSortTest, NamesGoDescendingThenAscendingByCodeUnits) {
 }
 
 TEST_F(ColumnSortTest, RowNumbersCompareAsNumbersAndAddressesAsText) {
-    AddRow("9", "n", "192.168.001.002");
-    AddRow("10", "m", "192.168.001.010");
+    AddRow(u"9", u"n", u"192.168.001.002");
+    AddRow(u"10", u"m", u"192.168.001.010");
     sort.OnColumnClick(view, 0);
     EXPECT_EQ(Column(0), (std::vector<std::string>{"10", "9"}));
     sort.OnColumnClick(view, 0);
@@ -51,8 +53,8 @@ TEST_F(ColumnSortTest, RowNumbersCompareAsNumbersAndAddressesAsText) {
 }
 
 TEST_F(ColumnSortTest, EqualRowsSwapOnEveryClickInBothDirections) {
-    AddRow("1", "same", "");
-    AddRow("2", "same", "");
+    AddRow(u"1", u"same", u"");
+    AddRow(u"2", u"same", u"");
     for (const auto& order : {std::vector<std::string>{"2", "1"}, {"1", "2"}, {"2", "1"}}) {
         sort.OnColumnClick(view, 1);
         EXPECT_EQ(Column(0), order);
@@ -61,9 +63,9 @@ TEST_F(ColumnSortTest, EqualRowsSwapOnEveryClickInBothDirections) {
 
 TEST_F(ColumnSortTest, EachColumnKeepsItsOwnDirection) {
     sort.OnColumnClick(view, 1);  // names descending, on an empty list
-    AddRow("1", "b", "010");
-    AddRow("2", "a", "020");
-    AddRow("3", "c", "030");
+    AddRow(u"1", u"b", u"010");
+    AddRow(u"2", u"a", u"020");
+    AddRow(u"3", u"c", u"030");
     sort.OnColumnClick(view, 2);  // addresses descending
     sort.OnColumnClick(view, 1);  // names: second click, ascending
     EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "b", "c"}));

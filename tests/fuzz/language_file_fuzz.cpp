@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "ini_reader.h"
 #include "language_loader.h"
@@ -11,16 +12,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static norvik::UiStringTable table;
     const std::span<const std::byte> file(reinterpret_cast<const std::byte*>(data), size);
     for (const norvik::UiStringEntry& entry : table.Entries()) {
-        const QString key = entry.replace_spaces()
-                                ? norvik::LanguageLoader::SpacesToUnderscores(entry.default_text())
-                                : entry.default_text().toString();
+        const std::u16string key =
+            entry.replace_spaces()
+                ? norvik::LanguageLoader::SpacesToUnderscores(entry.default_text())
+                : std::u16string(entry.default_text());
         // One unit more than the lookup may use, which must stay untouched.
         char16_t buffer[norvik::kLanguageValueBufferLength + 1];
         buffer[norvik::kLanguageValueBufferLength] = u'\xABCD';
-        const qsizetype count =
+        const std::size_t count =
             norvik::ReadIniString(file, norvik::kLanguageSection, key, entry.default_text(),
                                   std::span<char16_t>(buffer, norvik::kLanguageValueBufferLength));
-        if (count < 0 || count >= norvik::kLanguageValueBufferLength || buffer[count] != 0 ||
+        if (count >= norvik::kLanguageValueBufferLength || buffer[count] != 0 ||
             buffer[norvik::kLanguageValueBufferLength] != u'\xABCD') {
             __builtin_trap();
         }

@@ -1,7 +1,14 @@
 #include "i18n_test_support.h"
 
-#include <QByteArray>
-#include <QFile>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "utf.h"
 
 namespace norvik::test {
 
@@ -12,22 +19,51 @@ Bytes RawBytes(std::string_view bytes) {
     return result;
 }
 
-Bytes Utf8(QStringView text) {
-    return RawBytes(text.toUtf8().toStdString());
+Bytes Utf8(std::u16string_view text) {
+    return RawBytes(Utf16ToUtf8(text));
 }
 
-void WriteFile(const QString& path, const Bytes& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())),
-        static_cast<qint64>(bytes.size()));
+void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    ASSERT_TRUE(file) << path;
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(file.good()) << path;
 }
 
-Bytes ReadFile(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return RawBytes(file.readAll().toStdString());
+Bytes ReadFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    EXPECT_TRUE(file) << path;
+    const std::string content{std::istreambuf_iterator<char>(file),
+                              std::istreambuf_iterator<char>()};
+    return RawBytes(content);
+}
+
+std::filesystem::path ProgramDirectory() {
+#ifdef _WIN32
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(std::wstring(path, length)).parent_path();
+#else
+    return std::filesystem::canonical("/proc/self/exe").parent_path();
+#endif
+}
+
+TemporaryDirectory::TemporaryDirectory() {
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = base / ("norvik-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(path_)) {
+            return;
+        }
+    }
+    ADD_FAILURE() << "cannot make a temporary directory in " << base;
+}
+
+TemporaryDirectory::~TemporaryDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace norvik::test

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QDir>
-#include <QString>
-#include <QStringView>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstddef>
+#include <filesystem>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -19,39 +17,59 @@ namespace norvik::test {
 using Bytes = std::vector<std::byte>;
 
 Bytes RawBytes(std::string_view bytes);
-Bytes Utf8(QStringView text);
+Bytes Utf8(std::u16string_view text);
 
-void WriteFile(const QString& path, const Bytes& bytes);
-Bytes ReadFile(const QString& path);
+void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
+Bytes ReadFile(const std::filesystem::path& path);
+
+// The folder of the running test program.
+std::filesystem::path ProgramDirectory();
+
+// A directory of its own for the life of the object, removed with what it holds.
+class TemporaryDirectory {
+public:
+    TemporaryDirectory();
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
 
 // Moves the process into a directory for the life of the object.
 class ScopedWorkingDirectory {
 public:
-    explicit ScopedWorkingDirectory(const QString& directory) {
-        EXPECT_TRUE(QDir::setCurrent(directory)) << directory.toStdString();
+    explicit ScopedWorkingDirectory(const std::filesystem::path& directory) {
+        std::error_code error;
+        std::filesystem::current_path(directory, error);
+        EXPECT_FALSE(error) << directory << ": " << error.message();
     }
-    ~ScopedWorkingDirectory() { EXPECT_TRUE(QDir::setCurrent(previous_)); }
+    ~ScopedWorkingDirectory() { std::filesystem::current_path(previous_); }
     ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
     ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
 
 private:
-    const QString previous_ = QDir::currentPath();
+    const std::filesystem::path previous_ = std::filesystem::current_path();
 };
 
 // Every text the loader writes into the dialog, in order.
 class RecordingDialog : public DialogTexts {
 public:
-    void SetControlText(int control_id, const QString& text) override {
+    void SetControlText(int control_id, std::u16string_view text) override {
         texts.emplace_back(control_id, text);
     }
-    // The last text a control received, or a null string if none.
-    QString TextOf(int control_id) const {
+    // The last text a control received, or an empty text if none.
+    std::u16string TextOf(int control_id) const {
         const auto last = std::find_if(texts.rbegin(), texts.rend(),
                                        [&](const auto& text) { return text.first == control_id; });
-        return last == texts.rend() ? QString() : last->second;
+        return last == texts.rend() ? std::u16string() : last->second;
     }
 
-    std::vector<std::pair<int, QString>> texts;
+    std::vector<std::pair<int, std::u16string>> texts;
 };
 
 }  // namespace norvik::test

@@ -1,26 +1,28 @@
 #include "ini_reader.h"
 
-#include <QString>
-
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
+
+#include "utf.h"
 
 namespace norvik {
 namespace {
 
 // The value the lookup answers, or "<default>" when it gives the default.
-QString Lookup(QStringView text, QStringView section, QStringView key) {
+std::u16string Lookup(std::u16string_view text, std::u16string_view section,
+                      std::u16string_view key) {
     std::array<char16_t, 300> buffer;
     buffer.fill(u'x');
-    const qsizetype count = LookupIniString(text, section, key, u"<default>", buffer);
-    EXPECT_EQ(buffer[static_cast<std::size_t>(count)], u'\0');
-    return QString::fromUtf16(buffer.data(), count);
+    const std::size_t count = LookupIniString(text, section, key, u"<default>", buffer);
+    EXPECT_EQ(buffer[count], u'\0');
+    return std::u16string(buffer.data(), count);
 }
 
 TEST(IniReader, ReadsTheFormatAsThePlatformDoes) {
     // All three line ends occur; a CR left on a value or lines run together show.
-    const QStringView text =
+    const std::u16string_view text =
         u"Exit=before any section\n"
         "[LANGUAGE\n"
         "Netmask=in an unclosed header\n"
@@ -75,23 +77,22 @@ TEST(IniReader, ReadsTheFormatAsThePlatformDoes) {
         {u"OTHER", u"Exit", u"<default>"},
     };
     for (const auto& [section, key, value] : cases) {
-        EXPECT_EQ(Lookup(text, section, key), QStringView(value))
-            << QString::fromUtf16(key).toStdString();
+        EXPECT_EQ(Lookup(text, section, key), value) << Utf16ToUtf8(key);
     }
 }
 
 TEST(IniReader, CopiesAtMostOneUnitLessThanTheBuffer) {
-    const QStringView text = u"[LANGUAGE]\nExit=abcdef\n";
+    const std::u16string_view text = u"[LANGUAGE]\nExit=abcdef\n";
     std::array<char16_t, 4> buffer;
-    EXPECT_EQ(LookupIniString(text, u"LANGUAGE", u"Exit", u"", buffer), 3);
-    EXPECT_EQ(QStringView(buffer.data(), 4), QStringView(u"abc\0", 4));
+    EXPECT_EQ(LookupIniString(text, u"LANGUAGE", u"Exit", u"", buffer), 3u);
+    EXPECT_EQ(std::u16string_view(buffer.data(), 4), std::u16string_view(u"abc\0", 4));
     // The default is cut the same way.
-    EXPECT_EQ(LookupIniString(text, u"LANGUAGE", u"Submit", u"long default", buffer), 3);
-    EXPECT_EQ(QStringView(buffer.data(), 4), QStringView(u"lon\0", 4));
+    EXPECT_EQ(LookupIniString(text, u"LANGUAGE", u"Submit", u"long default", buffer), 3u);
+    EXPECT_EQ(std::u16string_view(buffer.data(), 4), std::u16string_view(u"lon\0", 4));
     std::array<char16_t, 1> one;
-    EXPECT_EQ(LookupIniString(text, u"LANGUAGE", u"Exit", u"", one), 0);
+    EXPECT_EQ(LookupIniString(text, u"LANGUAGE", u"Exit", u"", one), 0u);
     EXPECT_EQ(one[0], u'\0');
-    EXPECT_EQ(LookupIniString(text, u"LANGUAGE", u"Exit", u"", std::span<char16_t>()), 0);
+    EXPECT_EQ(LookupIniString(text, u"LANGUAGE", u"Exit", u"", std::span<char16_t>()), 0u);
 }
 
 }  // namespace

@@ -1,9 +1,5 @@
 #include "language_loader.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -20,13 +16,12 @@ class LanguageLoaderTest : public testing::Test {
 protected:
     LanguageLoaderTest() : working_directory_(directory_.path()) {}
 
-    void Apply(QStringView language_file) {
-        test::WriteFile(directory_.filePath(QStringLiteral("Language.ini")),
-                        test::Utf8(language_file));
+    void Apply(std::u16string_view language_file) {
+        test::WriteFile(directory_ / "Language.ini", test::Utf8(language_file));
         loader_.ApplyLanguage();
     }
 
-    QTemporaryDir directory_;
+    test::TemporaryDirectory directory_;
     test::ScopedWorkingDirectory working_directory_;
     UiStringTable table_;
     test::RecordingDialog dialog_;
@@ -35,13 +30,12 @@ protected:
 
 // Not the program's folder either, where a language file must not count.
 TEST_F(LanguageLoaderTest, WithoutALanguageFileInTheWorkingDirectoryNothingChanges) {
-    const QString beside_program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath() +
-                                   QStringLiteral("/Language.ini");
-    ASSERT_FALSE(QFile::exists(beside_program));
+    const std::filesystem::path beside_program = test::ProgramDirectory() / "Language.ini";
+    ASSERT_FALSE(std::filesystem::exists(beside_program));
     test::WriteFile(beside_program, test::Utf8(u"[LANGUAGE]\nExit=from the program folder\n"));
     loader_.ApplyLanguage();
-    QFile::remove(beside_program);
-    EXPECT_EQ(loader_.path, directory_.path() + QStringLiteral("/Language.ini"));
+    std::filesystem::remove(beside_program);
+    EXPECT_EQ(loader_.path, (directory_ / "Language.ini").u16string());
     EXPECT_TRUE(dialog_.texts.empty());  // the dialog keeps its template texts
     for (const UiStringEntry& entry : table_.Entries()) {
         EXPECT_EQ(entry.text(), entry.default_text());
@@ -50,28 +44,28 @@ TEST_F(LanguageLoaderTest, WithoutALanguageFileInTheWorkingDirectoryNothingChang
 
 TEST_F(LanguageLoaderTest, EmptySectionRewritesEveryControlWithTheDefaultsInOrder) {
     Apply(u"[LANGUAGE]\r\n");
-    const std::vector<std::pair<int, QString>> expected = {
-        {kDeviceListsLabel, QStringLiteral("Device Lists")},
-        {kStaticRadio, QStringLiteral("Static")},
-        {kDhcpRadio, QStringLiteral("DHCP")},
-        {kNameLabel, QStringLiteral("Name")},
-        {kIpLabel, QStringLiteral("IP")},
-        {kNetmaskLabel, QStringLiteral("Netmask")},
-        {kGatewayLabel, QStringLiteral("Gateway")},
-        {kDns1Label, QStringLiteral("DNS 1")},
-        {kDns2Label, QStringLiteral("DNS 2")},
-        {kPort1Label, QStringLiteral("Port1")},
-        {kMacLabel, QStringLiteral("MAC")},
-        {kSearchDeviceButton, QStringLiteral("Search Device")},
-        {kSubmitButton, QStringLiteral("Submit")},
-        {kExitButton, QStringLiteral("Exit")},
+    const std::vector<std::pair<int, std::u16string>> expected = {
+        {kDeviceListsLabel, u"Device Lists"},
+        {kStaticRadio, u"Static"},
+        {kDhcpRadio, u"DHCP"},
+        {kNameLabel, u"Name"},
+        {kIpLabel, u"IP"},
+        {kNetmaskLabel, u"Netmask"},
+        {kGatewayLabel, u"Gateway"},
+        {kDns1Label, u"DNS 1"},
+        {kDns2Label, u"DNS 2"},
+        {kPort1Label, u"Port1"},
+        {kMacLabel, u"MAC"},
+        {kSearchDeviceButton, u"Search Device"},
+        {kSubmitButton, u"Submit"},
+        {kExitButton, u"Exit"},
         // Lines separated by bare line feeds.
-        {kInstructionsText, QStringLiteral("To Change Device Name, IP address, and Gateway:\n"
-                                           "1. Select the device on the left side.\n"
-                                           "2. Change network parameter on the right side.\n"
-                                           "3. Press Submit button.\n"
-                                           "4. Press Search Device to re-search again.\n"
-                                           "5. Double click the device to open it.")},
+        {kInstructionsText, u"To Change Device Name, IP address, and Gateway:\n"
+                            u"1. Select the device on the left side.\n"
+                            u"2. Change network parameter on the right side.\n"
+                            u"3. Press Submit button.\n"
+                            u"4. Press Search Device to re-search again.\n"
+                            u"5. Double click the device to open it."},
     };
     EXPECT_EQ(dialog_.texts, expected);
 }
@@ -89,7 +83,8 @@ TEST_F(LanguageLoaderTest, KeysAreTheDefaultsWithUnderscoresForSpaces) {
     EXPECT_EQ(dialog_.TextOf(kSearchDeviceButton), u"Search Device");
     EXPECT_EQ(dialog_.TextOf(kPort1Label), u"Web port");
     EXPECT_EQ(dialog_.TextOf(kDns1Label), u"Primary DNS");
-    EXPECT_TRUE(dialog_.TextOf(kInstructionsText).contains(u"\n4. Search again.\n"));
+    EXPECT_NE(dialog_.TextOf(kInstructionsText).find(u"\n4. Search again.\n"),
+              std::u16string::npos);
     // The list heading and Submit's question are read from the table by their owners.
     EXPECT_EQ(table_.Text(UiStringId::ServerName), u"Gerätename");
     EXPECT_EQ(table_.Text(UiStringId::IpGatewayMismatch), u"Trotzdem senden?");
@@ -98,7 +93,7 @@ TEST_F(LanguageLoaderTest, KeysAreTheDefaultsWithUnderscoresForSpaces) {
 TEST_F(LanguageLoaderTest, AnEmptyValueOrOneEndedByANullKeepsTheEntry) {
     constexpr char16_t kText[] =
         u"[LANGUAGE]\nExit=\nSubmit=\"\"\nName=\0Quit\nMAC=MA\0C-Adresse\n";
-    Apply(QStringView(kText, std::size(kText) - 1));
+    Apply(std::u16string_view(kText, std::size(kText) - 1));
     EXPECT_EQ(dialog_.TextOf(kExitButton), u"Exit");
     EXPECT_EQ(dialog_.TextOf(kSubmitButton), u"Submit");
     EXPECT_EQ(table_.Text(UiStringId::Name), u"Name");
@@ -106,21 +101,21 @@ TEST_F(LanguageLoaderTest, AnEmptyValueOrOneEndedByANullKeepsTheEntry) {
 }
 
 TEST_F(LanguageLoaderTest, ValuesAreCutTo299UnitsButNeverInsideASurrogatePair) {
-    const QString long_value = QString(200, u'a') + QString(200, u'b');
+    const std::u16string long_value = std::u16string(200, u'a') + std::u16string(200, u'b');
     // 298 letters, then a character of two code units that would straddle the limit.
-    const QString straddling = QString(298, u'c') + QString::fromUtf16(u"\U0001F600") + u'd';
+    const std::u16string straddling = std::u16string(298, u'c') + u"\U0001F600d";
     // 297 letters and the pair: it ends exactly at the limit and stays whole.
-    const QString fitting = QString(297, u'e') + QString::fromUtf16(u"\U0001F600") + u'f';
-    Apply(QStringLiteral("[LANGUAGE]\r\nExit=") + long_value + QStringLiteral("\r\nSubmit=") +
-          straddling + QStringLiteral("\r\nName=") + fitting + QStringLiteral("\r\n"));
-    EXPECT_EQ(dialog_.TextOf(kExitButton), long_value.first(299));
-    EXPECT_EQ(dialog_.TextOf(kSubmitButton), QString(298, u'c'));
-    EXPECT_EQ(dialog_.TextOf(kNameLabel), fitting.first(299));
+    const std::u16string fitting = std::u16string(297, u'e') + u"\U0001F600f";
+    Apply(u"[LANGUAGE]\r\nExit=" + long_value + u"\r\nSubmit=" + straddling + u"\r\nName=" +
+          fitting + u"\r\n");
+    EXPECT_EQ(dialog_.TextOf(kExitButton), long_value.substr(0, 299));
+    EXPECT_EQ(dialog_.TextOf(kSubmitButton), std::u16string(298, u'c'));
+    EXPECT_EQ(dialog_.TextOf(kNameLabel), fitting.substr(0, 299));
 }
 
 TEST_F(LanguageLoaderTest, TranslateEntryLooksUpTheFileAtPath) {
-    QTemporaryDir elsewhere;
-    loader_.path = elsewhere.filePath(QStringLiteral("other.ini"));
+    test::TemporaryDirectory elsewhere;
+    loader_.path = (elsewhere / "other.ini").u16string();
     test::WriteFile(loader_.path, test::Utf8(u"[LANGUAGE]\nDNS 1=spaced\nDNS_1=Primary\n"));
     UiStringEntry& dns1 = table_.Entry(UiStringId::Dns1);
     loader_.TranslateEntry(dns1, false);

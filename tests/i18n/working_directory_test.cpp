@@ -1,8 +1,5 @@
 #include "working_directory.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 #include "control_ids.h"
@@ -12,28 +9,32 @@
 namespace norvik {
 namespace {
 
+#ifndef _WIN32
 // A directory below base whose path is exactly length code units long, of three-byte
 // characters in components well within any file system's name limit.
-QString MakeDirectoryOfLength(const QString& base, qsizetype length) {
-    QString path = base;
+std::u16string MakeDirectoryOfLength(const std::u16string& base, std::size_t length) {
+    std::u16string path = base;
     while (path.size() < length) {
         // Taking 60 only while more than 80 are left leaves room for "/" and a name after it.
-        const qsizetype left = length - path.size() - 1;
-        path += u'/' + QString(left > 80 ? 60 : left, u'語');
+        const std::size_t left = length - path.size() - 1;
+        path += u'/' + std::u16string(left > 80 ? 60 : left, u'語');
     }
-    EXPECT_TRUE(QDir().mkpath(path)) << path.toStdString();
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path), error);
+    EXPECT_FALSE(error) << error.message();
     return path;
 }
 
 // 499 units fit the buffer with its terminator, whatever their bytes (three each here);
-// 700 such characters also overflow the byte buffer underneath.
+// 700 such characters also overflow the byte buffer underneath. (Windows has no working
+// directory that long.)
 TEST(CurrentWorkingDirectory, TakesUpTo499CodeUnits) {
-    QTemporaryDir base;
-    for (const qsizetype length : {499, 500, 700}) {
+    test::TemporaryDirectory base;
+    for (const std::size_t length : {499, 500, 700}) {
         SCOPED_TRACE(length);
-        const QString directory = MakeDirectoryOfLength(base.path(), length);
+        const std::u16string directory = MakeDirectoryOfLength(base.path().u16string(), length);
         ASSERT_EQ(directory.size(), length);
-        test::WriteFile(directory + QStringLiteral("/Language.ini"),
+        test::WriteFile(std::filesystem::path(directory) / "Language.ini",
                         test::Utf8(u"[LANGUAGE]\nExit=Quit\n"));
         test::ScopedWorkingDirectory working_directory(directory);
         const bool fits = length < 500;
@@ -42,15 +43,24 @@ TEST(CurrentWorkingDirectory, TakesUpTo499CodeUnits) {
         test::RecordingDialog dialog;
         LanguageLoader loader(&dialog, table);
         loader.ApplyLanguage();
-        EXPECT_EQ(loader.path, fits ? directory + QStringLiteral("/Language.ini") : QString());
-        EXPECT_EQ(dialog.TextOf(kExitButton), fits ? QStringLiteral("Quit") : QString());
+        EXPECT_EQ(loader.path, fits ? directory + u"/Language.ini" : std::u16string());
+        EXPECT_EQ(dialog.TextOf(kExitButton), fits ? u"Quit" : std::u16string());
     }
+}
+#endif
+
+TEST(CurrentWorkingDirectory, IsTheProcesssOwn) {
+    test::TemporaryDirectory directory;
+    test::ScopedWorkingDirectory working_directory(directory.path());
+    EXPECT_EQ(CurrentWorkingDirectory(), std::filesystem::current_path().u16string());
 }
 
 TEST(PathInDirectory, JoinsWithOneSeparator) {
-    EXPECT_EQ(PathInDirectory(QStringLiteral("/home/user"), u"Language.ini"),
-              u"/home/user/Language.ini");
-    EXPECT_EQ(PathInDirectory(QStringLiteral("/"), u"Language.ini"), u"/Language.ini");
+    const std::u16string separator(1, kDirectorySeparator);
+    const std::u16string root = separator;
+    const std::u16string home = separator + u"home" + separator + u"user";
+    EXPECT_EQ(PathInDirectory(home, u"Language.ini"), home + separator + u"Language.ini");
+    EXPECT_EQ(PathInDirectory(root, u"Language.ini"), separator + u"Language.ini");
 }
 
 }  // namespace

@@ -46,12 +46,12 @@ TEST(DeviceList, RelistWithoutAMatchingRowStillAppendsOne) {
     DeviceList list;
     MemoryListView view;
     DeviceRecord& a = AddDevice(list, 1);
-    list.ListRecord(a, view, {"a", "x"});
-    view.SetItemText(0, 0, "not a number");  // reads as 0: matches no record's number
-    list.RelistRecord(a, view, {"a2", "y"});
+    list.ListRecord(a, view, {u"a", u"x"});
+    view.SetItemText(0, 0, u"not a number");  // reads as 0: matches no record's number
+    list.RelistRecord(a, view, {u"a2", u"y"});
     ASSERT_EQ(view.ItemCount(), 2);
-    EXPECT_EQ(view.ItemText(1, 0), "1");
-    EXPECT_EQ(view.ItemText(1, 1), "a2");
+    EXPECT_EQ(view.ItemText(1, 0), u"1");
+    EXPECT_EQ(view.ItemText(1, 1), u"a2");
 }
 
 }  // namespace

@@ -42,13 +42,13 @@ TEST_F(DeviceReports, AChangedAddressOrNameMovesTheRowExceptForRowOne) {
                                                 "2|two|192.168.001.020"}));
     // Unchanged address and name: the row stays where it is.
     FeedPcEdit(PcEditReport(third));
-    EXPECT_EQ(view.ItemText(1, 1), "three");
+    EXPECT_EQ(view.ItemText(1, 1), u"three");
 
     // Row number 1 keeps its place and its first texts; only the record changes.
     FeedPcEdit(PcEditReport(first.WithIp({10, 0, 0, 9}).Named("renamed")));
     EXPECT_EQ(Rows().front(), "1|one|192.168.001.010");
     EXPECT_EQ(devices.head()->ip, (Ipv4{10, 0, 0, 9}));
-    EXPECT_EQ(NameText(devices.head()->name), "renamed");
+    EXPECT_EQ(NameText(devices.head()->name), u"renamed");
 
     FeedPcEdit(PcEditReport(third.Named("3rd")));
     EXPECT_EQ(Rows().back(), "3|3rd|192.168.001.010");
@@ -86,18 +86,14 @@ TEST_F(DeviceReports, ADeviceWithoutAnAddressIsListedAgainAtEveryReport) {
 TEST_F(DeviceReports, NamesAreDecodedFromUtf8AndAnEighteenByteNameIsWhole) {
     Device d;
     FeedPcEdit(PcEditReport(d.WithMacLastOctet(1).Named("abcdefghijklmnopqr")));  // no NUL
-    EXPECT_EQ(view.ItemText(0, 1), "abcdefghijklmnopqr");
-    EXPECT_EQ(NameText(devices.head()->name), "abcdefghijklmnopqr");
+    EXPECT_EQ(view.ItemText(0, 1), u"abcdefghijklmnopqr");
+    EXPECT_EQ(NameText(devices.head()->name), u"abcdefghijklmnopqr");
     FeedPcEdit(PcEditReport(d.WithMacLastOctet(2).Named("攝影機")));  // 9 bytes of UTF-8
-    EXPECT_EQ(view.ItemText(1, 1), QString::fromUtf8("攝影機"));
-    // 16 + 3 bytes: the last character is cut, and what is left of it shows as replacement.
+    EXPECT_EQ(view.ItemText(1, 1), u"攝影機");
+    // 16 + 3 bytes: the last character is cut, and what is left of it shows as one
+    // replacement character.
     FeedPcEdit(PcEditReport(d.WithMacLastOctet(3).Named("abcdefghijklmnop攝")));
-    const QString shown = view.ItemText(2, 1);
-    EXPECT_TRUE(shown.startsWith("abcdefghijklmnop")) << shown.toStdString();
-    EXPECT_GT(shown.size(), 16);
-    for (qsizetype i = 16; i < shown.size(); ++i) {
-        EXPECT_EQ(shown[i], QChar(0xFFFD));
-    }
+    EXPECT_EQ(view.ItemText(2, 1), u"abcdefghijklmnop\uFFFD");
 }
 
 TEST_F(DeviceReports, TheBusyFlagIsClearedAfterAKnownDevicesRowWork) {
@@ -124,7 +120,7 @@ TEST_F(DeviceReports, AReportThatFindsNoMemoryIsDroppedAndTheNextOneWorks) {
     }
     EXPECT_EQ(std::distance(failing.begin(), failing.end()), 2);
     EXPECT_EQ(view.ItemCount(), 2);
-    EXPECT_EQ(view.ItemText(1, 0), "2");
+    EXPECT_EQ(view.ItemText(1, 0), u"2");
     EXPECT_EQ(failing.tail()->mac[5], 3);
     EXPECT_EQ(failing.head()->next, failing.tail());
 }

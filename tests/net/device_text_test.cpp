@@ -6,15 +6,15 @@ namespace norvik {
 namespace {
 
 TEST(DeviceText, RowNumbersAreReadLikeWtoi) {
-    EXPECT_EQ(ParseRowNumber("  7x"), 7);
-    EXPECT_EQ(ParseRowNumber("-3"), -3);
-    EXPECT_EQ(ParseRowNumber("abc"), 0);
-    EXPECT_EQ(ParseRowNumber("99999999999"), 2147483647);
-    EXPECT_EQ(ParseRowNumber("-99999999999"), -2147483647 - 1);
+    EXPECT_EQ(ParseRowNumber(u"  7x"), 7);
+    EXPECT_EQ(ParseRowNumber(u"-3"), -3);
+    EXPECT_EQ(ParseRowNumber(u"abc"), 0);
+    EXPECT_EQ(ParseRowNumber(u"99999999999"), 2147483647);
+    EXPECT_EQ(ParseRowNumber(u"-99999999999"), -2147483647 - 1);
 }
 
 TEST(DeviceText, MacAddressesAreLowerCaseHex) {
-    EXPECT_EQ(MacText({0x00, 0x1A, 0xBC, 0xde, 0xF0, 0x09}), "00:1a:bc:de:f0:09");
+    EXPECT_EQ(MacText({0x00, 0x1A, 0xBC, 0xde, 0xF0, 0x09}), u"00:1a:bc:de:f0:09");
 }
 
 }  // namespace

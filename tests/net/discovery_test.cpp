@@ -31,7 +31,7 @@ protected:
         std::lock_guard guard(lock);
         return view.ItemCount();
     }
-    QString RowText(int row, int column) {
+    std::u16string RowText(int row, int column) {
         std::lock_guard guard(lock);
         return view.ItemText(row, column);
     }
@@ -69,8 +69,8 @@ TEST_F(DiscoveryOverUdp, ALoginFailureReportShowsItsMessageAndStillCounts) {
     Device d;
     ASSERT_TRUE(device.Broadcast(Report3297(d.WithIp({10, 0, 0, 2}).Named("refused"), 3), 4023));
     ASSERT_TRUE(WaitFor([&] { return RowCount() == 1; }));
-    EXPECT_EQ(RowText(0, 1), "refused");
-    EXPECT_EQ(RowText(0, 2), "010.000.000.002");
+    EXPECT_EQ(RowText(0, 1), u"refused");
+    EXPECT_EQ(RowText(0, 2), u"010.000.000.002");
     EXPECT_EQ(messages.messages(), std::vector<std::string>{"設定失敗:帳號密碼錯誤"});
     EXPECT_EQ(messages.styles(), std::vector<MessageStyle>{MessageStyle::kApplication});
 }

@@ -12,6 +12,7 @@
 #include "pcedit.h"
 #include "protocol_3297.h"
 #include "report_bytes.h"
+#include "utf.h"
 
 namespace norvik::test {
 
@@ -26,7 +27,7 @@ protected:
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
         for (const auto& row : view.rows()) {
-            rows.push_back((row[0] + u'|' + row[1] + u'|' + row[2]).toStdString());
+            rows.push_back(Utf16ToUtf8(row[0] + u'|' + row[1] + u'|' + row[2]));
         }
         return rows;
     }

@@ -41,7 +41,7 @@ TEST(SetRequest, NothingChangedOrNothingSelectedSendsNothingAndClearsTheBuffer) 
     ExpectBytes(buffer, Buffer{});
     buffer.fill(0xEE);
     SetValues renamed = Unedited(r);
-    renamed.name = NameField("new");
+    renamed.name = NameField(u"new");
     EXPECT_FALSE(PrepareSetRequest(nullptr, renamed, buffer));
     ExpectBytes(buffer, Buffer{});
 }
@@ -70,7 +70,7 @@ void ExpectRequest(const char* change, const SetValues& v,
 TEST(SetRequest, OnlyTheChangedFieldsAreFlaggedAndTheRecordTakesThem) {
     const SetValues unedited = Unedited(Camera());
     SetValues v = unedited;
-    v.name = NameField("Hall");
+    v.name = NameField(u"Hall");
     ExpectRequest("name", v, {{32, {1, 'H', 'a', 'l', 'l'}}});
     v = unedited;
     v.netmask = {255, 255, 0, 0};
@@ -96,15 +96,15 @@ TEST(SetRequest, OnlyTheChangedFieldsAreFlaggedAndTheRecordTakesThem) {
 }
 
 TEST(SetRequest, NamesAreCutAtACharacterBoundary) {
-    const DeviceName whole = NameField("abcdefghijklmnopqr");
+    const DeviceName whole = NameField(u"abcdefghijklmnopqr");
     EXPECT_EQ(std::string(whole.begin(), whole.end()), "abcdefghijklmnopqr");
     // 16 ASCII bytes and a three-byte character: the character does not fit and is left out.
-    const DeviceName cut = NameField(QString("abcdefghijklmnop") + QChar(0x651D));
+    const DeviceName cut = NameField(u"abcdefghijklmnop\u651D");
     EXPECT_EQ(cut[15], 'p');
     EXPECT_EQ(cut[16], 0);
     EXPECT_EQ(cut[17], 0);
     // Six three-byte characters fill the field exactly.
-    const DeviceName six = NameField(QString(6, QChar(0x651D)));
+    const DeviceName six = NameField(std::u16string(6, u'\u651D'));
     EXPECT_EQ(six[15], 0xE6);
     EXPECT_EQ(six[17], 0x9D);
 }

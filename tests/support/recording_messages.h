@@ -5,15 +5,16 @@
 #include <vector>
 
 #include "user_messages.h"
+#include "utf.h"
 
 namespace norvik::test {
 
 // Keeps every message and output line, for the test to look at.
 class RecordingMessages : public UserMessages {
 public:
-    void ShowMessage(MessageStyle style, const QString& text) override {
+    void ShowMessage(MessageStyle style, std::u16string_view text) override {
         std::lock_guard lock(mutex_);
-        messages_.push_back(text.toStdString());
+        messages_.push_back(Utf16ToUtf8(text));
         styles_.push_back(style);
     }
     void WriteOutput(std::string_view line) override {

@@ -8,10 +8,12 @@
 #include <mutex>
 #include <optional>
 
+#include "console_text.h"
 #include "discovery.h"
 #include "list_lock.h"
 #include "memory_list_view.h"
 #include "scan_output.h"
+#include "udp_socket.h"
 #include "user_messages.h"
 
 namespace {
@@ -58,6 +60,7 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    norvik::PrepareConsoleStreams();
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         PrintUsage(stdout);
         return 0;
@@ -67,6 +70,10 @@ int main(int argc, char** argv) {
         return kUsageExitCode;
     }
 
+    if (!norvik::StartSockets()) {
+        std::fputs("norvik-scan: cannot start the socket layer\n", stderr);
+        return 1;
+    }
     norvik::ListLock lock(norvik::ListLock::DefaultPath());
     norvik::MemoryListView view;
     // With --json, standard output carries the document alone.
@@ -99,6 +106,6 @@ int main(int argc, char** argv) {
     discovery.Stop();
     const std::string output = options->json ? norvik::FormatAsJson(view, discovery.devices())
                                              : norvik::FormatRowsAsText(view);
-    std::fwrite(output.data(), 1, output.size(), stdout);
+    norvik::WriteText(stdout, output);
     return 0;
 }

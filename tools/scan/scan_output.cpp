@@ -1,16 +1,16 @@
 #include "scan_output.h"
 
-#include <QString>
 #include <cstdio>
 
 #include "device_text.h"
+#include "utf.h"
 
 namespace norvik {
 namespace {
 
-std::string JsonString(const QString& text) {
+std::string JsonString(std::string_view utf8) {
     std::string out = "\"";
-    for (const char c : text.toUtf8()) {
+    for (const char c : utf8) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
@@ -51,7 +51,9 @@ public:
         text_ += json_value;
         return *this;
     }
-    JsonObject& Add(const char* key, const QString& value) { return Add(key, JsonString(value)); }
+    JsonObject& Add(const char* key, std::u16string_view value) {
+        return Add(key, JsonString(Utf16ToUtf8(value)));
+    }
     JsonObject& Add(const char* key, long long value) { return Add(key, std::to_string(value)); }
     std::string Text() const { return text_.empty() ? "{}" : text_ + '}'; }
 
@@ -72,7 +74,7 @@ std::string JsonArray(const std::vector<std::string>& items) {
 std::string FormatRowsAsText(const MemoryListView& view) {
     std::string out;
     for (const auto& row : view.rows()) {
-        out += (row[0] + u'\t' + row[1] + u'\t' + row[2] + u'\n').toStdString();
+        out += Utf16ToUtf8(row[0] + u'\t' + row[1] + u'\t' + row[2] + u'\n');
     }
     return out;
 }
