@@ -7,11 +7,15 @@
 #   ./dev.sh test-tsan  the threaded and window tests built with ThreadSanitizer
 #   ./dev.sh build      install what is missing and build (build/release)
 #   ./dev.sh demo       the program with simulated devices, in a private network namespace
+#   ./dev.sh build-windows  install mingw-w64 and Wine, build the Windows programs (build/windows)
+#   ./dev.sh test-windows   build-windows, then the Windows tests under Wine, in a private network
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev fonts-liberation
           iproute2 util-linux)
+# The Windows build: the cross compiler, GoogleTest's sources for it, and Wine to test with.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 install_missing() {
@@ -43,6 +47,17 @@ run_tests() {
     ctest --test-dir "$dir" --output-on-failure -j "$JOBS" "$@"
 }
 
+build_windows() {
+    install_missing "${WINDOWS_PACKAGES[@]}"
+    build build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+}
+
+# The Linux side of the Windows tests, built without Qt: the private-namespace runner, the
+# device simulator, the Linux scanner to compare with, and the suites that drive Wine.
+build_host_tools() {
+    build build/host -DNORVIK_BUILD_GUI=OFF -DNORVIK_BUILD_BENCH=OFF
+}
+
 case "${1:-}" in
     build)
         install_missing
@@ -56,13 +71,13 @@ case "${1:-}" in
     test)
         install_missing
         build build/release
-        run_tests build/release
+        run_tests build/release -LE wine
         ;;
     test-asan)
         install_missing
         build build/asan -DNORVIK_SANITIZE=address,undefined -DNORVIK_BUILD_BENCH=OFF
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-            run_tests build/asan
+            run_tests build/asan -LE wine
         ;;
     test-tsan)
         install_missing
@@ -70,13 +85,24 @@ case "${1:-}" in
         TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp \
             run_tests build/tsan -L 'threaded|gui'
         ;;
+    build-windows)
+        build_windows
+        ;;
+    test-windows)
+        build_windows
+        build_host_tools
+        tools/wine/norvik-wine -- bash -c \
+            "ctest --test-dir build/windows --output-on-failure -j $JOBS &&
+             ctest --test-dir build/host --output-on-failure -L wine"
+        ;;
     demo)
         install_missing
         build build/release
         exec build/release/tools/netns/norvik-netns -- bash tools/demo.sh build/release
         ;;
     *)
-        sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
+        # The comment block at the top, without its marks.
+        awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"
         exit 2
         ;;
 esac

@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "utf.h"
 #else
 #include <fcntl.h>
 #include <pthread.h>
@@ -19,16 +21,16 @@ namespace norvik {
 
 #ifdef _WIN32
 
-// A named mutex lives in the session's own namespace; an abandoned one is handed to the next
-// waiter, so a crashed copy does not leave it held.
+// A named mutex in the session's own namespace, so copies in other sessions (other users at
+// the same PC) neither share nor block it; an abandoned one is handed to the next waiter, so a
+// crashed copy does not leave it held.
 std::string ListLock::DefaultPath() {
-    return "LIST LOCK";
+    return "Local\\LIST LOCK";
 }
 
 ListLock::ListLock(const std::string& shared_path) {
     if (!shared_path.empty()) {
-        const std::wstring name(shared_path.begin(), shared_path.end());
-        mutex_handle_ = ::CreateMutexW(nullptr, FALSE, name.c_str());
+        mutex_handle_ = ::CreateMutexW(nullptr, FALSE, ToWide(Utf8ToUtf16(shared_path)).c_str());
     }
 }
 
@@ -41,6 +43,7 @@ ListLock::~ListLock() {
 void ListLock::lock() {
     threads_.lock();
     if (mutex_handle_ != nullptr) {
+        // WAIT_ABANDONED: a copy died holding it; the list it guarded died with it.
         ::WaitForSingleObject(mutex_handle_, INFINITE);
     }
 }

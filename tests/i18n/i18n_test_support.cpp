@@ -8,7 +8,6 @@
 #include <windows.h>
 #endif
 
-#include "utf.h"
 
 namespace norvik::test {
 
@@ -19,8 +18,13 @@ Bytes RawBytes(std::string_view bytes) {
     return result;
 }
 
-Bytes Utf8(std::u16string_view text) {
-    return RawBytes(Utf16ToUtf8(text));
+Bytes Utf16Le(std::u16string_view text) {
+    Bytes bytes{std::byte{0xFF}, std::byte{0xFE}};
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<std::byte>(unit & 0xFF));
+        bytes.push_back(static_cast<std::byte>(unit >> 8));
+    }
+    return bytes;
 }
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {

@@ -17,7 +17,8 @@ namespace norvik::test {
 using Bytes = std::vector<std::byte>;
 
 Bytes RawBytes(std::string_view bytes);
-Bytes Utf8(std::u16string_view text);
+// UTF-16LE after its byte-order mark: what every platform's reader takes for what it is.
+Bytes Utf16Le(std::u16string_view text);
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 Bytes ReadFile(const std::filesystem::path& path);

@@ -17,7 +17,7 @@ protected:
     LanguageLoaderTest() : working_directory_(directory_.path()) {}
 
     void Apply(std::u16string_view language_file) {
-        test::WriteFile(directory_ / "Language.ini", test::Utf8(language_file));
+        test::WriteFile(directory_ / "Language.ini", test::Utf16Le(language_file));
         loader_.ApplyLanguage();
     }
 
@@ -32,7 +32,8 @@ protected:
 TEST_F(LanguageLoaderTest, WithoutALanguageFileInTheWorkingDirectoryNothingChanges) {
     const std::filesystem::path beside_program = test::ProgramDirectory() / "Language.ini";
     ASSERT_FALSE(std::filesystem::exists(beside_program));
-    test::WriteFile(beside_program, test::Utf8(u"[LANGUAGE]\nExit=from the program folder\n"));
+    test::WriteFile(beside_program,
+                    test::Utf16Le(u"[LANGUAGE]\nExit=from the program folder\n"));
     loader_.ApplyLanguage();
     std::filesystem::remove(beside_program);
     EXPECT_EQ(loader_.path, (directory_ / "Language.ini").u16string());
@@ -116,7 +117,7 @@ TEST_F(LanguageLoaderTest, ValuesAreCutTo299UnitsButNeverInsideASurrogatePair) {
 TEST_F(LanguageLoaderTest, TranslateEntryLooksUpTheFileAtPath) {
     test::TemporaryDirectory elsewhere;
     loader_.path = (elsewhere / "other.ini").u16string();
-    test::WriteFile(loader_.path, test::Utf8(u"[LANGUAGE]\nDNS 1=spaced\nDNS_1=Primary\n"));
+    test::WriteFile(loader_.path, test::Utf16Le(u"[LANGUAGE]\nDNS 1=spaced\nDNS_1=Primary\n"));
     UiStringEntry& dns1 = table_.Entry(UiStringId::Dns1);
     loader_.TranslateEntry(dns1, false);
     EXPECT_EQ(dns1.text(), u"spaced");

@@ -35,7 +35,7 @@ TEST(CurrentWorkingDirectory, TakesUpTo499CodeUnits) {
         const std::u16string directory = MakeDirectoryOfLength(base.path().u16string(), length);
         ASSERT_EQ(directory.size(), length);
         test::WriteFile(std::filesystem::path(directory) / "Language.ini",
-                        test::Utf8(u"[LANGUAGE]\nExit=Quit\n"));
+                        test::Utf16Le(u"[LANGUAGE]\nExit=Quit\n"));
         test::ScopedWorkingDirectory working_directory(directory);
         const bool fits = length < 500;
         EXPECT_EQ(CurrentWorkingDirectory(), fits ? std::optional(directory) : std::nullopt);

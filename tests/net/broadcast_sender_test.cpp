@@ -2,11 +2,15 @@
 // broadcast address, and a process out of file descriptors.
 #include "broadcast_sender.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <arpa/inet.h>
 #include <net/route.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -21,27 +25,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Sockets are descriptors on Linux and handles on Windows.
 std::size_t OpenDescriptorCount() {
+#ifdef _WIN32
+    DWORD count = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &count);
+    return count;
+#else
     const std::filesystem::directory_iterator fds("/proc/self/fd");
     return static_cast<std::size_t>(std::distance(begin(fds), end(fds)));
-}
-
-// Deletes (SIOCDELRT) or adds back (SIOCADDRT) the route to 255.255.255.255 over loopback that
-// the private network has.
-bool ChangeBroadcastRoute(unsigned long request) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_BROADCAST);
-    rtentry rt{};
-    std::memcpy(&rt.rt_dst, &address, sizeof address);
-    std::memcpy(&rt.rt_genmask, &address, sizeof address);
-    rt.rt_flags = RTF_UP | RTF_HOST;
-    char device[] = "lo";
-    rt.rt_dev = device;
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    const bool ok = ::ioctl(fd, request, &rt) == 0;
-    ::close(fd);
-    return ok;
+#endif
 }
 
 std::vector<std::uint8_t> Request(std::size_t size) {
@@ -65,6 +58,26 @@ TEST(BroadcastSender, SendsExactlyTheHeadOfTheBufferAndClosesItsSocket) {
     EXPECT_EQ(port_3297.Receive(2s), Request(445));
     EXPECT_TRUE(messages.messages().empty());
     EXPECT_TRUE(messages.output().empty());
+}
+
+#ifndef _WIN32
+
+// Deletes (SIOCDELRT) or adds back (SIOCADDRT) the route to 255.255.255.255 over loopback that
+// the private network has.
+bool ChangeBroadcastRoute(unsigned long request) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_BROADCAST);
+    rtentry rt{};
+    std::memcpy(&rt.rt_dst, &address, sizeof address);
+    std::memcpy(&rt.rt_genmask, &address, sizeof address);
+    rt.rt_flags = RTF_UP | RTF_HOST;
+    char device[] = "lo";
+    rt.rt_dev = device;
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    const bool ok = ::ioctl(fd, request, &rt) == 0;
+    ::close(fd);
+    return ok;
 }
 
 TEST(BroadcastSender, WithoutARouteOnlyThePcEditSenderLogsItsRetry) {
@@ -102,6 +115,8 @@ TEST(BroadcastSender, NoSocketLeftShowsTheSocketMessage) {
     EXPECT_EQ(messages.output(),
               std::vector<std::string>{"ERROR:  SOCKET transmit test fails -1\n"});
 }
+
+#endif
 
 }  // namespace
 }  // namespace norvik::test

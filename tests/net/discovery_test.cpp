@@ -17,6 +17,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// The bind message carries the platform's code for a port held for exclusive use.
+#ifdef _WIN32
+constexpr const char* kPortInUseMessage = "ERROR:  10013 bind() failed";  // WSAEACCES
+#else
+constexpr const char* kPortInUseMessage = "ERROR:  98 bind() failed";  // EADDRINUSE
+#endif
+
 class DiscoveryOverUdp : public testing::Test {
 protected:
     DiscoveryOverUdp()
@@ -97,7 +104,7 @@ TEST_F(DiscoveryOverUdp, AHeldPortEndsWithTheBindMessageAndAFailureCode) {
     discovery.Start();
     ASSERT_TRUE(WaitFor([&] { return failure_code != 0; }));
     EXPECT_EQ(failure_code, kSocketFailureExitCode);
-    EXPECT_EQ(messages.messages(), std::vector<std::string>{"ERROR:  98 bind() failed"});
+    EXPECT_EQ(messages.messages(), std::vector<std::string>{kPortInUseMessage});
     EXPECT_EQ(messages.styles(), std::vector<MessageStyle>{MessageStyle::kPlain});
     // The search request went out before the message, as without the early bind.
     const auto request = holder.Receive(2s);

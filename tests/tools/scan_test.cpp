@@ -3,13 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <fstream>
 #include <map>
 #include <set>
 
+#include "json_reader.h"
 #include "subprocess.h"
 #include "udp_peer.h"
 
@@ -17,6 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using norvik::test::BackgroundProcess;
+using norvik::test::JsonValue;
 using norvik::test::ProcessOptions;
 using norvik::test::ProcessResult;
 using norvik::test::RunProcess;
@@ -46,17 +45,18 @@ std::multiset<std::string> Lines(const std::string& text) {
 }
 
 // The devices of a --json scan by MAC, in a multimap: a device may be listed twice.
-std::multimap<std::string, QJsonObject> DevicesByMac(const ProcessResult& scan) {
-    QJsonParseError error;
-    const auto document = QJsonDocument::fromJson(QByteArray::fromStdString(scan.out), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << scan.out;
-    std::multimap<std::string, QJsonObject> devices;
-    for (const auto& device : document.object()["devices"].toArray()) {
-        devices.emplace(device.toObject()["mac"].toString().toStdString(), device.toObject());
+std::multimap<std::string, JsonValue> DevicesByMac(const ProcessResult& scan) {
+    const std::optional<JsonValue> document = norvik::test::ParseJson(scan.out);
+    std::multimap<std::string, JsonValue> devices;
+    EXPECT_TRUE(document.has_value()) << scan.out;
+    if (document) {
+        for (const JsonValue& device : (*document)["devices"].array()) {
+            devices.emplace(device["mac"].string(), device);
+        }
     }
     return devices;
 }
-std::multiset<std::string> Macs(const std::multimap<std::string, QJsonObject>& devices) {
+std::multiset<std::string> Macs(const std::multimap<std::string, JsonValue>& devices) {
     std::multiset<std::string> macs;
     for (const auto& [mac, device] : devices) {
         macs.insert(mac);
@@ -101,13 +101,13 @@ TEST(Scan, OddDatagramsAreDroppedOrListedByTheRules) {
                                                         "00:00:00:00:01:04", "00:00:00:00:01:05",
                                                         "00:00:00:00:01:06", "00:00:00:00:02:03"}));
     ASSERT_EQ(by_mac.size(), 6u);
-    const QJsonObject junk = by_mac.find("00:00:00:00:01:05")->second;
-    EXPECT_EQ(junk["name"].toString(), "cam");
-    EXPECT_EQ(junk["name_hex"].toString(), "63616d000000000000000000000000000000");
-    EXPECT_EQ(by_mac.find("00:00:00:00:01:06")->second["name"].toString(), "abcdefghijklmnopqr");
-    const QJsonObject minimal = by_mac.find("00:00:00:00:01:02")->second;
-    EXPECT_EQ(minimal["dns_enabled"].toInt(), 0);
-    EXPECT_EQ(minimal["dhcp_supported"].toInt(), 0);
+    const JsonValue& junk = by_mac.find("00:00:00:00:01:05")->second;
+    EXPECT_EQ(junk["name"].string(), "cam");
+    EXPECT_EQ(junk["name_hex"].string(), "63616d000000000000000000000000000000");
+    EXPECT_EQ(by_mac.find("00:00:00:00:01:06")->second["name"].string(), "abcdefghijklmnopqr");
+    const JsonValue& minimal = by_mac.find("00:00:00:00:01:02")->second;
+    EXPECT_EQ(minimal["dns_enabled"].integer(), 0);
+    EXPECT_EQ(minimal["dhcp_supported"].integer(), 0);
     // Each type-3 report tells of the refused setting on standard error.
     EXPECT_EQ(scan.err, "設定失敗:帳號密碼錯誤\n設定失敗:帳號密碼錯誤\n");
 }

@@ -1,0 +1,162 @@
+// norvik-scan.exe under Wine against the Linux device simulator, beside the Linux scanner, in
+// the private network of tools/wine/norvik-wine.
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "json_reader.h"
+#include "subprocess.h"
+#include "udp_peer.h"
+
+namespace norvik::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Only inside tools/wine/norvik-wine may a Windows program run: there the wineserver, and
+// with it every socket of the program, lives in the same private network as this test.
+bool InsideNorvikWine() {
+    const char* expected = std::getenv("NORVIK_WINE_NETNS");
+    struct stat status {};
+    return expected != nullptr && ::stat("/proc/self/ns/net", &status) == 0 &&
+           std::to_string(status.st_ino) == expected;
+}
+
+std::string WindowsScanner() {
+    const char* dir = std::getenv("NORVIK_WINDOWS_BUILD_DIR");
+    return std::string(dir != nullptr ? dir : NORVIK_WINDOWS_BUILD_DIR) +
+           "/tools/scan/norvik-scan.exe";
+}
+
+ProcessOptions WindowsScan(std::vector<std::string> args) {
+    args.insert(args.begin(), {NORVIK_RUN_WINDOWS_PROGRAM, WindowsScanner()});
+    ProcessOptions options;
+    options.args = std::move(args);
+    options.timeout = 60s;  // Wine's first start in a run takes a while
+    return options;
+}
+
+ProcessOptions LinuxScan(std::vector<std::string> args) {
+    args.insert(args.begin(), NORVIK_TOOL_NORVIK_SCAN);
+    ProcessOptions options;
+    options.args = std::move(args);
+    return options;
+}
+
+class ScanUnderWine : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!InsideNorvikWine()) {
+            GTEST_SKIP() << "not inside tools/wine/norvik-wine: no Windows program runs here";
+        }
+        ASSERT_TRUE(std::filesystem::exists(WindowsScanner())) << WindowsScanner();
+    }
+
+    // Starts the simulator with the devices of both protocols.
+    void StartDevices() {
+        ProcessOptions options;
+        options.args = {NORVIK_TOOL_NORVIK_DEVSIM, "--file",
+                        std::string(NORVIK_TEST_DATA_DIR) + "/devsim/wine_scan.txt"};
+        devices_ = std::make_unique<BackgroundProcess>(options);
+        ASSERT_TRUE(devices_->WaitForOutput("ready\n", 10s));
+    }
+
+    std::unique_ptr<BackgroundProcess> devices_;
+};
+
+// What a scan found, apart from the order of discovery, which the two protocols' answers
+// interleave as they come: each device's record without its list_index, and each row's texts.
+struct Found {
+    std::map<std::string, JsonValue> devices;  // by MAC
+    std::multiset<std::pair<std::string, std::string>> rows;  // name and address
+    bool operator==(const Found&) const = default;
+};
+
+Found Parse(const std::string& document) {
+    const std::optional<JsonValue> json = ParseJson(document);
+    EXPECT_TRUE(json.has_value()) << document;
+    Found found;
+    if (!json) {
+        return found;
+    }
+    std::set<long long> numbers;
+    for (const JsonValue& row : (*json)["rows"].array()) {
+        found.rows.emplace(row["name"].string(), row["address"].string());
+        numbers.insert(std::stoll(row["number"].string()));
+    }
+    for (JsonValue device : (*json)["devices"].array()) {
+        // Each device has the row its list_index numbers.
+        EXPECT_EQ(numbers.count(device["list_index"].integer() + 1), 1u);
+        JsonObject record = device.object();
+        record.erase("list_index");
+        found.devices.emplace(record.at("mac").string(), JsonValue{record});
+    }
+    return found;
+}
+
+TEST_F(ScanUnderWine, ListsExactlyWhatTheLinuxScannerLists) {
+    StartDevices();
+    const ProcessResult linux_scan = RunProcess(LinuxScan({"--json", "--timeout", "1.5"}));
+    const ProcessResult windows_scan = RunProcess(WindowsScan({"--json", "--timeout", "1.5"}));
+    ASSERT_EQ(linux_scan.exit_code, 0) << linux_scan.err;
+    ASSERT_EQ(windows_scan.exit_code, 0) << windows_scan.err;
+    EXPECT_EQ(windows_scan.err, "");
+    const Found linux_found = Parse(linux_scan.out);
+    EXPECT_EQ(linux_found.devices.size(), 6u);
+    EXPECT_EQ(Parse(windows_scan.out), linux_found);
+    EXPECT_EQ(linux_found.devices.at("00:11:22:33:55:02")["name"].string(), "Ångström hall");
+}
+
+// Text rows through a pipe: UTF-8, as the devices sent the names, and bare line feeds.
+TEST_F(ScanUnderWine, RowsReachAPipeAsUtf8WithLineFeeds) {
+    StartDevices();
+    const ProcessResult scan = RunProcess(WindowsScan({"--timeout", "1.5"}));
+    ASSERT_EQ(scan.exit_code, 0) << scan.err;
+    EXPECT_NE(scan.out.find("\tCámara Año\t192.168.001.020\n"), std::string::npos) << scan.out;
+    EXPECT_NE(scan.out.find("\t攝影機 Kamera\t192.168.001.023\n"), std::string::npos);
+    EXPECT_EQ(scan.out.find('\r'), std::string::npos);
+}
+
+// On a console (here a terminal that Wine's console serves) the names show as they are, whatever
+// the console's code page.
+TEST_F(ScanUnderWine, RowsReachAConsoleIntact) {
+    StartDevices();
+    ProcessOptions options;
+    options.args = {"/usr/bin/script", "--quiet", "--return", "--command",
+                    std::string(NORVIK_RUN_WINDOWS_PROGRAM) + " " + WindowsScanner() +
+                        " --timeout 1.5",
+                    "/dev/null"};
+    options.extra_env = {"LANG=C.UTF-8"};
+    options.timeout = 60s;
+    const ProcessResult scan = RunProcess(options);
+    ASSERT_EQ(scan.exit_code, 0) << scan.err;
+    for (const char* name : {"Cámara Año", "Ångström hall", "攝影機 Kamera"}) {
+        EXPECT_NE(scan.out.find(name), std::string::npos) << name << " in " << scan.out;
+    }
+}
+
+// A Linux program holds the port without sharing it. Windows Sockets report a port that its
+// holder keeps to itself as WSAEACCES, whatever the holder is.
+TEST_F(ScanUnderWine, AHeldPortEndsTheScanWithTheBindMessage) {
+    const UdpPeer holder(4023, /*share=*/false);
+    ASSERT_TRUE(holder.bound());
+    const ProcessResult scan = RunProcess(WindowsScan({"--timeout", "2"}));
+    EXPECT_EQ(scan.exit_code, 1);
+    EXPECT_EQ(scan.err, "ERROR:  10013 bind() failed\n");
+    EXPECT_EQ(scan.out, "");
+}
+
+TEST_F(ScanUnderWine, RejectsBadOptions) {
+    const ProcessResult scan = RunProcess(WindowsScan({"--timeout", "x"}));
+    EXPECT_EQ(scan.exit_code, 2);
+    EXPECT_EQ(scan.out, "");
+    EXPECT_NE(scan.err.find("--timeout"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace norvik::test
