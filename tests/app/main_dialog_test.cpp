@@ -419,7 +419,14 @@ private slots:
                 [&] { longest_gap = std::max(longest_gap, since_last.restart()); });
         since_last.start();
         tick.start();
-        // 50 reports a millisecond, while the window goes on serving its events.
+        // 50 reports a millisecond, while the window goes on serving its events. Under the
+        // sanitizers, whose threads run many times slower, a tenth of that: there the test
+        // looks for races and deadlocks, not for speed.
+#ifdef NORVIK_SANITIZED
+        constexpr int kMicrosecondsPerReport = 200;
+#else
+        constexpr int kMicrosecondsPerReport = 20;
+#endif
         std::thread sender([] {
             UdpPeer burst;
             const auto start = std::chrono::steady_clock::now();
@@ -429,7 +436,8 @@ private slots:
                 Device d;
                 d.mac = {2, 0, 0, 0, high, low};
                 d.WithIp({10, 1, high, low}).Named("burst-" + std::to_string(i));
-                std::this_thread::sleep_until(start + std::chrono::microseconds(i * 20));
+                std::this_thread::sleep_until(
+                    start + std::chrono::microseconds(i * kMicrosecondsPerReport));
                 burst.Broadcast(PcEditReport(d), 4022);
             }
         });
@@ -441,7 +449,10 @@ private slots:
         tick.stop();
         qInfo("%d of %d devices listed; longest wait between two 5 ms ticks: %lld ms", rows,
               devices, longest_gap);
+#ifndef NORVIK_SANITIZED
+        // Sanitized code runs several times slower, so the bar holds for the plain build.
         QVERIFY2(longest_gap < 50, qPrintable(QString("stalled %1 ms").arg(longest_gap)));
+#endif
         // And while it fills, Search and sorting still work and nothing deadlocks.
         ClickNameHeader();
         QTest::mouseClick(Find<QPushButton>("SearchDeviceButton"), Qt::LeftButton);
