@@ -9,15 +9,15 @@ DialogUnits::DialogUnits(const QFont& font) {
     const QFontMetrics metrics(font);
     const int width = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    average_char_width_ = (width / 26 + 1) / 2;
-    char_height_ = metrics.height();
+    averageCharWidth_ = (width / 26 + 1) / 2;
+    charHeight_ = metrics.height();
 }
 
-QFont FontWithCellHeight(const QString& family, int cell_height) {
+QFont fontWithCellHeight(const QString& family, int cellHeight) {
     QFont font = family.isEmpty() ? QApplication::font() : QFont(family);
-    for (int pixels = cell_height; pixels > 1; --pixels) {
+    for (int pixels = cellHeight; pixels > 1; --pixels) {
         font.setPixelSize(pixels);
-        if (QFontMetrics(font).height() <= cell_height) {
+        if (QFontMetrics(font).height() <= cellHeight) {
             break;
         }
     }

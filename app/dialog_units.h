@@ -11,23 +11,21 @@ namespace norvik {
 class DialogUnits {
 public:
     explicit DialogUnits(const QFont& font);
-    DialogUnits(int average_char_width, int char_height)
-        : average_char_width_(average_char_width), char_height_(char_height) {}
 
-    int X(int units) const { return units * average_char_width_ / 4; }
-    int Y(int units) const { return units * char_height_ / 8; }
-    QRect Rect(int x, int y, int width, int height) const {
-        return QRect(X(x), Y(y), X(width), Y(height));
+    int x(int units) const { return units * averageCharWidth_ / 4; }
+    int y(int units) const { return units * charHeight_ / 8; }
+    QRect rect(int x, int y, int width, int height) const {
+        return QRect(this->x(x), this->y(y), this->x(width), this->y(height));
     }
 
 private:
-    int average_char_width_;
-    int char_height_;
+    int averageCharWidth_;
+    int charHeight_;
 };
 
 // A font of the given family whose character cell (ascent plus descent) is at most the given
 // number of pixels tall, as a font asked for by its cell height is. An empty family takes the
 // application's default face.
-QFont FontWithCellHeight(const QString& family, int cell_height);
+QFont fontWithCellHeight(const QString& family, int cellHeight);
 
 }  // namespace norvik

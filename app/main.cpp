@@ -2,7 +2,7 @@
 #include <QIcon>
 
 #include "list_lock.h"
-#include "norvik_app.h"
+#include "main_dialog.h"
 #include "ui_string_table.h"
 
 int main(int argc, char** argv) {
@@ -12,6 +12,6 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Norvik");
     QApplication::setWindowIcon(QIcon(":/norvik/norvik.png"));
     norvik::ListLock lock(norvik::ListLock::DefaultPath());
-    norvik::NorvikApp app(lock);
-    return app.InitInstance();
+    norvik::MainDialog dialog(lock);
+    return dialog.run();
 }

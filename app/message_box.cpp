@@ -4,41 +4,41 @@
 
 namespace norvik {
 
-bool MessageBox::answering_for_tests_ = false;
-std::deque<MessageBox::Answer> MessageBox::next_answers_;
+bool MessageBox::answeringForTests_ = false;
+std::deque<MessageBox::Answer> MessageBox::nextAnswers_;
 std::vector<MessageBox::Shown> MessageBox::shown_;
 
-MessageBox::Answer MessageBox::Show(QWidget* owner, const QString& caption, const QString& text,
+MessageBox::Answer MessageBox::show(QWidget* owner, const QString& caption, const QString& text,
                                     Buttons buttons, Icon icon) {
-    if (answering_for_tests_) {
+    if (answeringForTests_) {
         shown_.push_back({caption, text, buttons, icon});
-        if (next_answers_.empty()) {
-            return Answer::kOk;
+        if (nextAnswers_.empty()) {
+            return Answer::Ok;
         }
-        const Answer answer = next_answers_.front();
-        next_answers_.pop_front();
+        const Answer answer = nextAnswers_.front();
+        nextAnswers_.pop_front();
         return answer;
     }
-    QMessageBox box(
-        icon == Icon::kQuestion  ? QMessageBox::Question
-        : icon == Icon::kWarning ? QMessageBox::Warning
-                                 : QMessageBox::NoIcon,
-        caption, text,
-        buttons == Buttons::kOkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
-        owner);
+    QMessageBox box(icon == Icon::Question  ? QMessageBox::Question
+                    : icon == Icon::Warning ? QMessageBox::Warning
+                                            : QMessageBox::NoIcon,
+                    caption, text,
+                    buttons == Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
+                                                 : QMessageBox::Ok,
+                    owner);
     box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok ? Answer::kOk : Answer::kCancel;
+    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
-void MessageBox::AnswerForTests() {
-    answering_for_tests_ = true;
+void MessageBox::answerForTests() {
+    answeringForTests_ = true;
 }
 
-void MessageBox::SetNextAnswer(Answer answer) {
-    next_answers_.push_back(answer);
+void MessageBox::setNextAnswer(Answer answer) {
+    nextAnswers_.push_back(answer);
 }
 
-std::vector<MessageBox::Shown> MessageBox::TakeShown() {
+std::vector<MessageBox::Shown> MessageBox::takeShown() {
     return std::exchange(shown_, {});
 }
 

@@ -8,13 +8,13 @@ class QWidget;
 
 namespace norvik {
 
-// Every modal message box of the program goes through here, so that tests can answer them
+// Every modal message box of the window goes through here, so that tests can answer them
 // instead of a person.
 class MessageBox {
 public:
-    enum class Buttons { kOk, kOkCancel };
-    enum class Icon { kNone, kQuestion, kWarning };
-    enum class Answer { kOk, kCancel };
+    enum class Buttons { Ok, OkCancel };
+    enum class Icon { None, Question, Warning };
+    enum class Answer { Ok, Cancel };
 
     struct Shown {
         QString caption;
@@ -24,18 +24,18 @@ public:
     };
 
     // Shows the box and waits for the answer. A null owner makes it the application's.
-    static Answer Show(QWidget* owner, const QString& caption, const QString& text,
-                       Buttons buttons = Buttons::kOk, Icon icon = Icon::kNone);
+    static Answer show(QWidget* owner, const QString& caption, const QString& text,
+                       Buttons buttons = Buttons::Ok, Icon icon = Icon::None);
 
     // For tests: from now on no box is shown; each is recorded and answered with the next
     // queued answer, or OK when none is queued.
-    static void AnswerForTests();
-    static void SetNextAnswer(Answer answer);
-    static std::vector<Shown> TakeShown();
+    static void answerForTests();
+    static void setNextAnswer(Answer answer);
+    static std::vector<Shown> takeShown();
 
 private:
-    static bool answering_for_tests_;
-    static std::deque<Answer> next_answers_;
+    static bool answeringForTests_;
+    static std::deque<Answer> nextAnswers_;
     static std::vector<Shown> shown_;
 };
 

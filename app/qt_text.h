@@ -7,11 +7,11 @@
 namespace norvik {
 
 // The core's texts are UTF-16 already; the window only changes the container at its edge.
-inline QString ToQString(std::u16string_view text) {
+inline QString toQString(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-inline std::u16string FromQString(const QString& text) {
+inline std::u16string fromQString(const QString& text) {
     return text.toStdU16String();
 }
 

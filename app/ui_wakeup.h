@@ -17,14 +17,14 @@ public:
     ~UiWakeup() override;
 
     // Any thread. Wake-ups that come before the user-interface thread answers may merge.
-    void Wake();
+    void wake();
 
 signals:
     // On the user-interface thread.
-    void Woken();
+    void woken();
 
 private:
-    void Drain();
+    void drain();
 
     int fd_ = -1;
     QSocketNotifier* notifier_ = nullptr;

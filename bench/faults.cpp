@@ -85,7 +85,7 @@ void ReportDevice(const char* name) {
 
 QStringList ShownTexts() {
     QStringList texts;
-    for (const auto& shown : norvik::MessageBox::TakeShown()) {
+    for (const auto& shown : norvik::MessageBox::takeShown()) {
         texts << shown.text;
     }
     return texts;
@@ -102,7 +102,7 @@ struct Window {
     // A label's or a button's text.
     QString Text(const char* name) { return Find<QWidget>(name)->property("text").toString(); }
     void Start() {
-        dialog.OnInitDialog();
+        dialog.initialize();
         dialog.show();
     }
     int Rows() { return Find<QTreeWidget>("DeviceList")->topLevelItemCount(); }
@@ -114,8 +114,8 @@ int ExpectSocketFailure(Window& window, const QStringList& messages) {
     window.Start();
     outcome.Expect(PumpUntil([&] { return window.dialog.isHidden(); }, 10s),
                    "the window closes by itself");
-    outcome.Expect(window.dialog.exit_code() == norvik::kSocketFailureExitCode,
-                   QString("exit code %1").arg(window.dialog.exit_code()));
+    outcome.Expect(window.dialog.exitCode() == norvik::kSocketFailureExitCode,
+                   QString("exit code %1").arg(window.dialog.exitCode()));
     const QStringList shown = ShownTexts();
     for (const QString& message : messages) {
         outcome.Expect(shown.contains(message), "shows \"" + message + "\"");
@@ -140,7 +140,7 @@ int NoRoute() {
     window.Find<QPushButton>("SearchDeviceButton")->click();
     Pump(200ms);
     window.Find<QPushButton>("ExitButton")->click();
-    outcome.Expect(window.dialog.isHidden() && window.dialog.exit_code() == 0,
+    outcome.Expect(window.dialog.isHidden() && window.dialog.exitCode() == 0,
                    "Search, then Exit, ends with exit code 0");
     return outcome.ExitStatus();
 }
@@ -186,7 +186,7 @@ int LanguageFile(const std::function<void(const QString& path)>& make,
     ReportDevice("still-found");
     outcome.Expect(PumpUntil([&] { return window.Rows() == 1; }, 5s), "a device is listed");
     window.Find<QPushButton>("ExitButton")->click();
-    outcome.Expect(window.dialog.exit_code() == 0, "Exit ends with exit code 0");
+    outcome.Expect(window.dialog.exitCode() == 0, "Exit ends with exit code 0");
     return outcome.ExitStatus();
 }
 
@@ -299,7 +299,7 @@ int main(int argc, char** argv) {
         }
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication application(argc, argv);
-        norvik::MessageBox::AnswerForTests();  // the boxes are recorded, not shown
+        norvik::MessageBox::answerForTests();  // the boxes are recorded, not shown
         return found->second();
     }
     QCoreApplication application(argc, argv);

@@ -92,12 +92,12 @@ int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    norvik::MessageBox::AnswerForTests();  // nobody is there to close a box
+    norvik::MessageBox::answerForTests();  // nobody is there to close a box
 
     const std::string lock_path = "/tmp/norvik-soak-list-lock-" + std::to_string(::getpid());
     norvik::ListLock lock(lock_path);
     norvik::MainDialog dialog(lock);
-    dialog.OnInitDialog();
+    dialog.initialize();
     dialog.show();
     auto* list = dialog.findChild<QTreeWidget*>("DeviceList");
     auto* search = dialog.findChild<QPushButton*>("SearchDeviceButton");
@@ -208,7 +208,7 @@ int main(int argc, char** argv) {
                 names.size(), numbers.size(), options.devices);
     ::unlink(lock_path.c_str());
     const bool ok = longest_stall <= kStallBarMs && memory_flat && listed_once &&
-                    dialog.isHidden() && dialog.exit_code() == 0;
+                    dialog.isHidden() && dialog.exitCode() == 0;
     std::printf("%s\n", ok ? "bars met" : "bars NOT met");
     return ok ? 0 : 1;
 }

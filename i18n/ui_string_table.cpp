@@ -42,10 +42,6 @@ const UiStringEntry& UiStringTable::Entry(UiStringId id) const {
     return entries_[static_cast<std::size_t>(id)];
 }
 
-UiStringEntry& UiStringTable::Entry(UiStringId id) {
-    return entries_[static_cast<std::size_t>(id)];
-}
-
 const std::u16string& UiStringTable::Text(UiStringId id) const {
     return Entry(id).text();
 }

@@ -67,10 +67,9 @@ public:
 
     // The entry's current text (c_str() gives it null-terminated).
     const std::u16string& Text(UiStringId id) const;
-    // Entries are handed out for reading and for LanguageLoader::TranslateEntry, the only
-    // operation that changes one.
+    // Entries are handed out for reading and for the language loader, the only one that
+    // changes them.
     const UiStringEntry& Entry(UiStringId id) const;
-    UiStringEntry& Entry(UiStringId id);
     std::span<const UiStringEntry> Entries() const { return entries_; }
     std::span<UiStringEntry> Entries() { return entries_; }
 

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "pcedit.h"
+#include "protocol_3297.h"
 #include "user_messages.h"
 #include "wire.h"
 
@@ -15,8 +17,8 @@ struct BroadcastSender {
     bool logs_retry;     // writes the retry's two lines to standard output
 };
 
-inline constexpr BroadcastSender kPcEditSender{4022, 74, true};
-inline constexpr BroadcastSender k3297Sender{4023, 445, false};
+inline constexpr BroadcastSender kPcEditSender{pcedit::kPort, pcedit::request::kLength, true};
+inline constexpr BroadcastSender k3297Sender{p3297::kPort, p3297::kPacketLength, false};
 
 // Broadcasts the first sender.length bytes of request (which holds at least that many) to
 // 255.255.255.255; returns the number of bytes sent, or a negative value on failure (after

@@ -64,7 +64,6 @@ DeviceRecord* DeviceList::AppendRecord(const MacAddress& mac) {
 
 void DeviceList::InsertRow(int list_index, ListView& view, const RowTexts& texts) {
     const int row = view.InsertItem(view.ItemCount(), RowNumberText(list_index));
-    last_inserted_row_ = row;
     view.SetItemText(row, 1, texts.name);
     view.SetItemText(row, 2, texts.address);
 }
@@ -79,7 +78,7 @@ void DeviceList::ListRecord(DeviceRecord& record, ListView& view, const RowTexts
 
 void DeviceList::DeleteRowOf(const DeviceRecord& record, ListView& view) const {
     for (int i = 0; i < view.ItemCount(); ++i) {
-        if (ParseRowNumber(view.ItemText(i, 0)) == record.list_index + 1) {
+        if (ReadLeadingInteger(view.ItemText(i, 0)) == record.list_index + 1) {
             view.DeleteItem(i);
             return;
         }

@@ -50,7 +50,6 @@ public:
     DeviceRecord* tail() const { return tail_; }
     DeviceRecord* selected() const { return selected_; }
     void set_selected(DeviceRecord* record) { selected_ = record; }
-    int last_inserted_row() const { return last_inserted_row_; }
 
     class Iterator {
     public:
@@ -95,7 +94,6 @@ private:
     DeviceRecord* head_ = nullptr;
     DeviceRecord* tail_ = nullptr;
     DeviceRecord* selected_ = nullptr;
-    int last_inserted_row_ = -1;
 };
 
 }  // namespace norvik

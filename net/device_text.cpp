@@ -42,7 +42,7 @@ std::u16string RowNumberText(int list_index) {
     return Utf8ToUtf16(std::to_string(list_index + 1));
 }
 
-int ParseRowNumber(std::u16string_view text) {
+int ReadLeadingInteger(std::u16string_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsSpace(text[i])) {
         ++i;

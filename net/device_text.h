@@ -24,9 +24,10 @@ std::u16string AddressText(const Ipv4& address);
 RowTexts MakeRowTexts(const DeviceName& name, const Ipv4& address);
 // Column 0 of a row: list_index + 1 in decimal.
 std::u16string RowNumberText(int list_index);
-// Reads a row number the way the C library's _wtoi does: leading blanks, an optional sign,
-// then digits up to the first other character; text without digits reads as 0.
-int ParseRowNumber(std::u16string_view text);
+// Reads the integer at the start of a text the way the C library's _wtoi and Windows'
+// GetDlgItemInt do: leading blanks, an optional sign, then digits up to the first other
+// character; text without digits reads as 0. Row numbers and the port edit are read so.
+int ReadLeadingInteger(std::u16string_view text);
 // "00:11:22:aa:bb:cc"
 std::u16string MacText(const MacAddress& mac);
 

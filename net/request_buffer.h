@@ -26,13 +26,8 @@ public:
         return bytes_;
     }
 
-    Bytes Snapshot() const {
-        std::lock_guard lock(mutex_);
-        return bytes_;
-    }
-
 private:
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     Bytes bytes_{};
 };
 

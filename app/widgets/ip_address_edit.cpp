@@ -23,7 +23,7 @@ constexpr int kMaxDigits = 3;
 // Room a frameless QLineEdit keeps around its text (2 px each side) plus the caret.
 constexpr int kFieldTextPadding = 6;
 
-bool IsAsciiDigit(QChar character) {
+bool isAsciiDigit(QChar character) {
     return character >= u'0' && character <= u'9';
 }
 
@@ -59,7 +59,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
-        if (!owner_->HandleFieldKey(index_, event)) {
+        if (!owner_->handleFieldKey(index_, event)) {
             QLineEdit::keyPressEvent(event);
         }
     }
@@ -68,7 +68,7 @@ protected:
         owner_->update();  // the frame shows the focus
     }
     void focusOutEvent(QFocusEvent* event) override {
-        owner_->ClampField(index_);
+        owner_->clampField(index_);
         QLineEdit::focusOutEvent(event);
         owner_->update();
     }
@@ -96,40 +96,37 @@ IpAddressEdit::IpAddressEdit(QWidget* parent) : QWidget(parent) {
         }
         fields_[i] = new OctetField(this, i);
         layout->addWidget(fields_[i], 1);
-        connect(fields_[i], &QLineEdit::textEdited, this, &IpAddressEdit::AddressEdited);
     }
 }
 
-void IpAddressEdit::SetAddress(quint32 address) {
+void IpAddressEdit::setAddress(quint32 address) {
     for (int i = 0; i < kFieldCount; ++i) {
         const int shift = 8 * (kFieldCount - 1 - i);
         fields_[i]->setText(QString::number((address >> shift) & 0xFFu));
     }
 }
 
-void IpAddressEdit::ClearAddress() {
+void IpAddressEdit::clearAddress() {
     for (OctetField* field : fields_) {
         field->clear();
     }
 }
 
-int IpAddressEdit::GetAddress(quint32& address) const {
-    int filled = 0;
-    address = 0;
+quint32 IpAddressEdit::address() const {
+    quint32 address = 0;
     for (const OctetField* field : fields_) {
-        address <<= 8;
-        if (!field->text().isEmpty()) {
-            ++filled;
-            // A pasted value may still be above 255 until the field loses the focus.
-            address |= static_cast<quint32>(qMin(field->text().toInt(), kMaxOctet));
-        }
+        // A pasted value may still be above 255 until the field loses the focus.
+        address = address << 8 | static_cast<quint32>(qMin(field->text().toInt(), kMaxOctet));
     }
-    return filled;
+    return address;
 }
 
-bool IpAddressEdit::IsBlank() const {
-    quint32 unused = 0;
-    return GetAddress(unused) == 0;
+int IpAddressEdit::filledFieldCount() const {
+    int filled = 0;
+    for (const OctetField* field : fields_) {
+        filled += field->text().isEmpty() ? 0 : 1;
+    }
+    return filled;
 }
 
 void IpAddressEdit::paintEvent(QPaintEvent* /*event*/) {
@@ -139,7 +136,7 @@ void IpAddressEdit::paintEvent(QPaintEvent* /*event*/) {
     panel.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, this);
     panel.midLineWidth = 0;
     panel.state |= QStyle::State_Sunken;
-    if (AnyFieldHasFocus()) {
+    if (anyFieldHasFocus()) {
         panel.state |= QStyle::State_HasFocus;
     }
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
@@ -161,7 +158,7 @@ void IpAddressEdit::mousePressEvent(QMouseEvent* event) {
             nearest = i;
         }
     }
-    FocusField(nearest, Caret::AtEnd);
+    focusField(nearest, Caret::AtEnd);
 }
 
 bool IpAddressEdit::focusNextPrevChild(bool next) {
@@ -174,7 +171,7 @@ bool IpAddressEdit::focusNextPrevChild(bool next) {
     return moved;
 }
 
-bool IpAddressEdit::HandleFieldKey(int index, QKeyEvent* event) {
+bool IpAddressEdit::handleFieldKey(int index, QKeyEvent* event) {
     const OctetField* field = fields_[index];
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     const bool at_start = field->cursorPosition() == 0 && !field->hasSelectedText();
@@ -188,32 +185,32 @@ bool IpAddressEdit::HandleFieldKey(int index, QKeyEvent* event) {
             if (!plain || !has_previous || !at_start) {
                 return false;
             }
-            FocusField(index - 1, Caret::AtEnd);
+            focusField(index - 1, Caret::AtEnd);
             fields_[index - 1]->backspace();
             return true;
         case Qt::Key_Left:
             if (!plain || !has_previous || !at_start) {
                 return false;
             }
-            FocusField(index - 1, Caret::AtEnd);
+            focusField(index - 1, Caret::AtEnd);
             return true;
         case Qt::Key_Right:
             if (!plain || !has_next || !at_end) {
                 return false;
             }
-            FocusField(index + 1, Caret::AtStart);
+            focusField(index + 1, Caret::AtStart);
             return true;
         case Qt::Key_Home:
             if (!plain) {
                 return false;
             }
-            FocusField(0, Caret::AtStart);
+            focusField(0, Caret::AtStart);
             return true;
         case Qt::Key_End:
             if (!plain) {
                 return false;
             }
-            FocusField(kFieldCount - 1, Caret::AtEnd);
+            focusField(kFieldCount - 1, Caret::AtEnd);
             return true;
         default:
             break;
@@ -227,31 +224,31 @@ bool IpAddressEdit::HandleFieldKey(int index, QKeyEvent* event) {
     }
     int current = index;
     for (const QChar character : text) {
-        current = TypeCharacter(current, character);
+        current = typeCharacter(current, character);
     }
     return true;
 }
 
-int IpAddressEdit::TypeCharacter(int index, QChar character) {
-    if (IsAsciiDigit(character)) {
-        return TypeDigit(index, character);
+int IpAddressEdit::typeCharacter(int index, QChar character) {
+    if (isAsciiDigit(character)) {
+        return typeDigit(index, character);
     }
     const bool separator = character == u'.' || character == u' ';
     if (separator && !fields_[index]->text().isEmpty() && index + 1 < kFieldCount) {
-        FocusField(index + 1, Caret::SelectAll);
+        focusField(index + 1, Caret::SelectAll);
         return index + 1;
     }
     return index;  // anything else is not part of an address
 }
 
-int IpAddressEdit::TypeDigit(int index, QChar digit) {
+int IpAddressEdit::typeDigit(int index, QChar digit) {
     OctetField* field = fields_[index];
     if (field->text().size() == kMaxDigits && !field->hasSelectedText()) {
         if (index + 1 == kFieldCount) {
             return index;
         }
-        FocusField(index + 1, Caret::SelectAll);
-        return TypeDigit(index + 1, digit);
+        focusField(index + 1, Caret::SelectAll);
+        return typeDigit(index + 1, digit);
     }
 
     QString text = field->text();
@@ -266,18 +263,17 @@ int IpAddressEdit::TypeDigit(int index, QChar digit) {
     if (text.toInt() > kMaxOctet) {
         field->setText(QString::number(kMaxOctet));
         field->setCursorPosition(caret);
-        emit AddressEdited();
         return index;
     }
     field->insert(QString(digit));
     if (text.size() == kMaxDigits && caret == kMaxDigits && index + 1 < kFieldCount) {
-        FocusField(index + 1, Caret::SelectAll);
+        focusField(index + 1, Caret::SelectAll);
         return index + 1;
     }
     return index;
 }
 
-void IpAddressEdit::FocusField(int index, Caret caret) {
+void IpAddressEdit::focusField(int index, Caret caret) {
     OctetField* field = fields_[index];
     field->setFocus(Qt::OtherFocusReason);
     switch (caret) {
@@ -293,7 +289,7 @@ void IpAddressEdit::FocusField(int index, Caret caret) {
     }
 }
 
-void IpAddressEdit::ClampField(int index) {
+void IpAddressEdit::clampField(int index) {
     OctetField* field = fields_[index];
     if (field->text().toInt() <= kMaxOctet) {
         return;
@@ -301,10 +297,9 @@ void IpAddressEdit::ClampField(int index) {
     const int caret = field->cursorPosition();
     field->setText(QString::number(kMaxOctet));
     field->setCursorPosition(caret);
-    emit AddressEdited();
 }
 
-bool IpAddressEdit::AnyFieldHasFocus() const {
+bool IpAddressEdit::anyFieldHasFocus() const {
     for (const OctetField* field : fields_) {
         if (field->hasFocus()) {
             return true;

@@ -25,16 +25,14 @@ public:
     explicit IpAddressEdit(QWidget* parent = nullptr);
 
     // Fills all four fields, so 0.0.0.0 shows "0" in each rather than a blank control.
-    void SetAddress(quint32 address);
+    void setAddress(quint32 address);
     // Empties all four fields.
-    void ClearAddress();
-    // Blank fields read as 0. Returns how many fields are not blank.
-    int GetAddress(quint32& address) const;
-    bool IsBlank() const;
-
-signals:
-    // The user changed an octet: typed, deleted, pasted or had a value clamped.
-    void AddressEdited();
+    void clearAddress();
+    // Blank fields read as 0.
+    quint32 address() const;
+    // How many of the four fields hold a number.
+    int filledFieldCount() const;
+    bool isBlank() const { return filledFieldCount() == 0; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -48,14 +46,14 @@ private:
 
     // Handles the keys in which the control differs from a plain line edit; false leaves
     // the key to the field.
-    bool HandleFieldKey(int index, QKeyEvent* event);
+    bool handleFieldKey(int index, QKeyEvent* event);
     // Both return the field that holds the caret afterwards.
-    int TypeCharacter(int index, QChar character);
-    int TypeDigit(int index, QChar digit);
-    void FocusField(int index, Caret caret);
+    int typeCharacter(int index, QChar character);
+    int typeDigit(int index, QChar digit);
+    void focusField(int index, Caret caret);
     // A value above 255 becomes 255; the caret keeps its place.
-    void ClampField(int index);
-    bool AnyFieldHasFocus() const;
+    void clampField(int index);
+    bool anyFieldHasFocus() const;
 
     std::array<OctetField*, kFieldCount> fields_{};
 };

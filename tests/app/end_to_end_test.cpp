@@ -24,7 +24,7 @@ private:
     }
 
 private slots:
-    void initTestCase() { norvik::MessageBox::AnswerForTests(); }
+    void initTestCase() { norvik::MessageBox::answerForTests(); }
 
     void FindsChangesAndFindsAgain() {
         const std::string devices = std::string(NORVIK_TEST_DATA_DIR) + "/devsim/devices.txt";
@@ -35,7 +35,7 @@ private slots:
 
         norvik::ListLock lock("");
         norvik::MainDialog dialog(lock);
-        dialog.OnInitDialog();
+        dialog.initialize();
         dialog.show();
         auto* list = dialog.findChild<QTreeWidget*>("DeviceList");
         QTRY_COMPARE(list->topLevelItemCount(), 4);
@@ -49,7 +49,7 @@ private slots:
         QCOMPARE(name->text(), QString("server-3"));
         name->selectAll();
         QTest::keyClicks(name, "Archive");
-        dialog.findChild<norvik::IpAddressEdit*>("IpControl")->SetAddress(0xC0A80163);
+        dialog.findChild<norvik::IpAddressEdit*>("IpControl")->setAddress(0xC0A80163);
         QTest::mouseClick(dialog.findChild<QPushButton*>("SubmitButton"), Qt::LeftButton);
         QVERIFY(devsim.WaitForOutput("applied 00:11:22:33:44:03 ", 5s));
 
@@ -60,7 +60,7 @@ private slots:
         QCOMPARE(Row(list, "Archive")->text(2), QString("192.168.001.099"));
 
         QTest::mouseClick(dialog.findChild<QPushButton*>("ExitButton"), Qt::LeftButton);
-        QCOMPARE(dialog.exit_code(), 0);
+        QCOMPARE(dialog.exitCode(), 0);
     }
 };
 

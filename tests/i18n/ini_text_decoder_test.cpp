@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "i18n_test_support.h"
+#include "test_files.h"
 #include "utf.h"
 
 namespace norvik {
@@ -17,7 +17,7 @@ std::u16string Decode(const std::string& bytes) {
 // The same German file as different editors save it, with a character outside the BMP.
 TEST(DecodeIniText, ReadsEachEncodingByItsMark) {
     const std::filesystem::path dir = std::filesystem::path(NORVIK_TEST_DATA_DIR) / "i18n";
-    const test::Bytes utf8 = test::ReadFile(dir / "de_utf8.ini");
+    const test::FileBytes utf8 = test::ReadFile(dir / "de_utf8.ini");
     const std::u16string expected =
         Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
     ASSERT_NE(expected.find(u"Geräteliste \U0001F4F7\r\n"), std::u16string::npos);

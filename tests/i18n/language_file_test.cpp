@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #endif
 
-#include "i18n_test_support.h"
+#include "test_files.h"
 
 namespace norvik {
 namespace {
@@ -48,8 +48,8 @@ TEST_F(LanguageFileTest, OnlyAnExistingFileOpens) {
 // Files up to 16 MiB are read to their end, across many reads; a bigger one counts as
 // unreadable. (Windows' own service reads the file on Windows.)
 TEST_F(LanguageFileTest, ReadsUpTo16MiBAndNoMore) {
-    const test::Bytes section = test::RawBytes("\n[LANGUAGE]\nExit=Quit\n");
-    test::Bytes bytes(16 * 1024 * 1024 - section.size(), std::byte{' '});
+    const test::FileBytes section = test::RawBytes("\n[LANGUAGE]\nExit=Quit\n");
+    test::FileBytes bytes(16 * 1024 * 1024 - section.size(), std::byte{' '});
     bytes.insert(bytes.end(), section.begin(), section.end());
     test::WriteFile(PathOf("largest.ini"), bytes);
     EXPECT_EQ(ExitOf("largest.ini"), u"Quit");

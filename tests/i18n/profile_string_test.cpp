@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "i18n_test_support.h"
+#include "test_files.h"
 #include "ini_reader.h"
 #include "language_file.h"
 #include "language_loader.h"
@@ -63,7 +63,7 @@ std::vector<std::filesystem::path> LanguageFiles() {
     return files;
 }
 
-std::u16string Ours(const test::Bytes& bytes, const Lookup& lookup, std::span<char16_t> buffer) {
+std::u16string Ours(const test::FileBytes& bytes, const Lookup& lookup, std::span<char16_t> buffer) {
     const std::size_t count =
         ReadIniString(bytes, lookup.section, lookup.key, u"<default>", buffer);
     return std::u16string(buffer.data(), count);
@@ -80,7 +80,7 @@ TEST(ProfileString, OurReaderReadsEveryLanguageFileAsWindowsDoes) {
     ASSERT_GE(files.size(), 15u);
     for (const std::filesystem::path& path : files) {
         SCOPED_TRACE(path.string());
-        const test::Bytes bytes = test::ReadFile(path);
+        const test::FileBytes bytes = test::ReadFile(path);
         const std::optional<LanguageFile> file = LanguageFile::Open(path.u16string());
         ASSERT_TRUE(file.has_value());
         const auto known = kKnownDifferences.find(path.filename().string());

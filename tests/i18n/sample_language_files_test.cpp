@@ -4,8 +4,7 @@
 
 #include <array>
 
-#include "control_ids.h"
-#include "i18n_test_support.h"
+#include "test_files.h"
 #include "ini_reader.h"
 #include "language_loader.h"
 #include "utf.h"
@@ -14,14 +13,14 @@ namespace norvik {
 namespace {
 
 // UTF-16LE with its byte-order mark, which every platform's reader takes for what it is.
-test::Bytes ReadShippedFile(const char* name) {
-    const test::Bytes file = test::ReadFile(std::filesystem::path(NORVIK_RES_DIR) / name);
+test::FileBytes ReadShippedFile(const char* name) {
+    const test::FileBytes file = test::ReadFile(std::filesystem::path(NORVIK_RES_DIR) / name);
     EXPECT_TRUE(file.size() >= 2 && file[0] == std::byte{0xFF} && file[1] == std::byte{0xFE});
     return file;
 }
 
 TEST(SampleLanguageFiles, TemplateHoldsEveryKeyWithItsEnglishDefault) {
-    const test::Bytes file = ReadShippedFile("Language.ini");
+    const test::FileBytes file = ReadShippedFile("Language.ini");
     const UiStringTable defaults;
     for (const UiStringEntry& entry : defaults.Entries()) {
         const std::u16string key = LanguageLoader::SpacesToUnderscores(entry.default_text());
@@ -36,14 +35,13 @@ TEST(SampleLanguageFiles, TraditionalChineseTranslatesEveryEntry) {
     test::WriteFile(directory / "Language.ini", ReadShippedFile("zh_TW/Language.ini"));
     test::ScopedWorkingDirectory working_directory(directory.path());
     UiStringTable table;
-    test::RecordingDialog dialog;
-    LanguageLoader(&dialog, table).ApplyLanguage();
+    ASSERT_TRUE(LanguageLoader(table).ApplyLanguage());
     for (const UiStringEntry& entry : table.Entries()) {
         SCOPED_TRACE(Utf16ToUtf8(entry.default_text()));
         EXPECT_NE(entry.text(), entry.default_text());
         EXPECT_FALSE(entry.text().empty());
     }
-    EXPECT_EQ(dialog.TextOf(kExitButton), u"結束");
+    EXPECT_EQ(table.Text(UiStringId::Exit), u"結束");
 }
 
 }  // namespace

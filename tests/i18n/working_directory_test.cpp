@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "control_ids.h"
-#include "i18n_test_support.h"
+#include "test_files.h"
 #include "language_loader.h"
 
 namespace norvik {
@@ -40,11 +39,8 @@ TEST(CurrentWorkingDirectory, TakesUpTo499CodeUnits) {
         const bool fits = length < 500;
         EXPECT_EQ(CurrentWorkingDirectory(), fits ? std::optional(directory) : std::nullopt);
         UiStringTable table;
-        test::RecordingDialog dialog;
-        LanguageLoader loader(&dialog, table);
-        loader.ApplyLanguage();
-        EXPECT_EQ(loader.path, fits ? directory + u"/Language.ini" : std::u16string());
-        EXPECT_EQ(dialog.TextOf(kExitButton), fits ? u"Quit" : std::u16string());
+        EXPECT_EQ(LanguageLoader(table).ApplyLanguage(), fits);
+        EXPECT_EQ(table.Text(UiStringId::Exit), fits ? u"Quit" : u"Exit");
     }
 }
 #endif

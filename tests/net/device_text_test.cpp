@@ -5,12 +5,12 @@
 namespace norvik {
 namespace {
 
-TEST(DeviceText, RowNumbersAreReadLikeWtoi) {
-    EXPECT_EQ(ParseRowNumber(u"  7x"), 7);
-    EXPECT_EQ(ParseRowNumber(u"-3"), -3);
-    EXPECT_EQ(ParseRowNumber(u"abc"), 0);
-    EXPECT_EQ(ParseRowNumber(u"99999999999"), 2147483647);
-    EXPECT_EQ(ParseRowNumber(u"-99999999999"), -2147483647 - 1);
+TEST(DeviceText, LeadingIntegersAreReadLikeWtoi) {
+    EXPECT_EQ(ReadLeadingInteger(u"  7x"), 7);
+    EXPECT_EQ(ReadLeadingInteger(u"-3"), -3);
+    EXPECT_EQ(ReadLeadingInteger(u"abc"), 0);
+    EXPECT_EQ(ReadLeadingInteger(u"99999999999"), 2147483647);
+    EXPECT_EQ(ReadLeadingInteger(u"-99999999999"), -2147483647 - 1);
 }
 
 TEST(DeviceText, MacAddressesAreLowerCaseHex) {

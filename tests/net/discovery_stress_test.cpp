@@ -74,7 +74,7 @@ protected:
         std::set<int> numbers;
         std::multiset<MacAddress> macs;
         for (int row = 0; row < view.ItemCount(); ++row) {
-            const int number = ParseRowNumber(view.ItemText(row, 0));
+            const int number = ReadLeadingInteger(view.ItemText(row, 0));
             EXPECT_TRUE(numbers.insert(number).second) << "row number " << number << " twice";
             const auto record = by_number.find(number);
             if (record == by_number.end()) {

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -36,11 +35,7 @@ struct Form {
         }
         return {-1, 0};
     }
-    Reading Read() const {
-        quint32 address = 0xDEADBEEF;
-        const int filled = edit->GetAddress(address);
-        return {address, filled};
-    }
+    Reading Read() const { return {edit->address(), edit->filledFieldCount()}; }
 
     QWidget window;
     QLineEdit* before = new QLineEdit(&window);
@@ -124,7 +119,7 @@ private slots:
         for (const QString bad : {"1.2", "x7"}) {
             clipboard->setText(bad);
             Press(Qt::Key_V, Qt::ControlModifier);
-            QVERIFY(form_->edit->IsBlank());
+            QVERIFY(form_->edit->isBlank());
         }
         clipboard->setText("256");
         Press(Qt::Key_V, Qt::ControlModifier);
@@ -134,22 +129,18 @@ private slots:
         QCOMPARE(form_->Field(0)->text(), QString("255"));
     }
 
-    void setClearAndSignal() {
+    void setAndClear() {
         IpAddressEdit& edit = *form_->edit;
-        QSignalSpy edited(&edit, &IpAddressEdit::AddressEdited);
-        edit.SetAddress(0xC0A8010A);
+        edit.setAddress(0xC0A8010A);
         QCOMPARE(form_->Read(), Reading(0xC0A8010A, 4));
-        edit.SetAddress(0);  // four zeros, not a blank control
+        edit.setAddress(0);  // four zeros, not a blank control
         QCOMPARE(form_->Read(), Reading(0, 4));
-        edit.ClearAddress();
+        edit.clearAddress();
         QCOMPARE(form_->Read(), Reading(0, 0));
-        QCOMPARE(edited.count(), 0);  // only the user's changes are signalled
-        Type("1.2");
-        QCOMPARE(edited.count(), 2);
     }
 
     void controlIsOneTabStop() {
-        form_->edit->SetAddress(0xC0A8010A);
+        form_->edit->setAddress(0xC0A8010A);
         form_->before->setFocus();
         Press(Qt::Key_Tab);
         Type("10 ");  // Tab selected 192, so it is replaced

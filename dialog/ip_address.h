@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <cstdint>
 
 #include "device_record.h"
 
@@ -8,12 +8,12 @@ namespace norvik {
 
 // The IP address controls take and give an address a.b.c.d as (a << 24) | (b << 16) |
 // (c << 8) | d.
-inline quint32 PackedAddress(const Ipv4& address) {
-    return quint32{address[0]} << 24 | quint32{address[1]} << 16 | quint32{address[2]} << 8 |
-           quint32{address[3]};
+inline std::uint32_t PackedAddress(const Ipv4& address) {
+    return std::uint32_t{address[0]} << 24 | std::uint32_t{address[1]} << 16 |
+           std::uint32_t{address[2]} << 8 | std::uint32_t{address[3]};
 }
 
-inline Ipv4 UnpackedAddress(quint32 packed) {
+inline Ipv4 UnpackedAddress(std::uint32_t packed) {
     return {static_cast<std::uint8_t>(packed >> 24), static_cast<std::uint8_t>(packed >> 16),
             static_cast<std::uint8_t>(packed >> 8), static_cast<std::uint8_t>(packed)};
 }

@@ -17,9 +17,9 @@ struct RowCopy {
 bool GoesBefore(int mode, const RowCopy& a, const RowCopy& b) {
     switch (mode) {
         case 0:
-            return ParseRowNumber(a.texts[0]) < ParseRowNumber(b.texts[0]);
+            return ReadLeadingInteger(a.texts[0]) < ReadLeadingInteger(b.texts[0]);
         case 1:
-            return ParseRowNumber(a.texts[0]) > ParseRowNumber(b.texts[0]);
+            return ReadLeadingInteger(a.texts[0]) > ReadLeadingInteger(b.texts[0]);
         case 2:
             return a.texts[1].compare(b.texts[1]) < 0;
         case 3:

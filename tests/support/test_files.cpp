@@ -1,4 +1,4 @@
-#include "i18n_test_support.h"
+#include "test_files.h"
 
 #include <fstream>
 #include <iterator>
@@ -11,15 +11,15 @@
 
 namespace norvik::test {
 
-Bytes RawBytes(std::string_view bytes) {
-    Bytes result(bytes.size());
+FileBytes RawBytes(std::string_view bytes) {
+    FileBytes result(bytes.size());
     std::transform(bytes.begin(), bytes.end(), result.begin(),
                    [](char c) { return static_cast<std::byte>(c); });
     return result;
 }
 
-Bytes Utf16Le(std::u16string_view text) {
-    Bytes bytes{std::byte{0xFF}, std::byte{0xFE}};
+FileBytes Utf16Le(std::u16string_view text) {
+    FileBytes bytes{std::byte{0xFF}, std::byte{0xFE}};
     for (const char16_t unit : text) {
         bytes.push_back(static_cast<std::byte>(unit & 0xFF));
         bytes.push_back(static_cast<std::byte>(unit >> 8));
@@ -27,7 +27,7 @@ Bytes Utf16Le(std::u16string_view text) {
     return bytes;
 }
 
-void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
+void WriteFile(const std::filesystem::path& path, const FileBytes& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     ASSERT_TRUE(file) << path;
     file.write(reinterpret_cast<const char*>(bytes.data()),
@@ -35,7 +35,7 @@ void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
     ASSERT_TRUE(file.good()) << path;
 }
 
-Bytes ReadFile(const std::filesystem::path& path) {
+FileBytes ReadFile(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     EXPECT_TRUE(file) << path;
     const std::string content{std::istreambuf_iterator<char>(file),

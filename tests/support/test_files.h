@@ -10,18 +10,17 @@
 #include <utility>
 #include <vector>
 
-#include "dialog_texts.h"
 
 namespace norvik::test {
 
-using Bytes = std::vector<std::byte>;
+using FileBytes = std::vector<std::byte>;
 
-Bytes RawBytes(std::string_view bytes);
+FileBytes RawBytes(std::string_view bytes);
 // UTF-16LE after its byte-order mark: what every platform's reader takes for what it is.
-Bytes Utf16Le(std::u16string_view text);
+FileBytes Utf16Le(std::u16string_view text);
 
-void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
-Bytes ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const FileBytes& bytes);
+FileBytes ReadFile(const std::filesystem::path& path);
 
 // The folder of the running test program.
 std::filesystem::path ProgramDirectory();
@@ -55,22 +54,6 @@ public:
 
 private:
     const std::filesystem::path previous_ = std::filesystem::current_path();
-};
-
-// Every text the loader writes into the dialog, in order.
-class RecordingDialog : public DialogTexts {
-public:
-    void SetControlText(int control_id, std::u16string_view text) override {
-        texts.emplace_back(control_id, text);
-    }
-    // The last text a control received, or an empty text if none.
-    std::u16string TextOf(int control_id) const {
-        const auto last = std::find_if(texts.rbegin(), texts.rend(),
-                                       [&](const auto& text) { return text.first == control_id; });
-        return last == texts.rend() ? std::u16string() : last->second;
-    }
-
-    std::vector<std::pair<int, std::u16string>> texts;
 };
 
 }  // namespace norvik::test

@@ -1,14 +1,17 @@
 #pragma once
 
-#include <QStringView>
 #include <array>
+#include <string_view>
 
-#include "control_ids.h"
-
+// The main dialog as its template draws it: the controls' ids, kinds, texts, places and
+// styles. Both windows are built to it.
 namespace norvik {
 
-// The main dialog's remaining control ids (the language file's are in control_ids.h).
+// Control ids.
+inline constexpr int kExitButton = 2;  // the dialog's cancel command
 inline constexpr int kIpControl = 1001;
+inline constexpr int kSubmitButton = 1006;
+inline constexpr int kSearchDeviceButton = 1012;
 inline constexpr int kGatewayControl = 1014;
 inline constexpr int kMacEdit = 1017;
 inline constexpr int kNameEdit = 1019;
@@ -18,7 +21,19 @@ inline constexpr int kPasswordEdit = 1022;
 inline constexpr int kNetmaskControl = 1023;
 inline constexpr int kDns1Control = 1024;
 inline constexpr int kDns2Control = 1025;
+inline constexpr int kStaticRadio = 1027;
+inline constexpr int kDhcpRadio = 1028;
 inline constexpr int kDeviceList = 1031;
+inline constexpr int kInstructionsText = 1033;
+inline constexpr int kDeviceListsLabel = 1035;
+inline constexpr int kNameLabel = 1036;
+inline constexpr int kIpLabel = 1037;
+inline constexpr int kNetmaskLabel = 1038;
+inline constexpr int kGatewayLabel = 1039;
+inline constexpr int kDns1Label = 1040;
+inline constexpr int kDns2Label = 1041;
+inline constexpr int kPort1Label = 1042;
+inline constexpr int kMacLabel = 1043;
 inline constexpr int kUserNameLabel = 1045;
 inline constexpr int kPasswordLabel = 1046;
 
@@ -31,25 +46,28 @@ enum ControlStyle : unsigned {
     kReadOnly = 1u << 3,
     kUpperCase = 1u << 4,
     kDigitsOnly = 1u << 5,
-    kClientEdge = 1u << 6,  // sunken, without a plain border
 };
 
 struct ControlTemplate {
     int id;
     ControlKind kind;
-    QStringView object_name;  // how tests and style sheets find the widget
-    QStringView text;
+    std::u16string_view name;  // how tests and style sheets find the control
+    std::u16string_view text;
     int x, y, width, height;  // dialog units
     unsigned style;
 };
 
-inline constexpr QStringView kMainDialogTitle = u"Norvik V3.0";
+inline constexpr std::u16string_view kMainDialogTitle = u"Norvik V3.0";
 inline constexpr int kMainDialogWidth = 359;  // dialog units
 inline constexpr int kMainDialogHeight = 346;
-inline constexpr QStringView kDialogFontFamily = u"Courier";
+inline constexpr std::u16string_view kDialogFontFamily = u"Courier";
 inline constexpr int kDialogFontPointSize = 9;
+// The device list's font and the instructions' font, by the height of their character cell.
+inline constexpr int kListFontCellHeight = 16;
+inline constexpr std::u16string_view kInstructionsFontFamily = u"Arial";
+inline constexpr int kInstructionsFontCellHeight = 8;
 
-inline constexpr QStringView kTemplateInstructions =
+inline constexpr std::u16string_view kTemplateInstructions =
     u"To Change Device Name, IP address, and Gateway:\n"
     u"1.Select the device on the left side.\n"
     u"2.Change network parameter on the right side.\n"
@@ -74,7 +92,7 @@ inline constexpr std::array<ControlTemplate, 28> kMainDialogControls{{
     {kGatewayControl, ControlKind::kIpAddress, u"GatewayControl", u"", 253, 102, 92, 14, kTabStop},
     {kNameLabel, ControlKind::kLabel, u"NameLabel", u"Name", 216, 53, 36, 8, 0},
     {kMacEdit, ControlKind::kEdit, u"MacEdit", u"", 253, 170, 92, 14,
-     kTabStop | kReadOnly | kUpperCase | kClientEdge},
+     kTabStop | kReadOnly | kUpperCase},
     {kNameEdit, ControlKind::kEdit, u"NameEdit", u"", 253, 51, 92, 14, kTabStop},
     {kExitButton, ControlKind::kPushButton, u"ExitButton", u"Exit", 299, 294, 50, 14, kTabStop},
     {kNetmaskLabel, ControlKind::kLabel, u"NetmaskLabel", u"Netmask", 216, 87, 32, 8, 0},
@@ -93,5 +111,13 @@ inline constexpr std::array<ControlTemplate, 28> kMainDialogControls{{
     {kPasswordLabel, ControlKind::kLabel, u"PasswordLabel", u"Password", 216, 213, 33, 8, kHidden},
     {kPasswordEdit, ControlKind::kEdit, u"PasswordEdit", u"", 253, 210, 92, 14, kHidden | kTabStop},
 }};
+
+// The About box: its title, size in dialog units and texts.
+inline constexpr std::u16string_view kAboutTitle = u"About Norvik";
+inline constexpr int kAboutWidth = 183;
+inline constexpr int kAboutHeight = 68;
+inline constexpr std::u16string_view kAboutProgram = u"Norvik V3.0";
+inline constexpr std::u16string_view kAboutPurpose = u"Network video device setup";
+inline constexpr std::u16string_view kAboutMaker = u"Varnel Surveillance";
 
 }  // namespace norvik

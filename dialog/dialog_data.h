@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "dialog_view.h"
+
+namespace norvik {
+
+// The values the dialog exchanges with its edits.
+struct DialogData {
+    std::u16string user_name;  // the hidden UserName edit
+    std::u16string password;   // the hidden Password edit
+    std::u16string name;       // the Name edit
+    std::u16string mac;        // the MAC edit
+    int port = 0;              // the Port1 edit
+};
+
+inline constexpr int kNameMaxChars = 31;
+inline constexpr int kPortMin = 0;
+inline constexpr int kPortMax = 65536;  // not 65535: what the dialog has always let through
+
+// The caption of the application's own boxes, such as a failed check's.
+inline constexpr std::u16string_view kApplicationName = u"Norvik";
+
+// Moves the values into the edits (save false), or the edits' texts into the values (save
+// true), in the order UserName, Password, Name, MAC, Port1. A save checks that the name has at
+// most kNameMaxChars characters and that the port is an integer from kPortMin to kPortMax; it
+// stops at the first failed check, tells the person in a box, puts the focus on the edit and
+// returns false. Loading, and a save that passes the name's check, limit the Name edit to
+// kNameMaxChars characters.
+bool ExchangeDialogData(DialogView& view, DialogData& data, bool save);
+
+// An integer as the data exchange reads one: blanks around it, an optional sign and at least
+// one digit, nothing else, within int's range.
+std::optional<int> ParseInteger(std::u16string_view text);
+
+}  // namespace norvik

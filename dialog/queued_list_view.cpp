@@ -1,0 +1,63 @@
+#include "queued_list_view.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace norvik {
+
+QueuedListView::QueuedListView(std::function<void()> wake) : wake_(std::move(wake)) {}
+
+int QueuedListView::ItemCount() const {
+    return rows_.ItemCount();
+}
+
+int QueuedListView::InsertItem(int index, std::u16string_view text) {
+    const int row = rows_.InsertItem(index, text);
+    Record({Change::kInsert, row, 0, std::u16string(text)});
+    return row;
+}
+
+void QueuedListView::SetItemText(int item, int column, std::u16string_view text) {
+    if (item < 0 || item >= rows_.ItemCount() || column < 0 ||
+        column >= MemoryListView::kColumnCount) {
+        return;
+    }
+    rows_.SetItemText(item, column, text);
+    Record({Change::kSetText, item, column, std::u16string(text)});
+}
+
+std::u16string QueuedListView::ItemText(int item, int column) const {
+    return rows_.ItemText(item, column);
+}
+
+void QueuedListView::DeleteItem(int item) {
+    if (item < 0 || item >= rows_.ItemCount()) {
+        return;
+    }
+    rows_.DeleteItem(item);
+    Record({Change::kDelete, item, 0, {}});
+}
+
+void QueuedListView::Record(Change change) {
+    std::lock_guard lock(changes_mutex_);
+    changes_.push_back(std::move(change));
+    if (!wake_sent_) {
+        wake_sent_ = true;
+        wake_();
+    }
+}
+
+std::vector<QueuedListView::Change> QueuedListView::TakeChanges(std::size_t limit, bool& more) {
+    std::lock_guard lock(changes_mutex_);
+    const auto count = static_cast<std::ptrdiff_t>(std::min(limit, changes_.size()));
+    std::vector<Change> taken(std::make_move_iterator(changes_.begin()),
+                              std::make_move_iterator(changes_.begin() + count));
+    changes_.erase(changes_.begin(), changes_.begin() + count);
+    more = !changes_.empty();
+    // While some wait, the taker comes back for them by itself; a new change then needs no
+    // wake-up of its own.
+    wake_sent_ = more;
+    return taken;
+}
+
+}  // namespace norvik

@@ -1,0 +1,79 @@
+#include "dialog_data.h"
+
+#include <gtest/gtest.h>
+
+#include "dialog_template.h"
+#include "memory_dialog_view.h"
+#include "utf.h"
+
+namespace norvik {
+namespace {
+
+using test::MemoryDialogView;
+
+TEST(DialogData, LoadingFillsTheEditsAndLimitsTheName) {
+    MemoryDialogView view;
+    DialogData data{u"user", u"secret", u"cam", u"00:11:22:33:44:55", 0};
+    EXPECT_TRUE(ExchangeDialogData(view, data, false));
+    // The order of the exchange: UserName, Password, Name, MAC, Port1.
+    const std::vector<std::pair<int, std::u16string>> expected{{kUserNameEdit, u"user"},
+                                                               {kPasswordEdit, u"secret"},
+                                                               {kNameEdit, u"cam"},
+                                                               {kMacEdit, u"00:11:22:33:44:55"},
+                                                               {kPort1Edit, u"0"}};
+    EXPECT_EQ(view.texts_set, expected);
+    EXPECT_EQ(view.Get(kNameEdit).limit, 31);
+}
+
+// What a save makes of the Name and Port1 edits: the values taken, or the box shown and the
+// edit that gets the focus.
+TEST(DialogData, SavingChecksTheNameAndThePort) {
+    const std::u16string name31(31, u'n');
+    const std::u16string name32(32, u'n');
+    const std::u16string kTooLong = u"Please enter no more than 31 characters.";
+    const std::u16string kNotInteger = u"Please enter an integer.";
+    const std::u16string kOutOfRange = u"Please enter an integer between 0 and 65536.";
+    const struct {
+        std::u16string name;
+        std::u16string port;
+        std::u16string message;  // empty: the save passes
+        int focus;
+        int port_value;
+    } cases[] = {
+        {name31, u"65536", u"", 0, 65536},
+        {u"", u"0", u"", 0, 0},
+        {u"cam", u" 80 ", u"", 0, 80},
+        {u"cam", u"+81", u"", 0, 81},
+        {name32, u"80", kTooLong, kNameEdit, 0},
+        {name32, u"", kTooLong, kNameEdit, 0},  // the first failed check stops the save
+        {u"cam", u"65537", kOutOfRange, kPort1Edit, 65537},
+        {u"cam", u"-1", kOutOfRange, kPort1Edit, -1},
+        {u"cam", u"", kNotInteger, kPort1Edit, 0},
+        {u"cam", u"8x", kNotInteger, kPort1Edit, 0},
+        {u"cam", u"99999999999", kNotInteger, kPort1Edit, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf16ToUtf8(c.name + u"/" + c.port));
+        MemoryDialogView view;
+        view.SetControlText(kNameEdit, c.name);
+        view.SetControlText(kPort1Edit, c.port);
+        DialogData data;
+        EXPECT_EQ(ExchangeDialogData(view, data, true), c.message.empty());
+        EXPECT_EQ(view.focus, c.focus);
+        if (c.message.empty()) {
+            EXPECT_TRUE(view.boxes.empty());
+            EXPECT_EQ(data.name, c.name);
+            EXPECT_EQ(view.Get(kNameEdit).limit, 31);
+        } else {
+            ASSERT_EQ(view.boxes.size(), 1u);
+            EXPECT_EQ(view.boxes[0],
+                      (MemoryDialogView::Box{u"Norvik", c.message, MessageIcon::kWarning, false}));
+        }
+        if (c.focus != kNameEdit) {
+            EXPECT_EQ(data.port, c.port_value);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace norvik
