@@ -1,7 +1,5 @@
 // norvik-scan.exe under Wine against the Linux device simulator, beside the Linux scanner, in
 // the private network of tools/wine/norvik-wine.
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,6 +8,7 @@
 #include <set>
 
 #include "json_reader.h"
+#include "norvik_wine.h"
 #include "subprocess.h"
 #include "udp_peer.h"
 
@@ -18,19 +17,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Only inside tools/wine/norvik-wine may a Windows program run: there the wineserver, and
-// with it every socket of the program, lives in the same private network as this test.
-bool InsideNorvikWine() {
-    const char* expected = std::getenv("NORVIK_WINE_NETNS");
-    struct stat status {};
-    return expected != nullptr && ::stat("/proc/self/ns/net", &status) == 0 &&
-           std::to_string(status.st_ino) == expected;
-}
-
 std::string WindowsScanner() {
-    const char* dir = std::getenv("NORVIK_WINDOWS_BUILD_DIR");
-    return std::string(dir != nullptr ? dir : NORVIK_WINDOWS_BUILD_DIR) +
-           "/tools/scan/norvik-scan.exe";
+    return WindowsBuildDir() + "/tools/scan/norvik-scan.exe";
 }
 
 ProcessOptions WindowsScan(std::vector<std::string> args) {

@@ -1,0 +1,27 @@
+// norvik.exe: the Windows window.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "list_lock.h"
+#include "main_dialog.h"
+#include "resource.h"
+#include "udp_socket.h"
+#include "ui_string_table.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // The English texts are in place before anything else runs.
+    norvik::ProcessUiStringTable();
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_INTERNET_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (!norvik::StartSockets()) {
+        wchar_t text[128] = {};
+        LoadStringW(instance, IDS_SOCKETS_FAILED, text, static_cast<int>(std::size(text)));
+        MessageBoxW(nullptr, text, L"norvik", MB_OK | MB_ICONEXCLAMATION);
+        return 1;
+    }
+    norvik::ListLock lock(norvik::ListLock::DefaultPath());
+    norvik::MainDialog dialog(lock, instance);
+    return dialog.DoModal();
+}

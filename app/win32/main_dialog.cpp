@@ -1,0 +1,308 @@
+#include "main_dialog.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "about_dialog.h"
+#include "broadcast_sender.h"
+#include "dialog_template.h"
+#include "message_box.h"
+#include "resource.h"
+#include "utf.h"
+
+namespace norvik {
+namespace {
+
+// Posted by any thread to have the user-interface thread take what waits for it.
+constexpr UINT kWakeMessage = WM_APP + 1;
+constexpr UINT kAboutCommandMask = 0xFFF0;
+
+std::wstring LoadText(HINSTANCE instance, UINT id) {
+    const wchar_t* text = nullptr;
+    // With a zero length LoadStringW points into the resource instead of copying.
+    const int length = LoadStringW(instance, id, reinterpret_cast<wchar_t*>(&text), 0);
+    return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+}
+
+// The caption of the application's own boxes: its program file's name, as the framework the
+// dialog comes from puts it.
+std::wstring ApplicationName() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name(path, length);
+    name.erase(0, name.find_last_of(L"\\/") + 1);
+    return name.substr(0, name.rfind(L'.'));
+}
+
+HFONT CreateCellHeightFont(int cell_height, const wchar_t* face, BYTE charset) {
+    LOGFONTW font{};
+    font.lfHeight = cell_height;
+    font.lfCharSet = charset;
+    if (face != nullptr) {
+        wcsncpy(font.lfFaceName, face, LF_FACESIZE - 1);
+    }
+    return CreateFontIndirectW(&font);
+}
+
+}  // namespace
+
+MainDialog::MainDialog(ListLock& lock, HINSTANCE instance)
+    : lock_(lock),
+      instance_(instance),
+      icon_(LoadIconW(instance, MAKEINTRESOURCEW(IDI_NORVIK))),
+      open_url_([](std::wstring_view url) {
+          ShellExecuteW(nullptr, L"open", std::wstring(url).c_str(), nullptr, nullptr,
+                        SW_SHOWNORMAL);
+      }),
+      messages_(
+          [](MessageStyle style, std::u16string_view text) {
+              // A box of its own has no caption: Windows shows its default one.
+              const std::wstring application = ApplicationName();
+              ShowMessageBox(nullptr, ToWide(text),
+                             style == MessageStyle::kApplication ? application.c_str() : nullptr,
+                             MB_OK);
+          },
+          [this] { Wake(); }),
+      rows_([this] { Wake(); }),
+      rows_control_(rows_),
+      discovery_(lock_, rows_, messages_,
+                 [this](int code) {
+                     failure_exit_code_ = code;
+                     Wake();
+                 }),
+      view_(rows_, rows_control_, open_url_),
+      rules_(view_, lock_, discovery_, [this](const BroadcastSender& sender, ByteSpan request) {
+          SendRequest(sender, request, messages_);
+      }) {}
+
+MainDialog::~MainDialog() {
+    StopDiscovery();
+    if (hwnd_ != nullptr && !modal_) {
+        DestroyWindow(hwnd_);
+    }
+    // The fonts outlive the controls that used them.
+    DeleteObject(list_font_);
+    DeleteObject(instructions_font_);
+}
+
+int MainDialog::DoModal() {
+    modal_ = true;
+    DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN_DIALOG), nullptr, &DialogProc,
+                    reinterpret_cast<LPARAM>(this));
+    return exit_code_;
+}
+
+HWND MainDialog::Create() {
+    return CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN_DIALOG), nullptr,
+                              &DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+void MainDialog::Wake() {
+    if (const HWND hwnd = hwnd_) {
+        PostMessageW(hwnd, kWakeMessage, 0, 0);
+    }
+}
+
+INT_PTR CALLBACK MainDialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
+        auto* dialog = reinterpret_cast<MainDialog*>(lparam);
+        dialog->hwnd_ = hwnd;
+        dialog->view_.Attach(hwnd);
+        dialog->rows_control_.Attach(GetDlgItem(hwnd, kDeviceList));
+    }
+    auto* dialog = reinterpret_cast<MainDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    return dialog != nullptr ? dialog->OnMessage(message, wparam, lparam) : FALSE;
+}
+
+INT_PTR MainDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return OnInitDialog();
+        case WM_COMMAND:
+            OnCommand(LOWORD(wparam), HIWORD(wparam));
+            return TRUE;
+        case WM_NOTIFY:
+            OnNotify(*reinterpret_cast<const NMHDR*>(lparam));
+            SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, 0);
+            return TRUE;
+        case WM_SYSCOMMAND:
+            return OnSysCommand(static_cast<UINT>(wparam)) ? TRUE : FALSE;
+        case WM_PAINT:
+            return OnPaint() ? TRUE : FALSE;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
+        case kWakeMessage:
+            OnWake();
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+BOOL MainDialog::OnInitDialog() {
+    // The data exchange's first load, the language file, the receive threads.
+    rules_.Initialize();
+    if (HMENU system_menu = GetSystemMenu(hwnd_, FALSE)) {
+        const std::wstring about = LoadText(instance_, IDS_ABOUT_ITEM);
+        if (!about.empty()) {
+            AppendMenuW(system_menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(system_menu, MF_STRING, IDM_ABOUT, about.c_str());
+        }
+    }
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+
+    const HWND list = GetDlgItem(hwnd_, kDeviceList);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    // Fonts asked for by their cell height; the list's face is the platform's choice.
+    list_font_ = CreateCellHeightFont(kListFontCellHeight, nullptr, DEFAULT_CHARSET);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(list_font_), TRUE);
+    const std::wstring instructions_face = ToWide(kInstructionsFontFamily);
+    instructions_font_ =
+        CreateCellHeightFont(kInstructionsFontCellHeight, instructions_face.c_str(), ANSI_CHARSET);
+    SendDlgItemMessageW(hwnd_, kInstructionsText, WM_SETFONT,
+                        reinterpret_cast<WPARAM>(instructions_font_), TRUE);
+
+    RECT list_rect;
+    GetWindowRect(list, &list_rect);
+    const auto widths = DialogRules::ColumnWidths(list_rect.right - list_rect.left);
+    const auto headings = rules_.ColumnHeadings();
+    for (int column = 0; column < 3; ++column) {
+        std::wstring heading = ToWide(headings[static_cast<std::size_t>(column)]);
+        LVCOLUMNW description{};
+        description.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        description.fmt = LVCFMT_LEFT;
+        description.cx = widths[static_cast<std::size_t>(column)];
+        description.pszText = heading.data();
+        description.iSubItem = column;
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
+                     reinterpret_cast<LPARAM>(&description));
+    }
+    return TRUE;  // the focus goes to the first control in tab order: the IP control
+}
+
+void MainDialog::OnCommand(int id, int code) {
+    if (id == IDCANCEL) {  // the Exit button, Esc and the close box
+        OnCancel();
+        return;
+    }
+    if (code != BN_CLICKED) {
+        return;
+    }
+    switch (id) {
+        case kSubmitButton:
+            rules_.OnSubmit();
+            break;
+        case kSearchDeviceButton:
+            rules_.OnSearch();
+            break;
+        case kDhcpRadio:
+            rules_.OnDhcp();
+            break;
+        case kStaticRadio:
+            rules_.OnStatic();
+            break;
+        default:
+            break;  // IDOK among them: the dialog has no OK command
+    }
+}
+
+void MainDialog::OnNotify(const NMHDR& header) {
+    if (header.idFrom != static_cast<UINT_PTR>(kDeviceList)) {
+        return;
+    }
+    switch (header.code) {
+        case NM_CLICK: {
+            // The rules find the device by the number in the row's column 0.
+            const int item = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
+            std::u16string number;
+            if (item >= 0) {
+                wchar_t text[16] = {};
+                LVITEMW request{};
+                request.iSubItem = 0;
+                request.pszText = text;
+                request.cchTextMax = static_cast<int>(std::size(text));
+                SendMessageW(header.hwndFrom, LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
+                             reinterpret_cast<LPARAM>(&request));
+                number = FromWide(text);
+            }
+            rules_.OnListClick(number);
+            break;
+        }
+        case NM_DBLCLK:
+            rules_.OnListDoubleClick();
+            break;
+        case LVN_COLUMNCLICK:
+            rules_.OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            break;
+        default:
+            break;
+    }
+}
+
+bool MainDialog::OnSysCommand(UINT command) {
+    if ((command & kAboutCommandMask) != IDM_ABOUT) {
+        return false;  // moving, sizing, closing and the rest as Windows does them
+    }
+    ShowAboutDialog(instance_, hwnd_);
+    return true;
+}
+
+bool MainDialog::OnPaint() {
+    if (!IsIconic(hwnd_)) {
+        return false;
+    }
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(hwnd_, &paint);
+    SendMessageW(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const int icon_width = GetSystemMetrics(SM_CXICON);
+    const int icon_height = GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    DrawIcon(dc, (client.right - client.left - icon_width + 1) / 2,
+             (client.bottom - client.top - icon_height + 1) / 2, icon_);
+    EndPaint(hwnd_, &paint);
+    return true;
+}
+
+void MainDialog::OnCancel() {
+    rules_.OnCancel();
+    StopDiscovery();
+    End(0);
+}
+
+void MainDialog::OnWake() {
+    if (rows_control_.Step()) {
+        Wake();  // the rest after the messages waiting meanwhile
+    }
+    messages_.ShowWaiting();
+    if (const int code = failure_exit_code_.exchange(0); code != 0 && !stopped_) {
+        StopDiscovery();
+        End(code);
+    }
+}
+
+void MainDialog::StopDiscovery() {
+    if (stopped_) {
+        return;
+    }
+    stopped_ = true;
+    // A receive thread waiting for its message box to close must not keep us waiting.
+    messages_.Close();
+    discovery_.Stop();
+}
+
+void MainDialog::End(int exit_code) {
+    exit_code_ = exit_code;
+    ended_ = true;
+    if (modal_) {
+        EndDialog(hwnd_, IDCANCEL);
+    } else {
+        ShowWindow(hwnd_, SW_HIDE);
+    }
+}
+
+}  // namespace norvik
