@@ -7,15 +7,17 @@
 #   ./dev.sh test-tsan  the threaded and window tests built with ThreadSanitizer
 #   ./dev.sh build      install what is missing and build (build/release)
 #   ./dev.sh demo       the program with simulated devices, in a private network namespace
-#   ./dev.sh build-windows  install mingw-w64 and Wine, build the Windows programs (build/windows)
-#   ./dev.sh test-windows   build-windows, then the Windows tests under Wine, in a private network
+#   ./dev.sh build-windows    install mingw-w64 and Wine, build the Windows programs (build/windows)
+#   ./dev.sh test-windows     build-windows, then the Windows tests under Wine, in a private network
+#   ./dev.sh package-windows  build-windows, then build/windows/norvik-VERSION-windows-x64.zip
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev fonts-liberation
           iproute2 util-linux)
 # The Windows build: the cross compiler, GoogleTest's sources for it, and Wine to test with.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine icoutils xvfb
+                  zip)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 install_missing() {
@@ -50,6 +52,24 @@ run_tests() {
 build_windows() {
     install_missing "${WINDOWS_PACKAGES[@]}"
     build build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+}
+
+# The zip a Windows user downloads: both programs (without their debugging symbols), the
+# sample language files and a short README with Windows line ends.
+package_windows() {
+    local version stage zip
+    version=$(sed -n 's/^project(Norvik VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    stage=build/windows/package/norvik-$version
+    zip=$PWD/build/windows/norvik-$version-windows-x64.zip
+    rm -rf build/windows/package "$zip"
+    mkdir -p "$stage/zh_TW"
+    x86_64-w64-mingw32-strip -o "$stage/norvik.exe" build/windows/app/norvik.exe
+    x86_64-w64-mingw32-strip -o "$stage/norvik-scan.exe" build/windows/tools/scan/norvik-scan.exe
+    cp res/Language.ini "$stage/"
+    cp res/zh_TW/Language.ini "$stage/zh_TW/"
+    sed "s/@VERSION@/$version/" res/windows/README.txt.in >"$stage/README.txt"
+    (cd build/windows/package && zip -q -r -X "$zip" "norvik-$version")
+    echo "$zip"
 }
 
 # The Linux side of the Windows tests, built without Qt: the private-namespace runner, the
@@ -91,9 +111,14 @@ case "${1:-}" in
     test-windows)
         build_windows
         build_host_tools
-        tools/wine/norvik-wine -- bash -c \
+        tools/wine/norvik-wine --display -- bash -c \
             "ctest --test-dir build/windows --output-on-failure -j $JOBS &&
              ctest --test-dir build/host --output-on-failure -L wine"
+        package_windows
+        ;;
+    package-windows)
+        build_windows
+        package_windows
         ;;
     demo)
         install_missing
