@@ -6,6 +6,7 @@
 
 #include "list_lock.h"
 #include "main_dialog.h"
+#include "message_box.h"
 #include "resource.h"
 #include "udp_socket.h"
 #include "ui_string_table.h"
@@ -18,7 +19,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (!norvik::StartSockets()) {
         wchar_t text[128] = {};
         LoadStringW(instance, IDS_SOCKETS_FAILED, text, static_cast<int>(std::size(text)));
-        MessageBoxW(nullptr, text, L"norvik", MB_OK | MB_ICONEXCLAMATION);
+        norvik::ShowMessageBox(nullptr, text, norvik::ApplicationName().c_str(),
+                               MB_OK | MB_ICONEXCLAMATION);
         return 1;
     }
     norvik::ListLock lock(norvik::ListLock::DefaultPath());

@@ -26,16 +26,6 @@ std::wstring LoadText(HINSTANCE instance, UINT id) {
     return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
 }
 
-// The caption of the application's own boxes: its program file's name, as the framework the
-// dialog comes from puts it.
-std::wstring ApplicationName() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring name(path, length);
-    name.erase(0, name.find_last_of(L"\\/") + 1);
-    return name.substr(0, name.rfind(L'.'));
-}
-
 HFONT CreateCellHeightFont(int cell_height, const wchar_t* face, BYTE charset) {
     LOGFONTW font{};
     font.lfHeight = cell_height;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace norvik {
@@ -13,6 +14,10 @@ using MessageBoxFunction =
     std::function<int(HWND owner, std::wstring_view text, const wchar_t* caption, UINT type)>;
 
 int ShowMessageBox(HWND owner, std::wstring_view text, const wchar_t* caption, UINT type);
+
+// The caption of the application's own boxes: its program file's name, as the framework the
+// dialog comes from puts it ("norvik").
+std::wstring ApplicationName();
 
 // From now on every box goes to answer instead of the screen; an empty function restores
 // the screen.
