@@ -3,13 +3,14 @@
 #include <QTreeWidget>
 #include <cstdint>
 
+#include "list_lock.h"
 #include "qt_text.h"
 #include "queued_list_view.h"
 
 namespace norvik {
 
-ListWidgetSync::ListWidgetSync(QTreeWidget* widget, QueuedListView& rows)
-    : widget_(widget), rows_(rows) {}
+ListWidgetSync::ListWidgetSync(QTreeWidget* widget, QueuedListView& rows, ListLock& lock)
+    : widget_(widget), rows_(rows), lock_(lock) {}
 
 bool ListWidgetSync::step() {
     return apply(changesPerStep);
@@ -20,9 +21,32 @@ void ListWidgetSync::syncAll() {
     }
 }
 
+void ListWidgetSync::reload() {
+    std::vector<MemoryListView::Row> rows;
+    {
+        std::lock_guard guard(lock_);
+        rows = rows_.ReloadRows();
+    }
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(rows.size()));
+    for (const MemoryListView::Row& row : rows) {
+        auto* item = new QTreeWidgetItem;
+        for (int column = 0; column < MemoryListView::kColumnCount; ++column) {
+            item->setText(column, toQString(row[static_cast<std::size_t>(column)]));
+        }
+        items.append(item);
+    }
+    widget_->clear();
+    widget_->addTopLevelItems(items);
+}
+
 bool ListWidgetSync::apply(std::size_t limit) {
-    bool more = false;
-    const std::vector<QueuedListView::Change> changes = rows_.TakeChanges(limit, more);
+    QueuedListView::Update update = rows_.TakeUpdate(limit);
+    if (update.reload) {
+        reload();
+        return false;
+    }
+    const std::vector<QueuedListView::Change>& changes = update.changes;
     // Rows appended one after another go in together: one insert for a whole burst.
     QList<QTreeWidgetItem*> appended;
     const auto flushAppended = [&] {
@@ -59,10 +83,15 @@ bool ListWidgetSync::apply(std::size_t limit) {
                 flushAppended();
                 delete widget_->takeTopLevelItem(change.item);
                 break;
+            case QueuedListView::Change::kDeleteAll:
+                qDeleteAll(appended);
+                appended.clear();
+                widget_->clear();
+                break;
         }
     }
     flushAppended();
-    return more;
+    return update.more;
 }
 
 }  // namespace norvik

@@ -6,13 +6,15 @@ class QTreeWidget;
 
 namespace norvik {
 
+class ListLock;
 class QueuedListView;
 
 // Brings the device list widget up to the rows the list code keeps: the changes it made are
-// applied in order, in bounded steps, on the user-interface thread.
+// applied in order, in bounded steps, on the user-interface thread; after too many the widget
+// reads all the rows afresh (under LIST LOCK) instead.
 class ListWidgetSync {
 public:
-    ListWidgetSync(QTreeWidget* widget, QueuedListView& rows);
+    ListWidgetSync(QTreeWidget* widget, QueuedListView& rows, ListLock& lock);
 
     // Applies at most changesPerStep changes; true if more are waiting.
     bool step();
@@ -25,9 +27,11 @@ public:
 
 private:
     bool apply(std::size_t limit);
+    void reload();
 
     QTreeWidget* widget_;
     QueuedListView& rows_;
+    ListLock& lock_;
 };
 
 }  // namespace norvik

@@ -106,7 +106,7 @@ MainDialog::MainDialog(ListLock& lock, QWidget* parent)
           },
           [this] { wakeup_.wake(); }),
       rows_([this] { wakeup_.wake(); }),
-      rowsWidget_(deviceList_, rows_),
+      rowsWidget_(deviceList_, rows_, lock_),
       discovery_(lock_, rows_, messages_,
                  [this](int code) {
                      failureExitCode_ = code;

@@ -47,9 +47,7 @@ void ColumnSort::OnColumnClick(ListView& view, int column) {
     }
     // std::list::sort is the stable linked-list merge sort.
     rows.sort([mode](const RowCopy& a, const RowCopy& b) { return GoesBefore(mode, a, b); });
-    for (int row = view.ItemCount() - 1; row >= 0; --row) {
-        view.DeleteItem(row);
-    }
+    view.DeleteAllItems();
     // Each row goes in at the top, so the list shows the sorted sequence reversed.
     for (const RowCopy& copy : rows) {
         const int item = view.InsertItem(0, copy.texts[0]);

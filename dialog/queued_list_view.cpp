@@ -38,26 +38,61 @@ void QueuedListView::DeleteItem(int item) {
     Record({Change::kDelete, item, 0, {}});
 }
 
+void QueuedListView::DeleteAllItems() {
+    rows_.DeleteAllItems();
+    {
+        // What waited is moot: every row goes.
+        std::lock_guard lock(changes_mutex_);
+        changes_.clear();
+        reload_ = false;
+    }
+    Record({Change::kDeleteAll, 0, 0, {}});
+}
+
+int QueuedListView::FindItemNumbered(int number) const {
+    return rows_.FindItemNumbered(number);
+}
+
 void QueuedListView::Record(Change change) {
     std::lock_guard lock(changes_mutex_);
-    changes_.push_back(std::move(change));
+    if (!reload_) {
+        if (changes_.size() < kMaxPendingChanges) {
+            changes_.push_back(std::move(change));
+        } else {
+            changes_.clear();
+            reload_ = true;
+        }
+    }
     if (!wake_sent_) {
         wake_sent_ = true;
         wake_();
     }
 }
 
-std::vector<QueuedListView::Change> QueuedListView::TakeChanges(std::size_t limit, bool& more) {
+QueuedListView::Update QueuedListView::TakeUpdate(std::size_t limit) {
     std::lock_guard lock(changes_mutex_);
-    const auto count = static_cast<std::ptrdiff_t>(std::min(limit, changes_.size()));
-    std::vector<Change> taken(std::make_move_iterator(changes_.begin()),
+    Update update;
+    if (reload_) {
+        update.reload = true;
+    } else {
+        const auto count = static_cast<std::ptrdiff_t>(std::min(limit, changes_.size()));
+        update.changes.assign(std::make_move_iterator(changes_.begin()),
                               std::make_move_iterator(changes_.begin() + count));
-    changes_.erase(changes_.begin(), changes_.begin() + count);
-    more = !changes_.empty();
+        changes_.erase(changes_.begin(), changes_.begin() + count);
+        update.more = !changes_.empty();
+    }
     // While some wait, the taker comes back for them by itself; a new change then needs no
     // wake-up of its own.
-    wake_sent_ = more;
-    return taken;
+    wake_sent_ = update.more || update.reload;
+    return update;
+}
+
+std::vector<MemoryListView::Row> QueuedListView::ReloadRows() {
+    std::lock_guard lock(changes_mutex_);
+    changes_.clear();
+    reload_ = false;
+    wake_sent_ = false;
+    return rows_.rows();
 }
 
 }  // namespace norvik

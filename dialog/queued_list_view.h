@@ -16,14 +16,25 @@ namespace norvik {
 // works on rows held here; the control follows them on the user-interface thread shortly
 // after, change by change. So a receive thread never waits for the user-interface thread, and
 // the user-interface thread can always take LIST LOCK without a deadlock.
+//
+// However fast reports come, at most kMaxPendingChanges changes wait: past that they are
+// dropped, and the control reads all the rows afresh instead of replaying them.
 class QueuedListView : public ListView {
 public:
     struct Change {
-        enum Kind { kInsert, kSetText, kDelete } kind;
+        enum Kind { kInsert, kSetText, kDelete, kDeleteAll } kind;
         int item;
         int column;
         std::u16string text;
     };
+    // What the control does next.
+    struct Update {
+        bool reload = false;          // read every row afresh (ReloadRows)
+        std::vector<Change> changes;  // else apply these, oldest first
+        bool more = false;            // and come back for more
+    };
+
+    static constexpr std::size_t kMaxPendingChanges = 4096;
 
     // wake asks the user-interface thread to take the changes soon; any thread calls it.
     explicit QueuedListView(std::function<void()> wake);
@@ -34,18 +45,24 @@ public:
     void SetItemText(int item, int column, std::u16string_view text) override;
     std::u16string ItemText(int item, int column) const override;
     void DeleteItem(int item) override;
+    void DeleteAllItems() override;
+    int FindItemNumbered(int number) const override;
 
-    // The oldest changes the control has not yet seen, at most limit of them; more tells
-    // whether others wait. User-interface thread.
-    std::vector<Change> TakeChanges(std::size_t limit, bool& more);
+    // The oldest changes the control has not yet seen, at most limit of them, or the word to
+    // reload. User-interface thread.
+    Update TakeUpdate(std::size_t limit);
+    // Every row, top to bottom, for a control that rebuilds itself; what was waiting is then
+    // moot. User-interface thread, with LIST LOCK held.
+    std::vector<MemoryListView::Row> ReloadRows();
 
 private:
     void Record(Change change);
 
     std::function<void()> wake_;
     MemoryListView rows_;
-    std::mutex changes_mutex_;
+    std::mutex changes_mutex_;  // guards what follows
     std::vector<Change> changes_;  // not yet taken, oldest first
+    bool reload_ = false;
     bool wake_sent_ = false;
 };
 

@@ -20,8 +20,8 @@ void DialogRules::OnSearch() {
         std::lock_guard guard(lock_);
         discovery_.devices().FreeAllRecords();
         ListView& rows = view_.DeviceListView();
-        for (int row = rows.ItemCount() - 1; row >= 0; --row) {
-            rows.DeleteItem(row);
+        if (rows.ItemCount() > 0) {
+            rows.DeleteAllItems();
         }
         pcedit_request = discovery_.pcedit_request().Update(pcedit::PrepareSearchCommand);
         request_3297 = discovery_.request_3297().Update(p3297::BuildSearchRequest);

@@ -58,9 +58,8 @@ void DialogRules::OnSubmit() {
         // The receive loops rewrite the same record; they wait while it is compared and
         // updated.
         std::lock_guard guard(lock_);
-        DeviceRecord* selected = discovery_.devices().selected();
         request = discovery_.pcedit_request().Update([&](pcedit::RequestBytes buffer) {
-            send = pcedit::PrepareSetRequest(selected, values, buffer);
+            send = pcedit::PrepareSetRequest(discovery_.devices(), values, buffer);
         });
     }
     if (send) {

@@ -24,32 +24,39 @@ std::size_t DeviceList::MacHash::operator()(const MacAddress& mac) const noexcep
 
 DeviceRecord* DeviceList::FindByMac(const MacAddress& mac) const {
     const auto found = by_mac_.find(mac);
-    if (found != by_mac_.end()) {
-        for (DeviceRecord* r : found->second) {
-            if (r->ip[0] != 0) {
-                return r;
-            }
-        }
+    if (found == by_mac_.end() || found->second.addressed.empty()) {
+        return nullptr;
     }
-    return nullptr;
+    return found->second.addressed.begin()->second;
 }
 
 DeviceRecord* DeviceList::FindByMacIncludingUnaddressed(const MacAddress& mac) const {
     const auto found = by_mac_.find(mac);
-    return found == by_mac_.end() ? nullptr : found->second.front();
+    return found == by_mac_.end() ? nullptr : found->second.first;
 }
 
 DeviceRecord* DeviceList::AppendRecord(const MacAddress& mac) {
+    if (full()) {
+        ++dropped_devices_;
+        return nullptr;
+    }
     DeviceRecord* record = allocate_();
     if (record == nullptr) {
         return nullptr;
     }
     try {
-        by_mac_[mac].push_back(record);
+        MacRecords& records = by_mac_[mac];
+        order_.emplace(record, appended_);
+        if (records.first == nullptr) {
+            records.first = record;
+        }
     } catch (const std::bad_alloc&) {
+        order_.erase(record);
         delete record;
         return nullptr;
     }
+    ++appended_;
+    ++size_;
     record->mac = mac;
     record->list_index = -1;
     record->next = nullptr;
@@ -60,6 +67,21 @@ DeviceRecord* DeviceList::AppendRecord(const MacAddress& mac) {
     }
     tail_ = record;
     return record;
+}
+
+void DeviceList::SetAddress(DeviceRecord& record, const Ipv4& ip) {
+    const bool was_addressed = record.ip[0] != 0;
+    const bool addressed = ip[0] != 0;
+    if (addressed != was_addressed) {
+        // The index first: should it run out of memory, the record is left as it was.
+        auto& by_order = by_mac_.at(record.mac).addressed;
+        if (addressed) {
+            by_order.emplace(order_.at(&record), &record);
+        } else {
+            by_order.erase(order_.at(&record));
+        }
+    }
+    record.ip = ip;
 }
 
 void DeviceList::InsertRow(int list_index, ListView& view, const RowTexts& texts) {
@@ -77,11 +99,9 @@ void DeviceList::ListRecord(DeviceRecord& record, ListView& view, const RowTexts
 }
 
 void DeviceList::DeleteRowOf(const DeviceRecord& record, ListView& view) const {
-    for (int i = 0; i < view.ItemCount(); ++i) {
-        if (ReadLeadingInteger(view.ItemText(i, 0)) == record.list_index + 1) {
-            view.DeleteItem(i);
-            return;
-        }
+    const int row = view.FindItemNumbered(record.list_index + 1);
+    if (row >= 0) {
+        view.DeleteItem(row);
     }
 }
 
@@ -98,6 +118,8 @@ void DeviceList::FreeAllRecords() {
         r = next;
     }
     by_mac_.clear();
+    order_.clear();
+    size_ = 0;
     head_ = nullptr;
     tail_ = nullptr;
     selected_ = nullptr;

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <map>
 #include <unordered_map>
-#include <vector>
 
 #include "device_record.h"
 #include "device_text.h"
@@ -17,6 +17,10 @@ namespace norvik {
 // valid until the next FreeAllRecords. The receive loops change it under LIST LOCK.
 class DeviceList {
 public:
+    // Far more devices than one broadcast domain of cameras holds; a report that would make one
+    // more is dropped, so that a flood of made-up devices cannot take all memory.
+    static constexpr std::size_t kMaxDevices = 16384;
+
     // Makes a zero-filled record (released with delete), or returns null when memory is short.
     using RecordAllocator = DeviceRecord* (*)();
 
@@ -31,8 +35,10 @@ public:
     // The first record from head with this MAC, whatever its address.
     DeviceRecord* FindByMacIncludingUnaddressed(const MacAddress& mac) const;
     // A new unlisted record for the device with this MAC at the tail; null (and the list
-    // unchanged) when none can be made.
+    // unchanged) when none can be made: memory is short, or the list holds kMaxDevices.
     DeviceRecord* AppendRecord(const MacAddress& mac);
+    // Every change of a record's address goes through here, so that finding by MAC stays right.
+    void SetAddress(DeviceRecord& record, const Ipv4& ip);
     // Gives an unlisted record the row after the last one; a listed record is left alone.
     void ListRecord(DeviceRecord& record, ListView& view, const RowTexts& texts);
     // Moves a listed record's row to the end with new texts; its row number stays.
@@ -46,6 +52,10 @@ public:
     DeviceRecord* LookupByRowNumber(int n) const;
 
     bool empty() const { return head_ == nullptr; }
+    std::size_t size() const { return size_; }
+    bool full() const { return size_ >= kMaxDevices; }
+    // Reports of new devices dropped because the list was full, since the program started.
+    std::uint64_t dropped_devices() const { return dropped_devices_; }
     DeviceRecord* head() const { return head_; }
     DeviceRecord* tail() const { return tail_; }
     DeviceRecord* selected() const { return selected_; }
@@ -86,11 +96,19 @@ private:
     struct MacHash {
         std::size_t operator()(const MacAddress& mac) const noexcept;
     };
+    // A device's records, so that finding one never walks the list: the first of them, and
+    // those whose first address octet is not 0 in list order (appended records come later).
+    struct MacRecords {
+        DeviceRecord* first = nullptr;
+        std::map<std::uint64_t, DeviceRecord*> addressed;  // by the order of appending
+    };
 
     RecordAllocator allocate_;
-    // Every record by its MAC, in list order, so that finding a device does not walk a list
-    // of thousands for every report. Lookups still give what a walk from head would give.
-    std::unordered_map<MacAddress, std::vector<DeviceRecord*>, MacHash> by_mac_;
+    std::unordered_map<MacAddress, MacRecords, MacHash> by_mac_;
+    std::unordered_map<const DeviceRecord*, std::uint64_t> order_;  // of appending
+    std::uint64_t appended_ = 0;
+    std::size_t size_ = 0;
+    std::uint64_t dropped_devices_ = 0;
     DeviceRecord* head_ = nullptr;
     DeviceRecord* tail_ = nullptr;
     DeviceRecord* selected_ = nullptr;

@@ -3,10 +3,11 @@
 namespace norvik {
 namespace {
 
-void StoreReport(DeviceRecord& record, const DeviceReport& report, bool created_in_empty_list) {
+void StoreReport(DeviceList& devices, DeviceRecord& record, const DeviceReport& report,
+                 bool created_in_empty_list) {
     // The MAC is the record's already: it was found by it, or made for it.
     record.tag = CopyUpToNul(report.tag);
-    record.ip = report.ip;
+    devices.SetAddress(record, report.ip);
     record.netmask = report.netmask;
     if (report.has_ports || created_in_empty_list) {
         record.http_port = report.http_port;
@@ -52,7 +53,7 @@ bool HandleDeviceReport(const ReportContext& context, const DeviceReport& report
             return false;
         }
     }
-    StoreReport(*record, report, created_in_empty_list);
+    StoreReport(devices, *record, report, created_in_empty_list);
     if (record->list_index == -1) {
         devices.ListRecord(*record, context.view, MakeRowTexts(report.name, report.ip));
     }

@@ -38,15 +38,16 @@ DeviceName NameField(std::u16string_view name) {
     return field;
 }
 
-bool PrepareSetRequest(DeviceRecord* selected, const SetValues& values, RequestBytes buffer) {
+bool PrepareSetRequest(DeviceList& devices, const SetValues& values, RequestBytes buffer) {
     std::fill(buffer.begin(), buffer.end(), std::uint8_t{0});
+    DeviceRecord* selected = devices.selected();
     if (selected == nullptr || Unchanged(*selected, values)) {
         return false;
     }
     DeviceRecord& record = *selected;
     if (values.ip != record.ip) {
         buffer[request::kAddressFlag] = kFlagSet;
-        record.ip = values.ip;
+        devices.SetAddress(record, values.ip);
     }
     if (values.netmask != record.netmask) {
         buffer[request::kAddressFlag] = kFlagSet;

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "device_list.h"
 #include "device_record.h"
 #include "pcedit.h"
 
@@ -27,7 +28,7 @@ inline constexpr std::uint8_t kGatewayMarker[] = {0x67, 0x00};
 // Clears the whole buffer, then, when a device is selected and a value differs from its
 // record, writes the set request into it and the sent values (all but the DHCP choice) into
 // the record. Returns whether there is a request to send.
-bool PrepareSetRequest(DeviceRecord* selected, const SetValues& values, RequestBytes buffer);
+bool PrepareSetRequest(DeviceList& devices, const SetValues& values, RequestBytes buffer);
 
 // The device name field: the name's UTF-8 bytes, at most 18 and never half a character.
 DeviceName NameField(std::u16string_view name);

@@ -56,7 +56,7 @@ MainDialog::MainDialog(ListLock& lock, HINSTANCE instance)
           },
           [this] { Wake(); }),
       rows_([this] { Wake(); }),
-      rows_control_(rows_),
+      rows_control_(rows_, lock_),
       discovery_(lock_, rows_, messages_,
                  [this](int code) {
                      failure_exit_code_ = code;

@@ -13,7 +13,7 @@ MacAddress Mac(std::uint8_t last) {
 
 DeviceRecord& AddDevice(DeviceList& list, std::uint8_t mac_last, Ipv4 ip = {10, 0, 0, 1}) {
     DeviceRecord* record = list.AppendRecord(Mac(mac_last));
-    record->ip = ip;
+    list.SetAddress(*record, ip);
     return *record;
 }
 
@@ -26,6 +26,7 @@ TEST(DeviceList, FreeingForgetsRecordsSelectionAndTheirMacs) {
     EXPECT_EQ(list.head(), nullptr);
     EXPECT_EQ(list.tail(), nullptr);
     EXPECT_EQ(list.selected(), nullptr);
+    EXPECT_EQ(list.size(), 0u);
     EXPECT_EQ(list.FindByMac(Mac(1)), nullptr);
     DeviceRecord& again = AddDevice(list, 1);
     EXPECT_EQ(list.FindByMac(Mac(1)), &again);
@@ -34,12 +35,44 @@ TEST(DeviceList, FreeingForgetsRecordsSelectionAndTheirMacs) {
 TEST(DeviceList, FindByMacSkipsRecordsWithoutAnAddressAndTakesTheFirstMatch) {
     DeviceList list;
     EXPECT_EQ(list.FindByMac(Mac(1)), nullptr);
-    AddDevice(list, 1, {0, 168, 1, 2});  // first octet 0: never found by MAC
+    DeviceRecord& unaddressed = AddDevice(list, 1, {0, 168, 1, 2});  // never found by MAC
     DeviceRecord& addressed = AddDevice(list, 1, {192, 168, 1, 2});
-    AddDevice(list, 1, {192, 168, 1, 3});
+    DeviceRecord& later = AddDevice(list, 1, {192, 168, 1, 3});
     EXPECT_EQ(list.FindByMac(Mac(1)), &addressed);
     EXPECT_EQ(list.FindByMac(Mac(2)), nullptr);
     EXPECT_EQ(list.FindByMacIncludingUnaddressed(Mac(1)), list.head());
+
+    // What a walk from head finds, as addresses change: the first record whose first octet
+    // is not 0.
+    list.SetAddress(addressed, {0, 0, 0, 7});
+    EXPECT_EQ(list.FindByMac(Mac(1)), &later);
+    list.SetAddress(unaddressed, {10, 0, 0, 1});
+    EXPECT_EQ(list.FindByMac(Mac(1)), &unaddressed);
+    list.SetAddress(addressed, {10, 0, 0, 2});
+    list.SetAddress(unaddressed, {0, 0, 0, 0});
+    EXPECT_EQ(list.FindByMac(Mac(1)), &addressed);
+    list.SetAddress(addressed, {0, 1, 1, 1});
+    list.SetAddress(later, {0, 1, 1, 1});
+    EXPECT_EQ(list.FindByMac(Mac(1)), nullptr);
+    EXPECT_EQ(list.FindByMacIncludingUnaddressed(Mac(1)), &unaddressed);
+}
+
+// Beyond kMaxDevices no record is made, and each report refused is counted.
+TEST(DeviceList, HoldsAtMostItsLimitOfDevices) {
+    DeviceList list;
+    for (std::size_t i = 0; i < DeviceList::kMaxDevices; ++i) {
+        const MacAddress mac{2, 0, 0, 0, static_cast<std::uint8_t>(i >> 8),
+                             static_cast<std::uint8_t>(i)};
+        ASSERT_NE(list.AppendRecord(mac), nullptr) << i;
+    }
+    EXPECT_TRUE(list.full());
+    EXPECT_EQ(list.AppendRecord(Mac(1)), nullptr);
+    EXPECT_EQ(list.AppendRecord(Mac(2)), nullptr);
+    EXPECT_EQ(list.size(), DeviceList::kMaxDevices);
+    EXPECT_EQ(list.dropped_devices(), 2u);
+    list.FreeAllRecords();
+    EXPECT_NE(list.AppendRecord(Mac(1)), nullptr);
+    EXPECT_EQ(list.dropped_devices(), 2u);  // counted for the whole run
 }
 
 TEST(DeviceList, RelistWithoutAMatchingRowStillAppendsOne) {

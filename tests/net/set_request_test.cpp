@@ -23,6 +23,21 @@ DeviceRecord Camera() {
     return r;
 }
 
+// The camera as the selected record of a list.
+DeviceRecord& SelectCamera(DeviceList& list) {
+    const DeviceRecord camera = Camera();
+    DeviceRecord& r = *list.AppendRecord(camera.mac);
+    list.SetAddress(r, camera.ip);
+    r.netmask = camera.netmask;
+    r.gateway = camera.gateway;
+    r.name = camera.name;
+    r.http_port = camera.http_port;
+    r.dns1 = camera.dns1;
+    r.dns2 = camera.dns2;
+    list.set_selected(&r);
+    return r;
+}
+
 SetValues Unedited(const DeviceRecord& r) {
     return {r.name, r.ip, r.netmask, r.gateway, r.dns1, r.dns2, r.http_port, r.dhcp_on != 0};
 }
@@ -34,15 +49,17 @@ void ExpectBytes(const Buffer& actual, const Buffer& expected) {
 }
 
 TEST(SetRequest, NothingChangedOrNothingSelectedSendsNothingAndClearsTheBuffer) {
-    DeviceRecord r = Camera();
+    DeviceList list;
+    DeviceRecord& r = SelectCamera(list);
     Buffer buffer;
     buffer.fill(0xEE);
-    EXPECT_FALSE(PrepareSetRequest(&r, Unedited(r), buffer));
+    EXPECT_FALSE(PrepareSetRequest(list, Unedited(r), buffer));
     ExpectBytes(buffer, Buffer{});
     buffer.fill(0xEE);
     SetValues renamed = Unedited(r);
     renamed.name = NameField(u"new");
-    EXPECT_FALSE(PrepareSetRequest(nullptr, renamed, buffer));
+    list.set_selected(nullptr);
+    EXPECT_FALSE(PrepareSetRequest(list, renamed, buffer));
     ExpectBytes(buffer, Buffer{});
 }
 
@@ -54,9 +71,10 @@ void ExpectRequest(const char* change, const SetValues& v,
                    const std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>>& fields,
                    bool sent_again = false) {
     SCOPED_TRACE(change);
-    DeviceRecord r = Camera();
+    DeviceList list;
+    DeviceRecord& r = SelectCamera(list);
     Buffer buffer;
-    ASSERT_TRUE(PrepareSetRequest(&r, v, buffer));
+    ASSERT_TRUE(PrepareSetRequest(list, v, buffer));
     Buffer expected{'P', 'C', 'E',  'd',  'i',  't',  0,    0x65, 0x00, 0x74, 0x00, 192, 168,
                     1,   10,  0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 255,  255,  255,  0};
     for (const auto& [offset, bytes] : fields) {
@@ -64,7 +82,9 @@ void ExpectRequest(const char* change, const SetValues& v,
     }
     ExpectBytes(buffer, expected);
     EXPECT_EQ(r.dhcp_on, 0);
-    EXPECT_EQ(PrepareSetRequest(&r, v, buffer), sent_again);
+    EXPECT_EQ(PrepareSetRequest(list, v, buffer), sent_again);
+    // A new address is found by the device's MAC at once.
+    EXPECT_EQ(list.FindByMac(r.mac), &r);
 }
 
 TEST(SetRequest, OnlyTheChangedFieldsAreFlaggedAndTheRecordTakesThem) {
