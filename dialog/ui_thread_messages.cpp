@@ -1,39 +1,38 @@
 #include "ui_thread_messages.h"
 
+#include <algorithm>
+
 namespace norvik {
 
 UiThreadMessages::UiThreadMessages(ShowFunction show, std::function<void()> wake)
     : show_(std::move(show)), wake_(std::move(wake)) {}
-
-UiThreadMessages::~UiThreadMessages() {
-    Close();
-}
 
 void UiThreadMessages::ShowMessage(MessageStyle style, std::u16string_view text) {
     if (std::this_thread::get_id() == ui_thread_) {
         show_(style, text);
         return;
     }
-    auto request = std::make_shared<Request>(Request{style, std::u16string(text)});
-    std::unique_lock lock(mutex_);
-    if (closed_) {
+    Message message{style, std::u16string(text)};
+    std::lock_guard lock(mutex_);
+    const bool known = std::find(waiting_.begin(), waiting_.end(), message) != waiting_.end() ||
+                       std::find(open_.begin(), open_.end(), message) != open_.end();
+    if (closed_ || known) {
         return;
     }
-    waiting_.push_back(request);
+    waiting_.push_back(std::move(message));
     wake_();
-    answered_.wait(lock, [&] { return request->done || closed_; });
 }
 
 void UiThreadMessages::ShowWaiting() {
     std::unique_lock lock(mutex_);
     while (!waiting_.empty()) {
-        const std::shared_ptr<Request> request = waiting_.front();
+        open_.push_back(std::move(waiting_.front()));
         waiting_.pop_front();
+        const Message shown = open_.back();
         lock.unlock();
-        show_(request->style, request->text);
+        show_(shown.style, shown.text);
         lock.lock();
-        request->done = true;
-        answered_.notify_all();
+        open_.erase(std::find(open_.begin(), open_.end(), shown));
     }
 }
 
@@ -45,7 +44,6 @@ void UiThreadMessages::Close() {
     std::lock_guard lock(mutex_);
     closed_ = true;
     waiting_.clear();
-    answered_.notify_all();
 }
 
 }  // namespace norvik

@@ -1,5 +1,7 @@
 #include "device_report.h"
 
+#include <string>
+
 namespace norvik {
 namespace {
 
@@ -50,6 +52,12 @@ bool HandleDeviceReport(const ReportContext& context, const DeviceReport& report
         created_in_empty_list = devices.empty();
         record = devices.AppendRecord(report.mac);
         if (record == nullptr) {
+            // Said once a run: a flood of made-up devices must not flood the person too.
+            if (devices.full() && devices.dropped_devices() == 1) {
+                context.messages.WriteDiagnostic(
+                    "norvik: the device list holds " + std::to_string(DeviceList::kMaxDevices) +
+                    " devices; reports of further devices are dropped\n");
+            }
             return false;
         }
     }

@@ -6,6 +6,7 @@
 #include "device_list.h"
 #include "device_record.h"
 #include "list_view.h"
+#include "user_messages.h"
 
 namespace norvik {
 
@@ -41,6 +42,7 @@ struct ReportContext {
     DeviceList& devices;
     ListView& view;
     std::atomic<int>& receive_busy;
+    UserMessages& messages;  // for the note that the list is full
 };
 
 // Creates or updates the reporting device's record and its row. Call with LIST LOCK held.

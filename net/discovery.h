@@ -73,7 +73,7 @@ public:
     std::atomic<int>& receive_busy() { return receive_busy_; }
     RequestBuffer& pcedit_request() { return pcedit_request_; }
     RequestBuffer& request_3297() { return request_3297_; }
-    ReportContext report_context() { return {devices_, view_, receive_busy_}; }
+    ReportContext report_context() { return {devices_, view_, receive_busy_, messages_}; }
 
 private:
     ListLock& lock_;

@@ -13,6 +13,10 @@ std::u16string ErrorMessage(const char* format, int code) {
     return Utf8ToUtf16(text);
 }
 
+void UserMessages::WriteDiagnostic(std::string_view line) {
+    WriteText(stderr, line);
+}
+
 void ConsoleUserMessages::ShowMessage(MessageStyle, std::u16string_view text) {
     std::lock_guard lock(mutex_);
     WriteText(stderr, Utf16ToUtf8(text) + '\n');

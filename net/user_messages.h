@@ -21,6 +21,8 @@ public:
     virtual void ShowMessage(MessageStyle style, std::u16string_view text) = 0;
     // Writes a diagnostic line (with its line feed) to standard output.
     virtual void WriteOutput(std::string_view line) = 0;
+    // Writes a note (with its line feed) for whoever looks into a problem: standard error.
+    virtual void WriteDiagnostic(std::string_view line);
 };
 
 // A message of the network code: a printf format with one %d, the error code.

@@ -11,6 +11,7 @@
 #include "device_list.h"
 #include "device_report.h"
 #include "memory_list_view.h"
+#include "user_messages.h"
 
 namespace norvik::fuzz {
 
@@ -19,21 +20,28 @@ inline constexpr std::size_t kLongestDatagram = 1000;
 // More records than this, and the list is emptied as Search empties it.
 inline constexpr std::ptrdiff_t kMostRecords = 4096;
 
+// The handlers' notes go nowhere: the fuzzer looks at the list alone.
+class QuietMessages : public UserMessages {
+public:
+    void ShowMessage(MessageStyle, std::u16string_view) override {}
+    void WriteOutput(std::string_view) override {}
+    void WriteDiagnostic(std::string_view) override {}
+};
+
 struct ListState {
     DeviceList devices;
     MemoryListView view;
     std::atomic<int> busy{0};
+    QuietMessages messages;
 
-    ReportContext context() { return {devices, view, busy}; }
+    ReportContext context() { return {devices, view, busy, messages}; }
 
     // A one-byte input of 0xFF stands for the Search command.
     bool HandleSearch(const std::uint8_t* data, std::size_t size) {
         const auto records = std::distance(devices.begin(), devices.end());
         if ((size == 1 && data[0] == 0xFF) || records > kMostRecords) {
             devices.FreeAllRecords();
-            while (view.ItemCount() > 0) {
-                view.DeleteItem(view.ItemCount() - 1);
-            }
+            view.DeleteAllItems();
             return true;
         }
         return false;

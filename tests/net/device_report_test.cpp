@@ -113,7 +113,7 @@ TEST_F(DeviceReports, AReportThatFindsNoMemoryIsDroppedAndTheNextOneWorks) {
     DeviceList failing([]() -> DeviceRecord* {
         return ++calls == 2 ? nullptr : new (std::nothrow) DeviceRecord{};
     });
-    const ReportContext failing_context{failing, view, busy};
+    const ReportContext failing_context{failing, view, busy, messages};
     Device d;
     for (std::uint8_t octet = 1; octet <= 3; ++octet) {
         pcedit::HandleDatagram(failing_context, PcEditReport(d.WithMacLastOctet(octet)));
@@ -123,6 +123,29 @@ TEST_F(DeviceReports, AReportThatFindsNoMemoryIsDroppedAndTheNextOneWorks) {
     EXPECT_EQ(view.ItemText(1, 0), u"2");
     EXPECT_EQ(failing.tail()->mac[5], 3);
     EXPECT_EQ(failing.head()->next, failing.tail());
+    EXPECT_TRUE(messages.diagnostics().empty());  // short of memory is not a full list
+}
+
+// A flood of made-up devices fills the list and no more: the rest are dropped and counted,
+// and the person is told once.
+TEST_F(DeviceReports, AFullListDropsNewDevicesAndSaysSoOnce) {
+    Device d;
+    for (std::size_t i = 0; i < DeviceList::kMaxDevices + 3; ++i) {
+        d.mac = {2, 0, 0, static_cast<std::uint8_t>(i >> 16), static_cast<std::uint8_t>(i >> 8),
+                 static_cast<std::uint8_t>(i)};
+        FeedPcEdit(PcEditReport(d));
+    }
+    EXPECT_EQ(RecordCount(), DeviceList::kMaxDevices);
+    EXPECT_EQ(view.ItemCount(), static_cast<int>(DeviceList::kMaxDevices));
+    EXPECT_EQ(devices.dropped_devices(), 3u);
+    EXPECT_EQ(messages.diagnostics(),
+              std::vector<std::string>{"norvik: the device list holds 16384 devices; reports of "
+                                       "further devices are dropped\n"});
+    // A device already listed is still updated: renamed, its row moves to the end.
+    d.mac = {2, 0, 0, 0, 0, 5};
+    FeedPcEdit(PcEditReport(d.Named("still here")));
+    EXPECT_EQ(view.ItemText(view.ItemCount() - 1, 0), u"6");
+    EXPECT_EQ(view.ItemText(view.ItemCount() - 1, 1), u"still here");
 }
 
 }  // namespace

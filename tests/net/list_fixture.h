@@ -11,6 +11,7 @@
 #include "memory_list_view.h"
 #include "pcedit.h"
 #include "protocol_3297.h"
+#include "recording_messages.h"
 #include "report_bytes.h"
 #include "utf.h"
 
@@ -19,7 +20,7 @@ namespace norvik::test {
 // A device list with an in-memory list view, fed datagrams as the receive loops feed them.
 class ListFixture : public testing::Test {
 protected:
-    ReportContext context() { return {devices, view, busy}; }
+    ReportContext context() { return {devices, view, busy, messages}; }
     void FeedPcEdit(const Bytes& datagram) { pcedit::HandleDatagram(context(), datagram); }
     void Feed3297(const Bytes& datagram) { p3297::HandleDatagram(context(), datagram); }
 
@@ -38,6 +39,7 @@ protected:
     DeviceList devices;
     MemoryListView view;
     std::atomic<int> busy{0};
+    RecordingMessages messages;
 };
 
 }  // namespace norvik::test

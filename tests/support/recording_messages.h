@@ -21,7 +21,12 @@ public:
         std::lock_guard lock(mutex_);
         output_.emplace_back(line);
     }
+    void WriteDiagnostic(std::string_view line) override {
+        std::lock_guard lock(mutex_);
+        diagnostics_.emplace_back(line);
+    }
     std::vector<std::string> messages() const { return Copy(messages_); }
+    std::vector<std::string> diagnostics() const { return Copy(diagnostics_); }
     std::vector<MessageStyle> styles() const { return Copy(styles_); }
     std::vector<std::string> output() const { return Copy(output_); }
 
@@ -36,6 +41,7 @@ private:
     std::vector<std::string> messages_;
     std::vector<MessageStyle> styles_;
     std::vector<std::string> output_;
+    std::vector<std::string> diagnostics_;
 };
 
 }  // namespace norvik::test

@@ -105,7 +105,11 @@ std::string FormatAsJson(const MemoryListView& view, const DeviceList& devices) 
                               .Add("dhcp_supported", d.dhcp_supported)
                               .Text());
     }
-    return JsonObject().Add("rows", JsonArray(rows)).Add("devices", JsonArray(records)).Text() +
+    return JsonObject()
+               .Add("rows", JsonArray(rows))
+               .Add("devices", JsonArray(records))
+               .Add("dropped_devices", static_cast<long long>(devices.dropped_devices()))
+               .Text() +
            '\n';
 }
 
