@@ -2,6 +2,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include <aclapi.h>
+
+#include <vector>
 
 #include "utf.h"
 #else
@@ -22,15 +25,77 @@ namespace norvik {
 #ifdef _WIN32
 
 // A named mutex in the session's own namespace, so copies in other sessions (other users at
-// the same PC) neither share nor block it; an abandoned one is handed to the next waiter, so a
-// crashed copy does not leave it held.
+// the same PC) neither share nor block it; only this user may open it, and one that another
+// user made first is not used. An abandoned one is handed to the next waiter, so a crashed
+// copy does not leave it held.
 std::string ListLock::DefaultPath() {
     return "Local\\LIST LOCK";
 }
 
+namespace {
+
+// The security identifier of the user this process runs as; empty if it cannot be read.
+std::vector<BYTE> CurrentUserSid() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return {};
+    }
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    std::vector<BYTE> sid;
+    if (size > 0 && ::GetTokenInformation(token, TokenUser, user.data(), size, &size)) {
+        const PSID user_sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+        sid.resize(::GetLengthSid(user_sid));
+        ::CopySid(static_cast<DWORD>(sid.size()), sid.data(), user_sid);
+    }
+    ::CloseHandle(token);
+    return sid;
+}
+
+// Whether a kernel object's owner is this user.
+bool OwnedBy(HANDLE object, PSID user) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const bool ours = ::GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION,
+                                        &owner, nullptr, nullptr, nullptr,
+                                        &descriptor) == ERROR_SUCCESS &&
+                      owner != nullptr && ::EqualSid(owner, user);
+    ::LocalFree(descriptor);
+    return ours;
+}
+
+// The named mutex, open to this user alone; null if it cannot be made or is another user's.
+HANDLE OpenOwnMutex(const std::wstring& name) {
+    std::vector<BYTE> user = CurrentUserSid();
+    if (user.empty()) {
+        return nullptr;
+    }
+    const PSID sid = user.data();
+    std::vector<BYTE> acl_memory(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + user.size());
+    auto* acl = reinterpret_cast<ACL*>(acl_memory.data());
+    SECURITY_DESCRIPTOR descriptor;
+    if (!::InitializeAcl(acl, static_cast<DWORD>(acl_memory.size()), ACL_REVISION) ||
+        !::AddAccessAllowedAce(acl, ACL_REVISION, MUTEX_ALL_ACCESS, sid) ||
+        !::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !::SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE) ||
+        !::SetSecurityDescriptorOwner(&descriptor, sid, FALSE)) {
+        return nullptr;
+    }
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    HANDLE mutex = ::CreateMutexW(&attributes, FALSE, name.c_str());
+    if (mutex != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS && !OwnedBy(mutex, sid)) {
+        ::CloseHandle(mutex);
+        return nullptr;
+    }
+    return mutex;
+}
+
+}  // namespace
+
 ListLock::ListLock(const std::string& shared_path) {
     if (!shared_path.empty()) {
-        mutex_handle_ = ::CreateMutexW(nullptr, FALSE, ToWide(Utf8ToUtf16(shared_path)).c_str());
+        mutex_handle_ = OpenOwnMutex(ToWide(Utf8ToUtf16(shared_path)));
     }
 }
 
@@ -75,8 +140,10 @@ bool ListLock::shared() const {
 
 #else
 
-// A robust mutex in a file that only this user can open: taking it costs no system call while
-// nobody else holds it, and a holder that dies hands it to the next waiter.
+// A robust mutex in a file that only this user can open, made for it and for nothing else:
+// taking it costs no system call while nobody else holds it, and a holder that dies hands it
+// to the next waiter. Anything else found at its name (a link, a FIFO, another user's file, a
+// file of the wrong size) is left untouched, and the lock serves this process alone.
 struct ListLock::SharedState {
     std::uint32_t magic;
     pthread_mutex_t mutex;
@@ -86,22 +153,36 @@ namespace {
 
 constexpr std::uint32_t kSharedStateMagic = 0x4E4C4B31;  // "NLK1"
 
-bool IsPrivateDirectoryOfThisUser(const char* path) {
+// A directory that this user owns and nobody else may write to. lstat: a link to one counts
+// as nothing.
+bool IsPrivateDirectoryOfThisUser(const std::string& path) {
     struct stat status;
-    return path != nullptr && path[0] == '/' && ::stat(path, &status) == 0 &&
+    return !path.empty() && path[0] == '/' && ::lstat(path.c_str(), &status) == 0 &&
            S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
            (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-int OpenOwnFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+// Whether an open file can be the lock file this user made: a regular file of this user, with
+// no other name (a hard link would make us write into some other file), of the lock's size or
+// still empty (the copy that made it is about to size it).
+bool IsOwnLockFile(int fd, off_t size) {
+    struct stat status;
+    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+           status.st_uid == ::geteuid() && status.st_nlink == 1 &&
+           (status.st_mode & 077) == 0 && (status.st_size == 0 || status.st_size == size);
+}
+
+// Makes the lock file, or opens the one another copy made; -1 for anything else at that name.
+// Never follows a symbolic link, never blocks on a FIFO.
+int OpenOwnFile(const std::string& path, off_t size) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == EEXIST) {
+        fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    }
     if (fd < 0) {
         return -1;
     }
-    struct stat status;
-    // A file another user put in our place must not let that user hold our lock.
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid() ||
-        ((status.st_mode & 077) != 0 && ::fchmod(fd, 0600) != 0)) {
+    if (!IsOwnLockFile(fd, size)) {
         ::close(fd);
         return -1;
     }
@@ -130,7 +211,7 @@ State* MapSharedState(int fd) {
     State* state = nullptr;
     struct stat status;
     constexpr auto kSize = static_cast<off_t>(sizeof(State));
-    if (::fstat(fd, &status) == 0 && (status.st_size >= kSize || ::ftruncate(fd, kSize) == 0)) {
+    if (::fstat(fd, &status) == 0 && (status.st_size == kSize || ::ftruncate(fd, kSize) == 0)) {
         void* mapping = ::mmap(nullptr, sizeof(State), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
         if (mapping != MAP_FAILED) {
             state = static_cast<State*>(mapping);
@@ -163,17 +244,23 @@ bool LockShared(pthread_mutex_t* mutex, int result) {
 
 std::string ListLock::DefaultPath() {
     const char* runtime_dir = std::getenv("XDG_RUNTIME_DIR");
-    if (IsPrivateDirectoryOfThisUser(runtime_dir)) {
+    if (runtime_dir != nullptr && IsPrivateDirectoryOfThisUser(runtime_dir)) {
         return std::string(runtime_dir) + "/norvik-list-lock";
     }
-    return "/tmp/norvik-list-lock-" + std::to_string(::geteuid());
+    // Without one, a directory of our own in /tmp, made for it: in /tmp itself anybody could
+    // put a file or a link at the lock's name first.
+    const std::string directory = "/tmp/norvik-" + std::to_string(::geteuid());
+    if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
+        return {};
+    }
+    return IsPrivateDirectoryOfThisUser(directory) ? directory + "/list-lock" : std::string();
 }
 
 ListLock::ListLock(const std::string& shared_path) {
     if (shared_path.empty()) {
         return;
     }
-    const int fd = OpenOwnFile(shared_path);
+    const int fd = OpenOwnFile(shared_path, static_cast<off_t>(sizeof(SharedState)));
     if (fd >= 0) {
         shared_ = MapSharedState<SharedState>(fd);
         ::close(fd);  // the mapping stays

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 namespace norvik {
@@ -130,6 +131,60 @@ TEST_F(ListLockTest, AFileAnotherUserPutInItsPlaceIsNotShared) {
     ASSERT_EQ(::fchown(fd, 65534, 65534), 0);
     ::close(fd);
     EXPECT_FALSE(ListLock(path_).shared());  // it still orders this process's threads
+}
+
+// Whatever else stands at the lock's name is neither shared nor written: a hard link to
+// another file of ours, a symbolic link, a FIFO (opening it must not block either), a file of
+// another size, a file others may read. Each would pass every other check: an empty file of
+// ours, only this user may read.
+TEST_F(ListLockTest, OnlyAFileMadeForTheLockIsShared) {
+    const std::string other = dir_ + "/other";
+    const auto make_other = [&](std::size_t size, mode_t mode) {
+        const int fd = ::open(other.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
+        EXPECT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
+        EXPECT_EQ(::fchmod(fd, mode), 0);
+        ::close(fd);
+    };
+    const auto unchanged = [](const std::string& file, std::size_t size, mode_t mode) {
+        struct stat status {};
+        return ::stat(file.c_str(), &status) == 0 && status.st_size == static_cast<off_t>(size) &&
+               (status.st_mode & 0777) == mode;
+    };
+    const struct {
+        const char* what;
+        std::size_t size;
+        mode_t mode;
+        std::function<void()> put_at_the_name;
+    } cases[] = {
+        {"a hard link", 0, 0600, [&] { EXPECT_EQ(::link(other.c_str(), path_.c_str()), 0); }},
+        {"a symbolic link", 0, 0600,
+         [&] { EXPECT_EQ(::symlink(other.c_str(), path_.c_str()), 0); }},
+        {"a FIFO", 0, 0600, [&] { EXPECT_EQ(::mkfifo(path_.c_str(), 0600), 0); }},
+        {"another size", 100, 0600, [&] { EXPECT_EQ(::link(other.c_str(), path_.c_str()), 0); }},
+        {"readable by others", 0, 0644,
+         [&] { EXPECT_EQ(::rename(other.c_str(), path_.c_str()), 0); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        make_other(c.size, c.mode);
+        c.put_at_the_name();
+        if (std::string(c.what) == "another size") {
+            ::unlink(other.c_str());  // one name only: the size alone must keep it out
+        }
+        EXPECT_FALSE(ListLock(path_).shared());
+        const std::string& left = std::filesystem::exists(other) ? other : path_;
+        if (std::string(c.what) != "a FIFO") {
+            EXPECT_TRUE(unchanged(left, c.size, c.mode));
+        }
+        ::unlink(path_.c_str());
+        ::unlink(other.c_str());
+    }
+    // With the name free again, the lock makes its own file and shares it.
+    EXPECT_TRUE(ListLock(path_).shared());
+    struct stat status {};
+    ASSERT_EQ(::stat(path_.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    EXPECT_EQ(status.st_nlink, 1u);
 }
 
 TEST_F(ListLockTest, ThreadsOfOneProcessExcludeEachOther) {

@@ -116,6 +116,25 @@ TEST_F(ListLockTest, ThreadsOfOneProcessTakeTurns) {
     EXPECT_TRUE(other_got_it);
 }
 
+// A mutex of that name that another user made first is not used: the lock serves this
+// process alone.
+TEST_F(ListLockTest, AMutexAnotherUserMadeIsNotShared) {
+    // The well-known "Everyone" stands for another user as the owner.
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everyone;
+    ASSERT_TRUE(CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size));
+    SECURITY_DESCRIPTOR descriptor;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE));
+    ASSERT_TRUE(SetSecurityDescriptorOwner(&descriptor, everyone, FALSE));
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    const HANDLE theirs = CreateMutexW(&attributes, FALSE, ToWide(Utf8ToUtf16(name_)).c_str());
+    ASSERT_NE(theirs, nullptr);
+    EXPECT_FALSE(ListLock(name_).shared());
+    CloseHandle(theirs);
+    EXPECT_TRUE(ListLock(name_).shared());  // gone with its last handle: ours now
+}
+
 TEST(ListLock, TheProgramsLockLivesInTheSession) {
     EXPECT_EQ(ListLock::DefaultPath(), "Local\\LIST LOCK");
 }
