@@ -3,6 +3,8 @@
 // own; the device simulator sends the bursts.
 //
 //   norvik-bench-ingest [--devsim PATH] [--trials K] [--sizes 256,1024,4096]
+//
+// Default: 5 trials per rate.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -37,8 +39,6 @@ struct Protocol {
     std::uint16_t port;
 };
 constexpr Protocol kProtocols[] = {{"pcedit", 4022}, {"3297", 4023}};
-// Reports per second; 0 = as fast as the simulator can send.
-constexpr int kRates[] = {10000, 20000, 50000, 100000, 200000, 300000, 400000, 500000, 0};
 
 struct Burst {
     int sent_rate = 0;  // what the simulator achieved
@@ -52,9 +52,7 @@ std::string g_lock_path = "/tmp/norvik-bench-list-lock-" + std::to_string(::getp
 // Sends one burst and returns the rate it was sent at.
 Burst SendBurst(int count, const Protocol& protocol, int rate) {
     QStringList args{"--burst", QString::number(count), "--protocol", protocol.name};
-    if (rate > 0) {
-        args << "--rate" << QString::number(rate);
-    }
+    args << "--rate" << QString::number(rate);
     QProcess devsim;
     devsim.start(QString::fromStdString(g_devsim), args);
     Burst burst;
@@ -148,31 +146,64 @@ int IngestWithBareLoop(int count, const Protocol& protocol, int rate, int& sent_
 }
 
 struct Ladder {
-    int best_rate = 0;  // the highest rate with nothing lost in every trial
+    int best_rate = 0;          // the highest rate with nothing lost in every trial
+    bool sender_limit = false;  // the simulator could send no faster, and nothing was lost
     std::string detail;
 };
 
+// The highest rate at which most trials lose nothing, to within 10 %: the rate doubles from
+// 10,000 a second until a rate loses reports, then the gap is halved until it is narrow. A
+// rate the simulator cannot reach ends the search at what it reached. Most trials, not every
+// one: on a shared machine a pause of a few milliseconds now and then overflows any receive
+// buffer, whatever loop reads it.
 template <typename Ingest>
-Ladder Climb(int count, const Protocol& protocol, int trials, Ingest ingest) {
+Ladder FindHighestRate(int count, const Protocol& protocol, int trials, Ingest ingest) {
     Ladder ladder;
-    for (const int rate : kRates) {
-        int worst_lost = 0;
-        int slowest_sent = 0;
+    // Whether nothing was lost at this rate; the rate the simulator reached, in offered.
+    const auto lossless = [&](int rate, int& offered) {
+        int clean = 0;
+        std::string losses;
+        offered = rate;
         for (int trial = 0; trial < trials; ++trial) {
             int sent_rate = 0;
             const int got = ingest(count, protocol, rate, sent_rate);
-            worst_lost = std::max(worst_lost, got < 0 ? count : count - got);
-            slowest_sent = trial == 0 ? sent_rate : std::min(slowest_sent, sent_rate);
+            const int lost = got < 0 ? count : count - got;
+            clean += lost == 0 ? 1 : 0;
+            losses += (trial == 0 ? "" : ",") + std::to_string(lost);
+            offered = std::min(offered, sent_rate);
         }
-        const int offered = rate > 0 ? rate : slowest_sent;
-        ladder.detail +=
-            " " + (rate > 0 ? std::to_string(rate) : "unpaced(" + std::to_string(offered) + ")") +
-            ":" + std::to_string(worst_lost);
-        if (worst_lost > 0) {
+        ladder.detail += " " + std::to_string(rate) + ":" + losses;
+        return 2 * clean > trials;
+    };
+    int good = 0;
+    int bad = 0;
+    for (int rate = 10000;; rate *= 2) {
+        int offered = 0;
+        if (!lossless(rate, offered)) {
+            bad = rate;
             break;
         }
-        ladder.best_rate = offered;
+        good = offered;
+        if (offered < rate * 9 / 10) {
+            ladder.sender_limit = true;
+            ladder.best_rate = good;
+            return ladder;
+        }
     }
+    while (bad > good + good / 10) {
+        const int middle = good + (bad - good) / 2;
+        int offered = 0;
+        if (!lossless(middle, offered)) {
+            bad = middle;
+        } else if (offered < middle * 9 / 10) {
+            ladder.sender_limit = true;  // the simulator's pace, not the loop's
+            good = std::max(good, offered);
+            break;
+        } else {
+            good = middle;
+        }
+    }
+    ladder.best_rate = good;
     return ladder;
 }
 
@@ -195,7 +226,7 @@ int main(int argc, char** argv) {
         return 77;
     }
     g_devsim = NORVIK_DEVSIM_PATH;
-    int trials = 3;
+    int trials = 5;
     std::vector<int> sizes{256, 1024, 4096};
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--devsim") == 0) {
@@ -207,27 +238,29 @@ int main(int argc, char** argv) {
         }
     }
     std::printf(
-        "Highest burst rate (reports/s) with 0 lost in %d of %d trials; per rate, the "
-        "most lost in a trial.\n",
-        trials, trials);
+        "Highest burst rate (reports/s) with 0 lost in most of %d trials; per rate, the "
+        "reports lost in each trial.\n",
+        trials);
     bool bars_met = true;
     for (const int count : sizes) {
         for (const Protocol& protocol : kProtocols) {
-            const Ladder loops = Climb(count, protocol, trials, IngestWithReceiveLoops);
-            const Ladder bare = Climb(count, protocol, trials, IngestWithBareLoop);
+            const Ladder loops = FindHighestRate(count, protocol, trials, IngestWithReceiveLoops);
+            const Ladder bare = FindHighestRate(count, protocol, trials, IngestWithBareLoop);
             const double ratio =
                 bare.best_rate > 0 ? static_cast<double>(loops.best_rate) / bare.best_rate : 0;
-            std::printf("N=%-5d %-7s receive loops %7d/s  bare recvfrom %7d/s  ratio %.2f\n", count,
-                        protocol.name, loops.best_rate, bare.best_rate, ratio);
+            std::printf("N=%-5d %-7s receive loops %7d/s%s  bare recvfrom %7d/s%s  ratio %.2f\n",
+                        count, protocol.name, loops.best_rate, loops.sender_limit ? "+" : "",
+                        bare.best_rate, bare.sender_limit ? "+" : "", ratio);
             std::printf("        loops:%s\n        bare: %s\n", loops.detail.c_str(),
                         bare.detail.c_str());
             std::fflush(stdout);
-            if (count == 4096 && (loops.best_rate < 50000 || ratio < 0.5)) {
+            if (count == 4096 && (loops.best_rate < 50000 || ratio < 1.0)) {
                 bars_met = false;
             }
         }
     }
-    std::printf("Bars (N=4096: 0 lost at 50000/s, ratio >= 0.5): %s\n",
+    std::printf("(+: as fast as the simulator could send, nothing lost)\n");
+    std::printf("Bars (N=4096: 0 lost at 50000/s, ratio >= 1.0): %s\n",
                 bars_met ? "met" : "NOT met");
     ::unlink(g_lock_path.c_str());
     return bars_met ? 0 : 1;

@@ -49,10 +49,10 @@ void ColumnSort::OnColumnClick(ListView& view, int column) {
     rows.sort([mode](const RowCopy& a, const RowCopy& b) { return GoesBefore(mode, a, b); });
     view.DeleteAllItems();
     // Each row goes in at the top, so the list shows the sorted sequence reversed.
-    for (const RowCopy& copy : rows) {
-        const int item = view.InsertItem(0, copy.texts[0]);
-        view.SetItemText(item, 1, copy.texts[1]);
-        view.SetItemText(item, 2, copy.texts[2]);
+    for (RowCopy& copy : rows) {
+        const int item = view.InsertItem(0, std::move(copy.texts[0]));
+        view.SetItemText(item, 1, std::move(copy.texts[1]));
+        view.SetItemText(item, 2, std::move(copy.texts[2]));
     }
 }
 

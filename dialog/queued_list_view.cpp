@@ -11,19 +11,19 @@ int QueuedListView::ItemCount() const {
     return rows_.ItemCount();
 }
 
-int QueuedListView::InsertItem(int index, std::u16string_view text) {
+int QueuedListView::InsertItem(int index, std::u16string text) {
     const int row = rows_.InsertItem(index, text);
-    Record({Change::kInsert, row, 0, std::u16string(text)});
+    Record({Change::kInsert, row, 0, std::move(text)});
     return row;
 }
 
-void QueuedListView::SetItemText(int item, int column, std::u16string_view text) {
+void QueuedListView::SetItemText(int item, int column, std::u16string text) {
     if (item < 0 || item >= rows_.ItemCount() || column < 0 ||
         column >= MemoryListView::kColumnCount) {
         return;
     }
     rows_.SetItemText(item, column, text);
-    Record({Change::kSetText, item, column, std::u16string(text)});
+    Record({Change::kSetText, item, column, std::move(text)});
 }
 
 std::u16string QueuedListView::ItemText(int item, int column) const {

@@ -41,8 +41,8 @@ public:
 
     // The list view's operations, on the rows; call them with LIST LOCK held.
     int ItemCount() const override;
-    int InsertItem(int index, std::u16string_view text) override;
-    void SetItemText(int item, int column, std::u16string_view text) override;
+    int InsertItem(int index, std::u16string text) override;
+    void SetItemText(int item, int column, std::u16string text) override;
     std::u16string ItemText(int item, int column) const override;
     void DeleteItem(int item) override;
     void DeleteAllItems() override;
@@ -60,7 +60,7 @@ private:
 
     std::function<void()> wake_;
     MemoryListView rows_;
-    std::mutex changes_mutex_;  // guards what follows
+    std::mutex changes_mutex_;     // guards what follows
     std::vector<Change> changes_;  // not yet taken, oldest first
     bool reload_ = false;
     bool wake_sent_ = false;

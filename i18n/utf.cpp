@@ -3,16 +3,6 @@
 namespace norvik {
 namespace {
 
-void AppendCodePoint(std::u16string& out, char32_t code_point) {
-    if (code_point >= 0x10000) {
-        code_point -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (code_point >> 10));
-        out += static_cast<char16_t>(0xDC00 + (code_point & 0x3FF));
-    } else {
-        out += static_cast<char16_t>(code_point);
-    }
-}
-
 void AppendUtf8(std::string& out, char32_t code_point) {
     const auto put = [&](unsigned value) { out += static_cast<char>(value); };
     if (code_point < 0x80) {
@@ -35,13 +25,23 @@ void AppendUtf8(std::string& out, char32_t code_point) {
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::span<const std::uint8_t> bytes) {
-    std::u16string out;
-    out.reserve(bytes.size());  // never more units than bytes
+    // Never more units than bytes: written in place, then cut to what was written.
+    std::u16string out(bytes.size(), u'\0');
+    std::size_t written = 0;
+    const auto put = [&](char32_t code_point) {
+        if (code_point >= 0x10000) {
+            code_point -= 0x10000;
+            out[written++] = static_cast<char16_t>(0xD800 + (code_point >> 10));
+            out[written++] = static_cast<char16_t>(0xDC00 + (code_point & 0x3FF));
+        } else {
+            out[written++] = static_cast<char16_t>(code_point);
+        }
+    };
     std::size_t i = 0;
     while (i < bytes.size()) {
         const std::uint8_t lead = bytes[i++];
         if (lead < 0x80) {
-            out += static_cast<char16_t>(lead);
+            out[written++] = lead;
             continue;
         }
         int trail_count;
@@ -68,7 +68,7 @@ std::u16string Utf8ToUtf16(std::span<const std::uint8_t> bytes) {
                 highest = 0x8F;
             }
         } else {
-            out += kReplacementCharacter;
+            put(kReplacementCharacter);
             continue;
         }
         int taken = 0;
@@ -83,12 +83,9 @@ std::u16string Utf8ToUtf16(std::span<const std::uint8_t> bytes) {
             lowest = 0x80;
             highest = 0xBF;
         }
-        if (taken == trail_count) {
-            AppendCodePoint(out, code_point);
-        } else {
-            out += kReplacementCharacter;
-        }
+        put(taken == trail_count ? code_point : kReplacementCharacter);
     }
+    out.resize(written);
     return out;
 }
 

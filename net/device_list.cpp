@@ -1,6 +1,8 @@
 #include "device_list.h"
 
+#include <algorithm>
 #include <new>
+#include <utility>
 
 namespace norvik {
 
@@ -24,10 +26,7 @@ std::size_t DeviceList::MacHash::operator()(const MacAddress& mac) const noexcep
 
 DeviceRecord* DeviceList::FindByMac(const MacAddress& mac) const {
     const auto found = by_mac_.find(mac);
-    if (found == by_mac_.end() || found->second.addressed.empty()) {
-        return nullptr;
-    }
-    return found->second.addressed.begin()->second;
+    return found == by_mac_.end() ? nullptr : found->second.addressed.front();
 }
 
 DeviceRecord* DeviceList::FindByMacIncludingUnaddressed(const MacAddress& mac) const {
@@ -46,16 +45,14 @@ DeviceRecord* DeviceList::AppendRecord(const MacAddress& mac) {
     }
     try {
         MacRecords& records = by_mac_[mac];
-        order_.emplace(record, appended_);
         if (records.first == nullptr) {
             records.first = record;
         }
     } catch (const std::bad_alloc&) {
-        order_.erase(record);
         delete record;
         return nullptr;
     }
-    ++appended_;
+    record->appended = appended_++;
     ++size_;
     record->mac = mac;
     record->list_index = -1;
@@ -74,28 +71,63 @@ void DeviceList::SetAddress(DeviceRecord& record, const Ipv4& ip) {
     const bool addressed = ip[0] != 0;
     if (addressed != was_addressed) {
         // The index first: should it run out of memory, the record is left as it was.
-        auto& by_order = by_mac_.at(record.mac).addressed;
+        AddressedRecords& in_order = by_mac_.at(record.mac).addressed;
         if (addressed) {
-            by_order.emplace(order_.at(&record), &record);
+            in_order.Insert(&record);
         } else {
-            by_order.erase(order_.at(&record));
+            in_order.Erase(&record);
         }
     }
     record.ip = ip;
 }
 
-void DeviceList::InsertRow(int list_index, ListView& view, const RowTexts& texts) {
-    const int row = view.InsertItem(view.ItemCount(), RowNumberText(list_index));
-    view.SetItemText(row, 1, texts.name);
-    view.SetItemText(row, 2, texts.address);
+namespace {
+
+bool AppendedBefore(const DeviceRecord* a, const DeviceRecord* b) {
+    return a->appended < b->appended;
 }
 
-void DeviceList::ListRecord(DeviceRecord& record, ListView& view, const RowTexts& texts) {
+}  // namespace
+
+void DeviceList::AddressedRecords::Insert(DeviceRecord* record) {
+    if (front_ == nullptr) {
+        front_ = record;
+    } else if (AppendedBefore(record, front_)) {
+        rest_.insert(rest_.begin(), front_);
+        front_ = record;
+    } else {
+        rest_.insert(std::lower_bound(rest_.begin(), rest_.end(), record, AppendedBefore), record);
+    }
+}
+
+void DeviceList::AddressedRecords::Erase(const DeviceRecord* record) {
+    if (record == front_) {
+        if (rest_.empty()) {
+            front_ = nullptr;
+        } else {
+            front_ = rest_.front();
+            rest_.erase(rest_.begin());
+        }
+        return;
+    }
+    const auto found = std::lower_bound(rest_.begin(), rest_.end(), record, AppendedBefore);
+    if (found != rest_.end() && *found == record) {
+        rest_.erase(found);
+    }
+}
+
+void DeviceList::InsertRow(int list_index, ListView& view, RowTexts texts) {
+    const int row = view.InsertItem(view.ItemCount(), RowNumberText(list_index));
+    view.SetItemText(row, 1, std::move(texts.name));
+    view.SetItemText(row, 2, std::move(texts.address));
+}
+
+void DeviceList::ListRecord(DeviceRecord& record, ListView& view, RowTexts texts) {
     if (record.list_index != -1) {
         return;
     }
     record.list_index = view.ItemCount();
-    InsertRow(record.list_index, view, texts);
+    InsertRow(record.list_index, view, std::move(texts));
 }
 
 void DeviceList::DeleteRowOf(const DeviceRecord& record, ListView& view) const {
@@ -105,9 +137,9 @@ void DeviceList::DeleteRowOf(const DeviceRecord& record, ListView& view) const {
     }
 }
 
-void DeviceList::RelistRecord(DeviceRecord& record, ListView& view, const RowTexts& texts) {
+void DeviceList::RelistRecord(DeviceRecord& record, ListView& view, RowTexts texts) {
     DeleteRowOf(record, view);
-    InsertRow(record.list_index, view, texts);
+    InsertRow(record.list_index, view, std::move(texts));
 }
 
 void DeviceList::FreeAllRecords() {
@@ -118,7 +150,6 @@ void DeviceList::FreeAllRecords() {
         r = next;
     }
     by_mac_.clear();
-    order_.clear();
     size_ = 0;
     head_ = nullptr;
     tail_ = nullptr;

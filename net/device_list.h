@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
-#include <map>
 #include <unordered_map>
+#include <vector>
 
 #include "device_record.h"
 #include "device_text.h"
@@ -40,13 +40,13 @@ public:
     // Every change of a record's address goes through here, so that finding by MAC stays right.
     void SetAddress(DeviceRecord& record, const Ipv4& ip);
     // Gives an unlisted record the row after the last one; a listed record is left alone.
-    void ListRecord(DeviceRecord& record, ListView& view, const RowTexts& texts);
+    void ListRecord(DeviceRecord& record, ListView& view, RowTexts texts);
     // Moves a listed record's row to the end with new texts; its row number stays.
-    void RelistRecord(DeviceRecord& record, ListView& view, const RowTexts& texts);
+    void RelistRecord(DeviceRecord& record, ListView& view, RowTexts texts);
     // Deletes the first row whose number is the record's, if any.
     void DeleteRowOf(const DeviceRecord& record, ListView& view) const;
     // Appends a row numbered list_index + 1 with the given texts.
-    void InsertRow(int list_index, ListView& view, const RowTexts& texts);
+    void InsertRow(int list_index, ListView& view, RowTexts texts);
     void FreeAllRecords();
     // The first record from head whose row number is n; null if none.
     DeviceRecord* LookupByRowNumber(int n) const;
@@ -96,16 +96,27 @@ private:
     struct MacHash {
         std::size_t operator()(const MacAddress& mac) const noexcept;
     };
-    // A device's records, so that finding one never walks the list: the first of them, and
-    // those whose first address octet is not 0 in list order (appended records come later).
+    // A device's records whose first address octet is not 0, in list order. Reports never
+    // append a second such record of one MAC (they find the first), so there is nearly always
+    // one, kept without an allocation of its own.
+    class AddressedRecords {
+    public:
+        DeviceRecord* front() const { return front_; }
+        void Insert(DeviceRecord* record);
+        void Erase(const DeviceRecord* record);
+
+    private:
+        DeviceRecord* front_ = nullptr;
+        std::vector<DeviceRecord*> rest_;  // after front_, in list order
+    };
+    // A device's records, so that finding one never walks the list.
     struct MacRecords {
-        DeviceRecord* first = nullptr;
-        std::map<std::uint64_t, DeviceRecord*> addressed;  // by the order of appending
+        DeviceRecord* first = nullptr;  // whatever its address
+        AddressedRecords addressed;
     };
 
     RecordAllocator allocate_;
     std::unordered_map<MacAddress, MacRecords, MacHash> by_mac_;
-    std::unordered_map<const DeviceRecord*, std::uint64_t> order_;  // of appending
     std::uint64_t appended_ = 0;
     std::size_t size_ = 0;
     std::uint64_t dropped_devices_ = 0;

@@ -39,7 +39,20 @@ RowTexts MakeRowTexts(const DeviceName& name, const Ipv4& address) {
 }
 
 std::u16string RowNumberText(int list_index) {
-    return Utf8ToUtf16(std::to_string(list_index + 1));
+    // Written out by hand, like the address: made for every new row.
+    char16_t digits[12];
+    char16_t* start = std::end(digits);
+    long long number = static_cast<long long>(list_index) + 1;
+    const bool negative = number < 0;
+    number = negative ? -number : number;
+    do {
+        *--start = static_cast<char16_t>(u'0' + number % 10);
+        number /= 10;
+    } while (number > 0);
+    if (negative) {
+        *--start = u'-';
+    }
+    return std::u16string(start, std::end(digits));
 }
 
 int ReadLeadingInteger(std::u16string_view text) {

@@ -14,9 +14,9 @@ public:
 
     virtual int ItemCount() const = 0;
     // Inserts a row at index (an index past the end appends) whose column 0 reads text, and
-    // returns the new row's index.
-    virtual int InsertItem(int index, std::u16string_view text) = 0;
-    virtual void SetItemText(int item, int column, std::u16string_view text) = 0;
+    // returns the new row's index. Texts are taken by value: a caller's temporary moves in.
+    virtual int InsertItem(int index, std::u16string text) = 0;
+    virtual void SetItemText(int item, int column, std::u16string text) = 0;
     // The text of one column of a row; empty for a row or column that does not exist.
     virtual std::u16string ItemText(int item, int column) const = 0;
     virtual void DeleteItem(int item) = 0;

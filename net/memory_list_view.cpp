@@ -9,10 +9,14 @@ namespace {
 
 constexpr std::size_t kMinimumRoom = 16;
 
+std::size_t LowestBit(std::size_t i) {
+    return i & (~i + 1);
+}
+
 }  // namespace
 
 void MemoryListView::Count(std::size_t slot, int delta) {
-    for (std::size_t i = slot + 1; i < counts_.size(); i += i & (~i + 1)) {
+    for (std::size_t i = slot + 1; i < counts_.size(); i += LowestBit(i)) {
         counts_[i] += delta;
     }
 }
@@ -20,14 +24,17 @@ void MemoryListView::Count(std::size_t slot, int delta) {
 int MemoryListView::IndexOf(std::size_t slot) const {
     // Filled slots before this one.
     int before = 0;
-    for (std::size_t i = slot; i > 0; i -= i & (~i + 1)) {
+    for (std::size_t i = slot; i > 0; i -= LowestBit(i)) {
         before += counts_[i];
     }
     return before;
 }
 
 std::size_t MemoryListView::SlotOf(int item) const {
-    // The slot holding the (item + 1)th filled slot: the tree's usual descent.
+    if (item == live_ - 1 && slots_[end_ - 1] != kNone) {
+        return end_ - 1;  // the last row, which the list code fills right after adding it
+    }
+    // The slot of the (item + 1)th filled slot: the tree's usual descent.
     std::size_t position = 0;
     int remaining = item + 1;
     std::size_t step = 1;
@@ -40,101 +47,107 @@ std::size_t MemoryListView::SlotOf(int item) const {
             remaining -= counts_[position];
         }
     }
-    return position;  // slot index (the tree is 1-based)
+    return position;  // the tree is 1-based: its position is the slot's index
 }
 
-void MemoryListView::Number(std::size_t slot) {
-    std::vector<std::size_t>& slots = numbered_[ReadLeadingInteger(slots_[slot].row[0])];
-    slots.insert(std::lower_bound(slots.begin(), slots.end(), slot), slot);
+void MemoryListView::Number(std::uint32_t id) {
+    const auto [entry, added] = numbered_.try_emplace(ReadLeadingInteger(stored_[id].row[0]), id);
+    stored_[id].same_number = added ? kNone : entry->second;
+    entry->second = id;
 }
 
-void MemoryListView::Unnumber(std::size_t slot) {
-    const auto found = numbered_.find(ReadLeadingInteger(slots_[slot].row[0]));
-    std::vector<std::size_t>& slots = found->second;
-    slots.erase(std::lower_bound(slots.begin(), slots.end(), slot));
-    if (slots.empty()) {
-        numbered_.erase(found);
+void MemoryListView::Unnumber(std::uint32_t id) {
+    std::uint32_t* link = &numbered_.at(ReadLeadingInteger(stored_[id].row[0]));
+    while (*link != id) {
+        link = &stored_[*link].same_number;
     }
+    *link = stored_[id].same_number;
 }
 
-void MemoryListView::Repack(std::size_t front_room, int insert_at, std::u16string_view text) {
-    std::vector<Slot> old = std::move(slots_);
-    const std::size_t rows = static_cast<std::size_t>(live_) + (insert_at >= 0 ? 1 : 0);
-    slots_.assign(front_room + rows + std::max(rows, kMinimumRoom), Slot{});
+void MemoryListView::Repack(std::size_t front_room, int gap_at) {
+    std::vector<std::uint32_t> old = std::move(slots_);
+    const std::size_t rows = static_cast<std::size_t>(live_) + (gap_at >= 0 ? 1 : 0);
+    slots_.assign(front_room + rows + std::max(rows, kMinimumRoom), kNone);
     std::size_t next = front_room;
     int index = 0;
-    const auto put_new = [&] {
-        slots_[next].row[0] = text;
-        slots_[next++].filled = true;
-    };
     for (std::size_t i = first_; i < end_; ++i) {
-        if (!old[i].filled) {
-            continue;
+        if (old[i] != kNone) {
+            if (index++ == gap_at) {
+                ++next;
+            }
+            stored_[old[i]].slot = next;
+            slots_[next++] = old[i];
         }
-        if (index++ == insert_at) {
-            put_new();
-        }
-        slots_[next++] = std::move(old[i]);
-    }
-    if (insert_at >= 0 && index <= insert_at) {
-        put_new();
     }
     first_ = front_room;
     end_ = next;
-    live_ = static_cast<int>(rows);
     counts_.assign(slots_.size() + 1, 0);
-    numbered_.clear();
     for (std::size_t i = first_; i < end_; ++i) {
-        counts_[i + 1] = 1;
-        Number(i);
+        counts_[i + 1] = slots_[i] != kNone ? 1 : 0;
     }
     // The Fenwick tree built in place from its leaves.
     for (std::size_t i = 1; i < counts_.size(); ++i) {
-        const std::size_t parent = i + (i & (~i + 1));
-        if (parent < counts_.size()) {
+        if (const std::size_t parent = i + LowestBit(i); parent < counts_.size()) {
             counts_[parent] += counts_[i];
         }
     }
 }
 
-int MemoryListView::InsertItem(int index, std::u16string_view text) {
+void MemoryListView::Fill(std::size_t slot, std::u16string text) {
+    std::uint32_t id;
+    if (free_ids_.empty()) {
+        id = static_cast<std::uint32_t>(stored_.size());
+        stored_.emplace_back();
+    } else {
+        id = free_ids_.back();
+        free_ids_.pop_back();
+    }
+    Stored& stored = stored_[id];
+    stored.row[0] = std::move(text);
+    stored.row[1].clear();
+    stored.row[2].clear();
+    stored.slot = slot;
+    slots_[slot] = id;
+    Count(slot, +1);
+    ++live_;
+    Number(id);
+}
+
+int MemoryListView::InsertItem(int index, std::u16string text) {
     if (index < 0 || index > live_) {
         index = live_;
     }
-    std::size_t slot;
-    if (index == live_ && end_ < slots_.size()) {
-        slot = end_++;
-    } else if (index == 0 && live_ > 0 && first_ > 0) {
-        slot = --first_;
-    } else if (index == 0 && live_ == 0 && !slots_.empty()) {
-        slot = first_ = end_ = slots_.size() / 2;
-        ++end_;
+    if (index == live_) {
+        if (end_ == slots_.size()) {
+            Repack(0);
+        }
+        Fill(end_++, std::move(text));
+    } else if (index == 0) {
+        if (first_ == 0) {
+            // Room at the top for as many rows again: the sort puts every row there.
+            Repack(std::max(static_cast<std::size_t>(live_), kMinimumRoom));
+        }
+        Fill(--first_, std::move(text));
     } else {
-        // In the middle, or out of room: lay the rows out again around the new one, with room
-        // on the side it came to.
-        Repack(index == 0 ? std::max<std::size_t>(live_, kMinimumRoom) : 0, index, text);
-        return index;
+        // In the middle, which the list code never does: the rows laid out afresh, with a free
+        // slot at the new row's place.
+        Repack(0, index);
+        Fill(first_ + static_cast<std::size_t>(index), std::move(text));
     }
-    slots_[slot].row = Row{};
-    slots_[slot].row[0] = text;
-    slots_[slot].filled = true;
-    Count(slot, +1);
-    ++live_;
-    Number(slot);
     return index;
 }
 
-void MemoryListView::SetItemText(int item, int column, std::u16string_view text) {
+void MemoryListView::SetItemText(int item, int column, std::u16string text) {
     if (item < 0 || item >= live_ || column < 0 || column >= kColumnCount) {
         return;
     }
-    const std::size_t slot = SlotOf(item);
+    const std::uint32_t id = slots_[SlotOf(item)];
     if (column == 0) {
-        Unnumber(slot);
+        Unnumber(id);
     }
-    slots_[slot].row[static_cast<std::size_t>(column)] = text;
+    stored_[id].row[static_cast<std::size_t>(column)] = std::move(text);
     if (column == 0) {
-        Number(slot);
+        Number(id);
     }
 }
 
@@ -142,7 +155,7 @@ std::u16string MemoryListView::ItemText(int item, int column) const {
     if (item < 0 || item >= live_ || column < 0 || column >= kColumnCount) {
         return {};
     }
-    return slots_[SlotOf(item)].row[static_cast<std::size_t>(column)];
+    return stored_[slots_[SlotOf(item)]].row[static_cast<std::size_t>(column)];
 }
 
 void MemoryListView::DeleteItem(int item) {
@@ -150,13 +163,14 @@ void MemoryListView::DeleteItem(int item) {
         return;
     }
     const std::size_t slot = SlotOf(item);
-    Unnumber(slot);
-    slots_[slot] = Slot{};
+    const std::uint32_t id = slots_[slot];
+    Unnumber(id);
+    free_ids_.push_back(id);
+    slots_[slot] = kNone;
     Count(slot, -1);
     --live_;
     // Emptied slots are packed away once they outnumber the rows, so they cost O(1) each.
-    const std::size_t span = end_ - first_;
-    if (span > 2 * static_cast<std::size_t>(live_) + kMinimumRoom) {
+    if (end_ - first_ > 2 * static_cast<std::size_t>(live_) + kMinimumRoom) {
         Repack(0);
     }
 }
@@ -167,15 +181,22 @@ void MemoryListView::DeleteAllItems() {
 
 int MemoryListView::FindItemNumbered(int number) const {
     const auto found = numbered_.find(number);
-    return found == numbered_.end() ? -1 : IndexOf(found->second.front());
+    if (found == numbered_.end() || found->second == kNone) {
+        return -1;
+    }
+    std::size_t top = slots_.size();
+    for (std::uint32_t id = found->second; id != kNone; id = stored_[id].same_number) {
+        top = std::min(top, stored_[id].slot);
+    }
+    return IndexOf(top);
 }
 
 std::vector<MemoryListView::Row> MemoryListView::rows() const {
     std::vector<Row> rows;
     rows.reserve(static_cast<std::size_t>(live_));
     for (std::size_t i = first_; i < end_; ++i) {
-        if (slots_[i].filled) {
-            rows.push_back(slots_[i].row);
+        if (slots_[i] != kNone) {
+            rows.push_back(stored_[slots_[i]].row);
         }
     }
     return rows;

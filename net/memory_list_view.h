@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -19,8 +20,8 @@ public:
     using Row = std::array<std::u16string, kColumnCount>;
 
     int ItemCount() const override { return live_; }
-    int InsertItem(int index, std::u16string_view text) override;
-    void SetItemText(int item, int column, std::u16string_view text) override;
+    int InsertItem(int index, std::u16string text) override;
+    void SetItemText(int item, int column, std::u16string text) override;
     std::u16string ItemText(int item, int column) const override;
     void DeleteItem(int item) override;
     void DeleteAllItems() override;
@@ -30,29 +31,40 @@ public:
     std::vector<Row> rows() const;
 
 private:
-    // Rows sit in slots in their order. A deleted row's slot stays empty until the slots are
-    // packed again; a Fenwick tree counts the filled slots, so a row's index and its slot find
-    // each other in O(log n). Free slots before the first row let rows go in at the top.
-    struct Slot {
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+
+    // Rows sit in slots in their order, as the ids of their storage. A deleted row's slot stays
+    // empty until the slots are packed again; a Fenwick tree counts the filled slots, so a
+    // row's index and its slot find each other in O(log n). Free slots before the first row
+    // let rows go in at the top. A row's texts stay where they are while its slot moves.
+    struct Stored {
         Row row;
-        bool filled = false;
+        std::size_t slot = 0;
+        std::uint32_t same_number = kNone;  // the next row that reads the same number
     };
 
     std::size_t SlotOf(int item) const;
     int IndexOf(std::size_t slot) const;
     void Count(std::size_t slot, int delta);
-    // Lays the rows out afresh: front_room free slots, the rows, room for as many again.
-    void Repack(std::size_t front_room, int insert_at = -1, std::u16string_view text = {});
-    void Number(std::size_t slot);
-    void Unnumber(std::size_t slot);
+    // Lays the rows out afresh: front_room free slots, the rows (with a free slot before row
+    // gap_at, if any), room for as many again.
+    void Repack(std::size_t front_room, int gap_at = -1);
+    // Fills a free slot with a new row.
+    void Fill(std::size_t slot, std::u16string text);
+    void Number(std::uint32_t id);
+    void Unnumber(std::uint32_t id);
 
-    std::vector<Slot> slots_;
-    std::vector<int> counts_;  // the Fenwick tree over slots_, 1-based
-    std::size_t first_ = 0;    // slots before it are free, for rows put at the top
-    std::size_t end_ = 0;      // slots from it on are free, for rows put at the bottom
+    std::vector<std::uint32_t> slots_;  // row ids; kNone for a free slot
+    std::vector<int> counts_;           // the Fenwick tree over slots_, 1-based
+    std::size_t first_ = 0;             // slots before it are free, for rows put at the top
+    std::size_t end_ = 0;               // slots from it on are free, for rows put at the bottom
     int live_ = 0;
-    // The slots of the rows that read each number in column 0, top first.
-    std::unordered_map<int, std::vector<std::size_t>> numbered_;
+    std::vector<Stored> stored_;  // by row id; a deleted row's storage serves the next one
+    std::vector<std::uint32_t> free_ids_;
+    // The first of the rows that read each number in column 0; the others follow it through
+    // same_number. A number whose rows all went keeps its entry, so it costs no allocation
+    // when a row comes back to it.
+    std::unordered_map<int, std::uint32_t> numbered_;
 };
 
 }  // namespace norvik

@@ -61,7 +61,11 @@ ReceiveThread::ReceiveThread(ReceiveProtocol& protocol, ListLock& lock,
       lock_(lock),
       context_(context),
       messages_(messages),
-      on_socket_failure_(std::move(on_socket_failure)) {}
+      on_socket_failure_(std::move(on_socket_failure)) {
+    for (std::size_t i = 0; i < kBatch; ++i) {
+        buffer_spans_[i] = buffers_[i];
+    }
+}
 
 ReceiveThread::~ReceiveThread() {
     RequestStop();
@@ -123,22 +127,27 @@ void ReceiveThread::ReceiveLoop() {
     std::atomic<int>& busy = context_.receive_busy;
     while (!stopping()) {
         busy = 0;
-        buffer_.fill(0);
-        // In a burst the next datagram is already there; only an empty socket is waited on.
-        int length = socket_.TryReceive(buffer_);
-        if (length == UdpSocket::kNoDatagram) {
-            socket_.WaitReadable();
-            if (stopping()) {
-                break;
+        // In a burst the next datagrams are already there, taken in one go; only an empty
+        // socket is waited on.
+        while (next_ == received_) {
+            received_ = socket_.ReceiveWaiting(buffer_spans_, lengths_);
+            next_ = 0;
+            if (received_ == 0) {
+                socket_.WaitReadable();
+                if (stopping()) {
+                    return;
+                }
             }
-            length = socket_.Receive(buffer_);
         }
+        const int length = lengths_[next_];
+        const MutableByteSpan buffer = buffer_spans_[next_++];
         busy = 1;
         // A failed receive, or a datagram too long for the buffer, is dropped; the lock is
         // taken all the same, as for every other datagram.
         const bool received = length >= 0;
+        // The bytes past its end read as 0, as from a buffer zeroed before it came.
         const ByteSpan datagram =
-            ByteSpan(buffer_).first(received ? static_cast<std::size_t>(length) : 0);
+            ByteSpan(buffer).first(received ? static_cast<std::size_t>(length) : 0);
         if (received) {
             protocol_.Inspect(datagram);
         }

@@ -42,6 +42,8 @@ class ReceiveThread {
 public:
     // Datagrams longer than this are dropped whole.
     static constexpr std::size_t kReceiveBufferSize = 1000;
+    // Datagrams taken from the socket in one go, when a burst has left several waiting.
+    static constexpr std::size_t kBatch = 32;
 
     ReceiveThread(ReceiveProtocol& protocol, ListLock& lock, const ReportContext& context,
                   UserMessages& messages, SocketFailureHandler on_socket_failure);
@@ -74,7 +76,12 @@ private:
     bool listening_ = false;
     std::atomic<bool> stopping_{false};
     UdpSocket socket_;
-    std::array<std::uint8_t, kReceiveBufferSize> buffer_{};
+    // The datagrams of the last batch, and how far the loop has handled them.
+    std::array<std::array<std::uint8_t, kReceiveBufferSize>, kBatch> buffers_{};
+    std::array<MutableByteSpan, kBatch> buffer_spans_{};
+    std::array<int, kBatch> lengths_{};
+    std::size_t received_ = 0;
+    std::size_t next_ = 0;
     std::thread thread_;
 };
 

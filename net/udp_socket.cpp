@@ -1,5 +1,6 @@
 #include "udp_socket.h"
 
+#include <algorithm>
 #include <cstring>
 
 #ifdef _WIN32
@@ -120,52 +121,49 @@ void UdpSocket::WaitReadable() {
 }
 
 #ifdef _WIN32
-int UdpSocket::Receive(MutableByteSpan buffer) {
-    const int length = ::recvfrom(handle_, reinterpret_cast<char*>(buffer.data()),
-                                  static_cast<int>(buffer.size()), 0, nullptr, nullptr);
-    return length < 0 ? -1 : length;  // WSAEMSGSIZE for a datagram longer than the buffer
-}
-
-int UdpSocket::TryReceive(MutableByteSpan buffer) {
+std::size_t UdpSocket::ReceiveWaiting(std::span<const MutableByteSpan> buffers,
+                                      std::span<int> lengths) {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(static_cast<SOCKET>(handle_.load()), &readable);
     timeval now{0, 0};
-    if (::select(0, &readable, nullptr, nullptr, &now) != 1) {
-        return kNoDatagram;
+    if (buffers.empty() || ::select(0, &readable, nullptr, nullptr, &now) != 1) {
+        return 0;
     }
-    return Receive(buffer);
+    // One a call: Windows Sockets have no batch receive for datagrams.
+    const int length = ::recvfrom(handle_, reinterpret_cast<char*>(buffers[0].data()),
+                                  static_cast<int>(buffers[0].size()), 0, nullptr, nullptr);
+    lengths[0] = length < 0 ? -1 : length;  // WSAEMSGSIZE for a datagram over the buffer
+    return 1;
 }
 #else
-namespace {
-
-// POSIX cuts a long datagram silently; MSG_TRUNC tells, so it can be dropped instead.
-int ReceiveWhole(int handle, MutableByteSpan buffer, int flags) {
-    iovec part{buffer.data(), buffer.size()};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    const ssize_t length = ::recvmsg(handle, &message, flags);
-    if (length < 0) {
-        return (errno == EAGAIN || errno == EWOULDBLOCK) && (flags & MSG_DONTWAIT) != 0
-                   ? UdpSocket::kNoDatagram
-                   : -1;
+std::size_t UdpSocket::ReceiveWaiting(std::span<const MutableByteSpan> buffers,
+                                      std::span<int> lengths) {
+    constexpr std::size_t kMost = 64;
+    const std::size_t count = std::min(buffers.size(), kMost);
+    iovec parts[kMost];
+    mmsghdr messages[kMost];
+    for (std::size_t i = 0; i < count; ++i) {
+        parts[i] = {buffers[i].data(), buffers[i].size()};
+        messages[i] = {};
+        messages[i].msg_hdr.msg_iov = &parts[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
     }
-    if ((message.msg_flags & MSG_TRUNC) != 0) {
-        errno = EMSGSIZE;
-        return -1;
+    const int received =
+        ::recvmmsg(handle_, messages, static_cast<unsigned>(count), MSG_DONTWAIT, nullptr);
+    if (received < 0) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK || count == 0) {
+            return 0;
+        }
+        lengths[0] = -1;  // a failed receive counts as one datagram, dropped
+        return 1;
     }
-    return static_cast<int>(length);
-}
-
-}  // namespace
-
-int UdpSocket::Receive(MutableByteSpan buffer) {
-    return ReceiveWhole(handle_, buffer, 0);
-}
-
-int UdpSocket::TryReceive(MutableByteSpan buffer) {
-    return ReceiveWhole(handle_, buffer, MSG_DONTWAIT);
+    for (int i = 0; i < received; ++i) {
+        // POSIX cuts a long datagram silently; MSG_TRUNC tells, so it can be dropped instead.
+        const bool cut = (messages[i].msg_hdr.msg_flags & MSG_TRUNC) != 0;
+        lengths[static_cast<std::size_t>(i)] = cut ? -1 : static_cast<int>(messages[i].msg_len);
+    }
+    return static_cast<std::size_t>(received);
 }
 #endif
 

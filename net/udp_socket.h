@@ -42,12 +42,11 @@ public:
     int SendBroadcast(ByteSpan datagram, std::uint16_t port);
     // Blocks until a datagram can be read, or until Shutdown is called.
     void WaitReadable();
-    // Receives one datagram into buffer and returns its length. A failed receive, and a
-    // datagram longer than the buffer (which is dropped, never cut), give -1.
-    int Receive(MutableByteSpan buffer);
-    // Like Receive, but gives kNoDatagram at once when none is waiting.
-    static constexpr int kNoDatagram = -2;
-    int TryReceive(MutableByteSpan buffer);
+    // Receives the datagrams that wait, one into each buffer, without waiting for any: as many
+    // as have come, up to the number of buffers, in one system call where the platform allows
+    // it. Returns how many it received (0 when none waits); lengths[i] is each one's length,
+    // or -1 for a failed receive or a datagram longer than its buffer (dropped, never cut).
+    std::size_t ReceiveWaiting(std::span<const MutableByteSpan> buffers, std::span<int> lengths);
     // Wakes a thread that waits on this socket; safe to call from another thread.
     void Shutdown();
     void Close();

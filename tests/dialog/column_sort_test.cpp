@@ -10,11 +10,10 @@ namespace {
 
 class ColumnSortTest : public testing::Test {
 protected:
-    void AddRow(std::u16string_view number, std::u16string_view name,
-                std::u16string_view address) {
-        const int row = view.InsertItem(view.ItemCount(), number);
-        view.SetItemText(row, 1, name);
-        view.SetItemText(row, 2, address);
+    void AddRow(std::u16string_view number, std::u16string_view name, std::u16string_view address) {
+        const int row = view.InsertItem(view.ItemCount(), std::u16string(number));
+        view.SetItemText(row, 1, std::u16string(name));
+        view.SetItemText(row, 2, std::u16string(address));
     }
     std::vector<std::string> Column(int column) const {
         std::vector<std::string> texts;
