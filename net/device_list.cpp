@@ -10,7 +10,10 @@ DeviceRecord* DeviceList::AllocateRecord() {
     return new (std::nothrow) DeviceRecord{};
 }
 
-DeviceList::DeviceList(RecordAllocator allocate) : allocate_(allocate) {}
+DeviceList::DeviceList(RecordAllocator allocate) : allocate_(allocate) {
+    // Room for a full list up front: the index never grows while a flood fills it.
+    by_mac_.reserve(kMaxDevices);
+}
 
 DeviceList::~DeviceList() {
     FreeAllRecords();

@@ -50,14 +50,34 @@ std::size_t MemoryListView::SlotOf(int item) const {
     return position;  // the tree is 1-based: its position is the slot's index
 }
 
+std::uint32_t& MemoryListView::FirstNumbered(int number) {
+    if (number >= 0 && number < kDenseNumbers) {
+        const auto at = static_cast<std::size_t>(number);
+        if (at >= first_numbered_.size()) {
+            first_numbered_.resize(std::max(at + 1, 2 * first_numbered_.size()), kNone);
+        }
+        return first_numbered_[at];
+    }
+    return numbered_.try_emplace(number, kNone).first->second;
+}
+
+std::uint32_t MemoryListView::FirstNumbered(int number) const {
+    if (number >= 0 && number < kDenseNumbers) {
+        const auto at = static_cast<std::size_t>(number);
+        return at < first_numbered_.size() ? first_numbered_[at] : kNone;
+    }
+    const auto found = numbered_.find(number);
+    return found == numbered_.end() ? kNone : found->second;
+}
+
 void MemoryListView::Number(std::uint32_t id) {
-    const auto [entry, added] = numbered_.try_emplace(ReadLeadingInteger(stored_[id].row[0]), id);
-    stored_[id].same_number = added ? kNone : entry->second;
-    entry->second = id;
+    std::uint32_t& first = FirstNumbered(ReadLeadingInteger(stored_[id].row[0]));
+    stored_[id].same_number = first;
+    first = id;
 }
 
 void MemoryListView::Unnumber(std::uint32_t id) {
-    std::uint32_t* link = &numbered_.at(ReadLeadingInteger(stored_[id].row[0]));
+    std::uint32_t* link = &FirstNumbered(ReadLeadingInteger(stored_[id].row[0]));
     while (*link != id) {
         link = &stored_[*link].same_number;
     }
@@ -180,12 +200,12 @@ void MemoryListView::DeleteAllItems() {
 }
 
 int MemoryListView::FindItemNumbered(int number) const {
-    const auto found = numbered_.find(number);
-    if (found == numbered_.end() || found->second == kNone) {
+    const std::uint32_t first = FirstNumbered(number);
+    if (first == kNone) {
         return -1;
     }
     std::size_t top = slots_.size();
-    for (std::uint32_t id = found->second; id != kNone; id = stored_[id].same_number) {
+    for (std::uint32_t id = first; id != kNone; id = stored_[id].same_number) {
         top = std::min(top, stored_[id].slot);
     }
     return IndexOf(top);

@@ -51,6 +51,9 @@ private:
     void Repack(std::size_t front_room, int gap_at = -1);
     // Fills a free slot with a new row.
     void Fill(std::size_t slot, std::u16string text);
+    // The first of the rows that read this number; kNone for none.
+    std::uint32_t& FirstNumbered(int number);
+    std::uint32_t FirstNumbered(int number) const;
     void Number(std::uint32_t id);
     void Unnumber(std::uint32_t id);
 
@@ -62,8 +65,11 @@ private:
     std::vector<Stored> stored_;  // by row id; a deleted row's storage serves the next one
     std::vector<std::uint32_t> free_ids_;
     // The first of the rows that read each number in column 0; the others follow it through
-    // same_number. A number whose rows all went keeps its entry, so it costs no allocation
-    // when a row comes back to it.
+    // same_number. Row numbers are small and dense, so most are found by place in a vector;
+    // any other number has an entry in the map. A number whose rows all went keeps its entry,
+    // so it costs no allocation when a row comes back to it.
+    static constexpr int kDenseNumbers = 1 << 20;
+    std::vector<std::uint32_t> first_numbered_;
     std::unordered_map<int, std::uint32_t> numbered_;
 };
 

@@ -28,8 +28,16 @@ struct PlainRows {
     }
 };
 
+// Mostly small numbers, as rows have; now and then one far outside them, or none at all.
+constexpr int kFarNumbers[] = {-7, 1 << 20, 99999999};
+
 std::u16string Text(std::mt19937& random, int numbers) {
-    return Utf8ToUtf16(std::to_string(std::uniform_int_distribution(0, numbers)(random)));
+    const int pick = std::uniform_int_distribution(0, numbers + 5)(random);
+    if (pick > numbers + 3) {
+        return u"none";
+    }
+    const int number = pick > numbers ? kFarNumbers[pick - numbers - 1] : pick;
+    return Utf8ToUtf16(std::to_string(number));
 }
 
 // Random operations in the proportions the list code and the sort use them, checked against
@@ -72,12 +80,14 @@ TEST(MemoryListView, EveryOperationComesToWhatAPlainVectorGives) {
             const int probe =
                 std::uniform_int_distribution(0, static_cast<int>(plain.rows.size()) - 1)(random);
             for (int column = 0; column < 3; ++column) {
-                ASSERT_EQ(view.ItemText(probe, column),
-                          plain.rows[static_cast<std::size_t>(probe)][static_cast<std::size_t>(column)])
+                ASSERT_EQ(
+                    view.ItemText(probe, column),
+                    plain.rows[static_cast<std::size_t>(probe)][static_cast<std::size_t>(column)])
                     << step;
             }
         }
-        const int number = std::uniform_int_distribution(0, 300)(random);
+        const int pick = std::uniform_int_distribution(0, 303)(random);
+        const int number = pick > 300 ? kFarNumbers[pick - 301] : pick;
         ASSERT_EQ(view.FindItemNumbered(number), plain.Find(number)) << step << " " << number;
     }
     EXPECT_EQ(view.rows(), plain.rows);
