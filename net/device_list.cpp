@@ -1,40 +1,29 @@
 #include "device_list.h"
 
-#include <algorithm>
 #include <new>
 #include <utility>
 
 namespace norvik {
 
-DeviceRecord* DeviceList::AllocateRecord() {
-    return new (std::nothrow) DeviceRecord{};
+std::unique_ptr<DeviceRecord[]> DeviceList::AllocateChunk() {
+    return std::unique_ptr<DeviceRecord[]>(new (std::nothrow) DeviceRecord[kRecordsPerChunk]);
 }
 
-DeviceList::DeviceList(RecordAllocator allocate) : allocate_(allocate) {
-    // Room for a full list up front: the index never grows while a flood fills it.
-    by_mac_.reserve(kMaxDevices);
+DeviceList::DeviceList(ChunkAllocator allocate) : allocate_(allocate) {
+    // Room for a full list's chunks up front: the list of them never grows in a flood.
+    chunks_.reserve((kMaxDevices + kRecordsPerChunk - 1) / kRecordsPerChunk);
 }
 
-DeviceList::~DeviceList() {
-    FreeAllRecords();
-}
-
-std::size_t DeviceList::MacHash::operator()(const MacAddress& mac) const noexcept {
-    std::uint64_t key = 0;
-    for (const std::uint8_t octet : mac) {
-        key = key << 8 | octet;
-    }
-    return std::hash<std::uint64_t>{}(key);
-}
+DeviceList::~DeviceList() = default;
 
 DeviceRecord* DeviceList::FindByMac(const MacAddress& mac) const {
-    const auto found = by_mac_.find(mac);
-    return found == by_mac_.end() ? nullptr : found->second.addressed.front();
+    const MacRecords* records = by_mac_.Find(mac);
+    return records == nullptr ? nullptr : records->addressed.front();
 }
 
 DeviceRecord* DeviceList::FindByMacIncludingUnaddressed(const MacAddress& mac) const {
-    const auto found = by_mac_.find(mac);
-    return found == by_mac_.end() ? nullptr : found->second.first;
+    const MacRecords* records = by_mac_.Find(mac);
+    return records == nullptr ? nullptr : records->first;
 }
 
 DeviceRecord* DeviceList::AppendRecord(const MacAddress& mac) {
@@ -42,24 +31,20 @@ DeviceRecord* DeviceList::AppendRecord(const MacAddress& mac) {
         ++dropped_devices_;
         return nullptr;
     }
-    DeviceRecord* record = allocate_();
-    if (record == nullptr) {
-        return nullptr;
-    }
-    try {
-        MacRecords& records = by_mac_[mac];
-        if (records.first == nullptr) {
-            records.first = record;
+    const std::size_t chunk = size_ / kRecordsPerChunk;
+    if (chunk == chunks_.size()) {
+        std::unique_ptr<DeviceRecord[]> records = allocate_();
+        if (records == nullptr) {
+            return nullptr;
         }
-    } catch (const std::bad_alloc&) {
-        delete record;
-        return nullptr;
+        chunks_.push_back(std::move(records));
     }
+    DeviceRecord* record = &chunks_[chunk][size_ % kRecordsPerChunk];
+    *record = DeviceRecord{};
+    record->mac = mac;
+    by_mac_.FindOrAdd(*record);  // never full while the list is not
     record->appended = appended_++;
     ++size_;
-    record->mac = mac;
-    record->list_index = -1;
-    record->next = nullptr;
     if (head_ == nullptr) {
         head_ = record;
     } else {
@@ -74,7 +59,7 @@ void DeviceList::SetAddress(DeviceRecord& record, const Ipv4& ip) {
     const bool addressed = ip[0] != 0;
     if (addressed != was_addressed) {
         // The index first: should it run out of memory, the record is left as it was.
-        AddressedRecords& in_order = by_mac_.at(record.mac).addressed;
+        AddressedRecords& in_order = by_mac_.Find(record.mac)->addressed;
         if (addressed) {
             in_order.Insert(&record);
         } else {
@@ -82,41 +67,6 @@ void DeviceList::SetAddress(DeviceRecord& record, const Ipv4& ip) {
         }
     }
     record.ip = ip;
-}
-
-namespace {
-
-bool AppendedBefore(const DeviceRecord* a, const DeviceRecord* b) {
-    return a->appended < b->appended;
-}
-
-}  // namespace
-
-void DeviceList::AddressedRecords::Insert(DeviceRecord* record) {
-    if (front_ == nullptr) {
-        front_ = record;
-    } else if (AppendedBefore(record, front_)) {
-        rest_.insert(rest_.begin(), front_);
-        front_ = record;
-    } else {
-        rest_.insert(std::lower_bound(rest_.begin(), rest_.end(), record, AppendedBefore), record);
-    }
-}
-
-void DeviceList::AddressedRecords::Erase(const DeviceRecord* record) {
-    if (record == front_) {
-        if (rest_.empty()) {
-            front_ = nullptr;
-        } else {
-            front_ = rest_.front();
-            rest_.erase(rest_.begin());
-        }
-        return;
-    }
-    const auto found = std::lower_bound(rest_.begin(), rest_.end(), record, AppendedBefore);
-    if (found != rest_.end() && *found == record) {
-        rest_.erase(found);
-    }
 }
 
 void DeviceList::InsertRow(int list_index, ListView& view, RowTexts texts) {
@@ -146,13 +96,7 @@ void DeviceList::RelistRecord(DeviceRecord& record, ListView& view, RowTexts tex
 }
 
 void DeviceList::FreeAllRecords() {
-    DeviceRecord* r = head_;
-    while (r != nullptr) {
-        DeviceRecord* next = r->next;
-        delete r;
-        r = next;
-    }
-    by_mac_.clear();
+    by_mac_.Clear();
     size_ = 0;
     head_ = nullptr;
     tail_ = nullptr;

@@ -3,28 +3,31 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
-#include <unordered_map>
+#include <memory>
 #include <vector>
 
 #include "device_record.h"
 #include "device_text.h"
 #include "list_view.h"
+#include "mac_index.h"
 
 namespace norvik {
 
 // Every device that answered since the list was last emptied, in order of discovery. Records
 // are appended at the tail and only ever freed all together, so a pointer to a record stays
-// valid until the next FreeAllRecords. The receive loops change it under LIST LOCK.
+// valid until the next FreeAllRecords. They live in chunks that are kept for the next search,
+// so that a new device seldom costs an allocation. The receive loops change it under LIST LOCK.
 class DeviceList {
 public:
     // Far more devices than one broadcast domain of cameras holds; a report that would make one
     // more is dropped, so that a flood of made-up devices cannot take all memory.
     static constexpr std::size_t kMaxDevices = 16384;
 
-    // Makes a zero-filled record (released with delete), or returns null when memory is short.
-    using RecordAllocator = DeviceRecord* (*)();
+    static constexpr std::size_t kRecordsPerChunk = 256;
+    // Makes a chunk of kRecordsPerChunk records, or returns null when memory is short.
+    using ChunkAllocator = std::unique_ptr<DeviceRecord[]> (*)();
 
-    explicit DeviceList(RecordAllocator allocate = &AllocateRecord);
+    explicit DeviceList(ChunkAllocator allocate = &AllocateChunk);
     ~DeviceList();
     DeviceList(const DeviceList&) = delete;
     DeviceList& operator=(const DeviceList&) = delete;
@@ -90,33 +93,12 @@ public:
     Iterator begin() const { return Iterator(head_); }
     Iterator end() const { return Iterator(); }
 
-    static DeviceRecord* AllocateRecord();
+    static std::unique_ptr<DeviceRecord[]> AllocateChunk();
 
 private:
-    struct MacHash {
-        std::size_t operator()(const MacAddress& mac) const noexcept;
-    };
-    // A device's records whose first address octet is not 0, in list order. Reports never
-    // append a second such record of one MAC (they find the first), so there is nearly always
-    // one, kept without an allocation of its own.
-    class AddressedRecords {
-    public:
-        DeviceRecord* front() const { return front_; }
-        void Insert(DeviceRecord* record);
-        void Erase(const DeviceRecord* record);
-
-    private:
-        DeviceRecord* front_ = nullptr;
-        std::vector<DeviceRecord*> rest_;  // after front_, in list order
-    };
-    // A device's records, so that finding one never walks the list.
-    struct MacRecords {
-        DeviceRecord* first = nullptr;  // whatever its address
-        AddressedRecords addressed;
-    };
-
-    RecordAllocator allocate_;
-    std::unordered_map<MacAddress, MacRecords, MacHash> by_mac_;
+    ChunkAllocator allocate_;
+    std::vector<std::unique_ptr<DeviceRecord[]>> chunks_;
+    MacIndex by_mac_{kMaxDevices};
     std::uint64_t appended_ = 0;
     std::size_t size_ = 0;
     std::uint64_t dropped_devices_ = 0;

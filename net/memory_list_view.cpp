@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "device_list.h"
 #include "device_text.h"
 
 namespace norvik {
@@ -193,6 +194,11 @@ void MemoryListView::DeleteItem(int item) {
     if (end_ - first_ > 2 * static_cast<std::size_t>(live_) + kMinimumRoom) {
         Repack(0);
     }
+}
+
+MemoryListView::MemoryListView() {
+    // Room for a full device list's rows, so that the rows of a flood's new devices never move.
+    stored_.reserve(DeviceList::kMaxDevices);
 }
 
 void MemoryListView::DeleteAllItems() {

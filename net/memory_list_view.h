@@ -19,6 +19,8 @@ public:
     static constexpr int kColumnCount = 3;
     using Row = std::array<std::u16string, kColumnCount>;
 
+    MemoryListView();
+
     int ItemCount() const override { return live_; }
     int InsertItem(int index, std::u16string text) override;
     void SetItemText(int item, int column, std::u16string text) override;

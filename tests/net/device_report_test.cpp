@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "list_fixture.h"
+#include "utf.h"
 
 namespace norvik::test {
 namespace {
@@ -110,19 +111,28 @@ TEST_F(DeviceReports, TheBusyFlagIsClearedAfterAKnownDevicesRowWork) {
 TEST_F(DeviceReports, AReportThatFindsNoMemoryIsDroppedAndTheNextOneWorks) {
     static int calls;
     calls = 0;
-    DeviceList failing([]() -> DeviceRecord* {
-        return ++calls == 2 ? nullptr : new (std::nothrow) DeviceRecord{};
-    });
+    // The second chunk of records cannot be had the first time it is asked for.
+    DeviceList failing([]() { return ++calls == 2 ? nullptr : DeviceList::AllocateChunk(); });
     const ReportContext failing_context{failing, view, busy, messages};
+    constexpr std::size_t kReports = DeviceList::kRecordsPerChunk + 2;
     Device d;
-    for (std::uint8_t octet = 1; octet <= 3; ++octet) {
-        pcedit::HandleDatagram(failing_context, PcEditReport(d.WithMacLastOctet(octet)));
+    for (std::size_t i = 0; i < kReports; ++i) {
+        d.mac[4] = static_cast<std::uint8_t>(i >> 8);
+        d.mac[5] = static_cast<std::uint8_t>(i);
+        pcedit::HandleDatagram(failing_context, PcEditReport(d));
     }
-    EXPECT_EQ(std::distance(failing.begin(), failing.end()), 2);
-    EXPECT_EQ(view.ItemCount(), 2);
-    EXPECT_EQ(view.ItemText(1, 0), u"2");
-    EXPECT_EQ(failing.tail()->mac[5], 3);
-    EXPECT_EQ(failing.head()->next, failing.tail());
+    EXPECT_EQ(failing.size(), kReports - 1);
+    EXPECT_EQ(std::distance(failing.begin(), failing.end()), kReports - 1);
+    EXPECT_EQ(view.ItemCount(), static_cast<int>(kReports - 1));
+    EXPECT_EQ(view.ItemText(static_cast<int>(kReports - 2), 0),
+              Utf8ToUtf16(std::to_string(kReports - 1)));
+    EXPECT_EQ(failing.tail()->mac[5], static_cast<std::uint8_t>(kReports - 1));
+    // The dropped device can still come: its next report makes it.
+    d.mac[4] = 1;
+    d.mac[5] = 0;
+    EXPECT_EQ(failing.FindByMac(d.mac), nullptr);
+    pcedit::HandleDatagram(failing_context, PcEditReport(d));
+    EXPECT_NE(failing.FindByMac(d.mac), nullptr);
     EXPECT_TRUE(messages.diagnostics().empty());  // short of memory is not a full list
 }
 
@@ -131,7 +141,11 @@ TEST_F(DeviceReports, AReportThatFindsNoMemoryIsDroppedAndTheNextOneWorks) {
 TEST_F(DeviceReports, AFullListDropsNewDevicesAndSaysSoOnce) {
     Device d;
     for (std::size_t i = 0; i < DeviceList::kMaxDevices + 3; ++i) {
-        d.mac = {2, 0, 0, static_cast<std::uint8_t>(i >> 16), static_cast<std::uint8_t>(i >> 8),
+        d.mac = {2,
+                 0,
+                 0,
+                 static_cast<std::uint8_t>(i >> 16),
+                 static_cast<std::uint8_t>(i >> 8),
                  static_cast<std::uint8_t>(i)};
         FeedPcEdit(PcEditReport(d));
     }
