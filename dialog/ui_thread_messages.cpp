@@ -5,7 +5,9 @@
 namespace norvik {
 
 UiThreadMessages::UiThreadMessages(ShowFunction show, std::function<void()> wake)
-    : show_(std::move(show)), wake_(std::move(wake)) {}
+    : show_(std::move(show)), wake_(std::move(wake)) {
+    TraceTo(TraceFileFromEnvironment());
+}
 
 void UiThreadMessages::ShowMessage(MessageStyle style, std::u16string_view text) {
     if (std::this_thread::get_id() == ui_thread_) {

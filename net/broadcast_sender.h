@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
+#include "network_interfaces.h"
 #include "pcedit.h"
 #include "protocol_3297.h"
 #include "user_messages.h"
@@ -21,9 +23,15 @@ inline constexpr BroadcastSender kPcEditSender{pcedit::kPort, pcedit::request::k
 inline constexpr BroadcastSender k3297Sender{p3297::kPort, p3297::kPacketLength, false};
 
 // Broadcasts the first sender.length bytes of request (which holds at least that many) to
-// 255.255.255.255; returns the number of bytes sent, or a negative value on failure (after
-// reporting it).
+// 255.255.255.255 once through every card that can broadcast, or once the way the routes say
+// where there is none; returns the number of bytes sent, or a negative value on failure.
+//
+// A request that could not be sent at all is reported as one datagram's failure: boxes and
+// standard-output lines. A failure on some of several cards goes to the diagnostics instead.
 int Send(const BroadcastSender& sender, ByteSpan request, UserMessages& messages);
+// The same through the given cards (none: the routes' way).
+int SendThrough(std::span<const NetworkInterface> cards, const BroadcastSender& sender,
+                ByteSpan request, UserMessages& messages);
 
 // Send, and on failure also writes "ERROR:  SOCKET transmit test fails %d" to standard
 // output. What the PCEdit and 3297 wrappers do; the callers go on either way.

@@ -31,6 +31,8 @@ struct DeviceRecord {
     Ipv4 dns2{};
     std::uint8_t dhcp_on = 0;
     std::uint8_t dhcp_supported = 0;
+    // The card the device was last heard on (the system's interface index); 0 when not known.
+    std::uint32_t interface_index = 0;
     // The device list's own: the order of appending, for its index by MAC.
     std::uint64_t appended = 0;
 };

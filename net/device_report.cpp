@@ -35,17 +35,21 @@ void StoreReport(DeviceList& devices, DeviceRecord& record, const DeviceReport& 
 
 }  // namespace
 
-bool HandleDeviceReport(const ReportContext& context, const DeviceReport& report) {
+DatagramOutcome HandleDeviceReport(const ReportContext& context, const DeviceReport& report,
+                                   std::uint32_t interface_index) {
     DeviceList& devices = context.devices;
     const DeviceName name = CopyUpToNul(report.name);
     DeviceRecord* record = devices.FindByMac(report.mac);
     bool created_in_empty_list = false;
+    auto kind = DatagramOutcome::Kind::kNewDevice;
     if (record != nullptr) {
+        kind = DatagramOutcome::Kind::kUpdated;
         context.receive_busy = 1;
         // The device listed first since the list was emptied is never re-listed. The name
         // is compared as all 18 raw bytes, so junk after the NUL counts as a change.
         if (record->list_index > 0 && (record->ip != report.ip || record->name != report.name)) {
             devices.RelistRecord(*record, context.view, MakeRowTexts(report.name, report.ip));
+            kind = DatagramOutcome::Kind::kRowMoved;
         }
         context.receive_busy = 0;
     } else {
@@ -58,7 +62,8 @@ bool HandleDeviceReport(const ReportContext& context, const DeviceReport& report
                     "norvik: the device list holds " + std::to_string(DeviceList::kMaxDevices) +
                     " devices; reports of further devices are dropped\n");
             }
-            return false;
+            return DatagramOutcome::Dropped(devices.full() ? DropReason::kListFull
+                                                           : DropReason::kNoMemory);
         }
     }
     StoreReport(devices, *record, report, created_in_empty_list);
@@ -67,7 +72,8 @@ bool HandleDeviceReport(const ReportContext& context, const DeviceReport& report
     }
     record->gateway = report.gateway;
     record->name = name;
-    return true;
+    record->interface_index = interface_index;
+    return DatagramOutcome::Listed(kind, *record);
 }
 
 }  // namespace norvik

@@ -6,6 +6,7 @@
 #include "device_list.h"
 #include "device_record.h"
 #include "list_view.h"
+#include "trace.h"
 #include "user_messages.h"
 
 namespace norvik {
@@ -45,9 +46,10 @@ struct ReportContext {
     UserMessages& messages;  // for the note that the list is full
 };
 
-// Creates or updates the reporting device's record and its row. Call with LIST LOCK held.
-// Returns false when the report had to be dropped because no record could be made.
-bool HandleDeviceReport(const ReportContext& context, const DeviceReport& report);
+// Creates or updates the reporting device's record and its row, and notes the card the report
+// came in on (0 when not known). Call with LIST LOCK held.
+DatagramOutcome HandleDeviceReport(const ReportContext& context, const DeviceReport& report,
+                                   std::uint32_t interface_index = 0);
 
 // Copies up to the first NUL and fills the rest with NUL, as strncpy does.
 template <typename Field>

@@ -17,8 +17,9 @@ void PcEditReceiver::SendStartupSearch() {
     SendRequest(kPcEditSender, request, messages_);
 }
 
-void PcEditReceiver::Handle(const ReportContext& context, ByteSpan datagram) {
-    pcedit::HandleDatagram(context, datagram);
+DatagramOutcome PcEditReceiver::Handle(const ReportContext& context, ByteSpan datagram,
+                                       std::uint32_t interface_index) {
+    return pcedit::HandleDatagram(context, datagram, interface_index);
 }
 
 std::uint16_t Receiver3297::port() const {
@@ -36,8 +37,9 @@ void Receiver3297::Inspect(ByteSpan datagram) {
     }
 }
 
-void Receiver3297::Handle(const ReportContext& context, ByteSpan datagram) {
-    p3297::HandleDatagram(context, datagram);
+DatagramOutcome Receiver3297::Handle(const ReportContext& context, ByteSpan datagram,
+                                     std::uint32_t interface_index) {
+    return p3297::HandleDatagram(context, datagram, interface_index);
 }
 
 Discovery::Discovery(ListLock& lock, ListView& view, UserMessages& messages,

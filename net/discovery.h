@@ -20,7 +20,8 @@ public:
         : request_(request), messages_(messages) {}
     std::uint16_t port() const override;
     void SendStartupSearch() override;
-    void Handle(const ReportContext& context, ByteSpan datagram) override;
+    DatagramOutcome Handle(const ReportContext& context, ByteSpan datagram,
+                           std::uint32_t interface_index) override;
 
 private:
     RequestBuffer& request_;
@@ -35,7 +36,8 @@ public:
     std::uint16_t port() const override;
     void SendStartupSearch() override;
     void Inspect(ByteSpan datagram) override;
-    void Handle(const ReportContext& context, ByteSpan datagram) override;
+    DatagramOutcome Handle(const ReportContext& context, ByteSpan datagram,
+                           std::uint32_t interface_index) override;
 
 private:
     RequestBuffer& request_;

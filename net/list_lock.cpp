@@ -1,8 +1,8 @@
 #include "list_lock.h"
 
 #ifdef _WIN32
-#include <windows.h>
 #include <aclapi.h>
+#include <windows.h>
 
 #include <vector>
 
@@ -57,10 +57,10 @@ std::vector<BYTE> CurrentUserSid() {
 bool OwnedBy(HANDLE object, PSID user) {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const bool ours = ::GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION,
-                                        &owner, nullptr, nullptr, nullptr,
-                                        &descriptor) == ERROR_SUCCESS &&
-                      owner != nullptr && ::EqualSid(owner, user);
+    const bool ours =
+        ::GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                          nullptr, nullptr, &descriptor) == ERROR_SUCCESS &&
+        owner != nullptr && ::EqualSid(owner, user);
     ::LocalFree(descriptor);
     return ours;
 }
@@ -167,9 +167,9 @@ bool IsPrivateDirectoryOfThisUser(const std::string& path) {
 // still empty (the copy that made it is about to size it).
 bool IsOwnLockFile(int fd, off_t size) {
     struct stat status;
-    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-           status.st_uid == ::geteuid() && status.st_nlink == 1 &&
-           (status.st_mode & 077) == 0 && (status.st_size == 0 || status.st_size == size);
+    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid() &&
+           status.st_nlink == 1 && (status.st_mode & 077) == 0 &&
+           (status.st_size == 0 || status.st_size == size);
 }
 
 // Makes the lock file, or opens the one another copy made; -1 for anything else at that name.

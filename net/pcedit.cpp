@@ -5,11 +5,12 @@ namespace {
 
 // Moves the device's row to the end with the next free number and takes its new gateway and
 // name; nothing else of the record changes.
-void HandleRenumbering(const ReportContext& context, const DatagramReader& datagram) {
+DatagramOutcome HandleRenumbering(const ReportContext& context, const DatagramReader& datagram,
+                                  std::uint32_t interface_index) {
     DeviceRecord* record =
         context.devices.FindByMacIncludingUnaddressed(datagram.Bytes<6>(report::kMac));
     if (record == nullptr) {
-        return;
+        return DatagramOutcome::Dropped(DropReason::kUnknownMac);
     }
     const DeviceName name = datagram.Bytes<18>(report::kName);
     const RowTexts texts = MakeRowTexts(name, datagram.Bytes<4>(report::kAddress));
@@ -18,6 +19,8 @@ void HandleRenumbering(const ReportContext& context, const DatagramReader& datag
     context.devices.InsertRow(record->list_index, context.view, texts);
     record->gateway = datagram.Bytes<4>(report::kGateway);
     record->name = CopyUpToNul(name);
+    record->interface_index = interface_index;
+    return DatagramOutcome::Listed(DatagramOutcome::Kind::kRenumbered, *record);
 }
 
 }  // namespace
@@ -62,20 +65,26 @@ DeviceReport ParseDeviceReport(ByteSpan bytes) {
     return report;
 }
 
-void HandleDatagram(const ReportContext& context, ByteSpan bytes) {
+DatagramOutcome HandleDatagram(const ReportContext& context, ByteSpan bytes,
+                               std::uint32_t interface_index) {
     const DatagramReader datagram(bytes);
-    if (datagram.size() < report::kMinLength || !datagram.HasMagic(report::kMagic, kReportMagic)) {
-        return;
+    if (datagram.HasMagic(request::kMagic, kRequestMagic)) {
+        return DatagramOutcome::Dropped(DropReason::kRequest);
     }
-    switch (datagram.U8(report::kType)) {
+    if (datagram.size() < report::kMinLength) {
+        return DatagramOutcome::Dropped(DropReason::kTooShort);
+    }
+    if (!datagram.HasMagic(report::kMagic, kReportMagic)) {
+        return DatagramOutcome::Dropped(DropReason::kWrongMagic);
+    }
+    const std::uint8_t type = datagram.U8(report::kType);
+    switch (type) {
         case report::kTypeDevice:
-            HandleDeviceReport(context, ParseDeviceReport(bytes));
-            break;
+            return HandleDeviceReport(context, ParseDeviceReport(bytes), interface_index);
         case report::kTypeRenumbering:
-            HandleRenumbering(context, datagram);
-            break;
+            return HandleRenumbering(context, datagram, interface_index);
         default:
-            break;
+            return DatagramOutcome::Dropped(DropReason::kUnknownType, type);
     }
 }
 

@@ -86,8 +86,10 @@ void PrepareSearchCommand(RequestBytes buffer);
 // A device report (type 0) in the form both protocols share.
 DeviceReport ParseDeviceReport(ByteSpan datagram);
 
-// Handles one datagram received on the PCEdit port; everything but an "IPCam" report of at
-// least kMinLength bytes of type 0 or 1 is dropped. Call with LIST LOCK held.
-void HandleDatagram(const ReportContext& context, ByteSpan datagram);
+// Handles one datagram received on the PCEdit port through the card with this index (0 when
+// not known); everything but an "IPCam" report of at least kMinLength bytes of type 0 or 1 is
+// dropped. Call with LIST LOCK held.
+DatagramOutcome HandleDatagram(const ReportContext& context, ByteSpan datagram,
+                               std::uint32_t interface_index = 0);
 
 }  // namespace norvik::pcedit

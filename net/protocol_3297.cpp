@@ -49,10 +49,19 @@ DeviceReport ParseDeviceReport(ByteSpan bytes) {
     return report;
 }
 
-void HandleDatagram(const ReportContext& context, ByteSpan datagram) {
-    if (IsReport(datagram)) {
-        HandleDeviceReport(context, ParseDeviceReport(datagram));
+DatagramOutcome HandleDatagram(const ReportContext& context, ByteSpan datagram,
+                               std::uint32_t interface_index) {
+    if (datagram.size() != kPacketLength) {
+        return DatagramOutcome::Dropped(datagram.size() < kPacketLength ? DropReason::kTooShort
+                                                                        : DropReason::kWrongLength);
     }
+    if (!IsReport(datagram)) {
+        const std::uint8_t type = datagram[offset::kType];
+        return type == static_cast<std::uint8_t>(kSearchType[0])
+                   ? DatagramOutcome::Dropped(DropReason::kRequest)
+                   : DatagramOutcome::Dropped(DropReason::kUnknownType, type);
+    }
+    return HandleDeviceReport(context, ParseDeviceReport(datagram), interface_index);
 }
 
 }  // namespace norvik::p3297

@@ -56,6 +56,7 @@ bool IsLoginFailedReport(ByteSpan datagram);
 DeviceReport ParseDeviceReport(ByteSpan datagram);
 
 // Handles one datagram received on the 3297 port; call with LIST LOCK held.
-void HandleDatagram(const ReportContext& context, ByteSpan datagram);
+DatagramOutcome HandleDatagram(const ReportContext& context, ByteSpan datagram,
+                               std::uint32_t interface_index = 0);
 
 }  // namespace norvik::p3297

@@ -1,6 +1,7 @@
 #include "receive_thread.h"
 
 #include <new>
+#include <string>
 #include <system_error>
 
 namespace norvik {
@@ -24,6 +25,9 @@ ReceiveSocket SetUpReceiveSocket(std::uint16_t port) {
         result.failed_step = FailedStep::kReuseAddress;
     } else if (!result.socket.Bind(port)) {
         result.failed_step = FailedStep::kBind;
+    } else {
+        // Without it the trace and the device records just do not name the card.
+        result.socket.ReportArrivalCard();
     }
     if (result.failed_step != FailedStep::kNone) {
         result.error = LastSocketError();
@@ -130,7 +134,7 @@ void ReceiveThread::ReceiveLoop() {
         // In a burst the next datagrams are already there, taken in one go; only an empty
         // socket is waited on.
         while (next_ == received_) {
-            received_ = socket_.ReceiveWaiting(buffer_spans_, lengths_);
+            received_ = socket_.ReceiveWaiting(buffer_spans_, received_datagrams_);
             next_ = 0;
             if (received_ == 0) {
                 socket_.WaitReadable();
@@ -139,31 +143,52 @@ void ReceiveThread::ReceiveLoop() {
                 }
             }
         }
-        const int length = lengths_[next_];
+        const ReceivedDatagram& arrival = received_datagrams_[next_];
         const MutableByteSpan buffer = buffer_spans_[next_++];
         busy = 1;
         // A failed receive, or a datagram too long for the buffer, is dropped; the lock is
         // taken all the same, as for every other datagram.
-        const bool received = length >= 0;
+        const bool received = arrival.length >= 0;
         // The bytes past its end read as 0, as from a buffer zeroed before it came.
         const ByteSpan datagram =
-            ByteSpan(buffer).first(received ? static_cast<std::size_t>(length) : 0);
+            ByteSpan(buffer).first(received ? static_cast<std::size_t>(arrival.length) : 0);
         if (received) {
             protocol_.Inspect(datagram);
         }
-        std::lock_guard list_lock(lock_);
-        // After a stop the list may already be freed and the list view gone.
-        if (stopping()) {
-            break;
-        }
-        if (received) {
-            try {
-                protocol_.Handle(context_, datagram);
-            } catch (const std::bad_alloc&) {
-                // Out of memory for this datagram: it is dropped, the loop goes on.
+        DatagramOutcome outcome = DatagramOutcome::Dropped(
+            arrival.too_long ? DropReason::kTooLong : DropReason::kReceiveFailed);
+        {
+            std::lock_guard list_lock(lock_);
+            // After a stop the list may already be freed and the list view gone.
+            if (stopping()) {
+                break;
+            }
+            if (received) {
+                try {
+                    outcome = protocol_.Handle(context_, datagram, arrival.interface_index);
+                } catch (const std::bad_alloc&) {
+                    // Out of memory for this datagram: it is dropped, the loop goes on.
+                    outcome = DatagramOutcome::Dropped(DropReason::kNoMemory);
+                }
             }
         }
+        // Written after LIST LOCK is given back: a slow trace file must not hold up the list.
+        if (messages_.tracing()) {
+            Trace(arrival, outcome);
+        }
     }
+}
+
+void ReceiveThread::Trace(const ReceivedDatagram& arrival, const DatagramOutcome& outcome) {
+    std::string card = InterfaceName(arrival.interface_index);
+    if (card.empty()) {
+        card = arrival.interface_index == 0 ? "?" : "#" + std::to_string(arrival.interface_index);
+    }
+    const std::string length = arrival.length >= 0 ? std::to_string(arrival.length) : "?";
+    messages_.WriteTrace(TraceClock() + " port " + std::to_string(protocol_.port()) + " from " +
+                         DottedAddress(arrival.source) + ":" + std::to_string(arrival.source_port) +
+                         " on " + card + ", " + length + " bytes: " + DescribeOutcome(outcome) +
+                         "\n");
 }
 
 }  // namespace norvik

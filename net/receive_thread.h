@@ -27,8 +27,10 @@ public:
     // Sees each datagram before LIST LOCK is taken, so that a message it shows never holds
     // up the other loop or another running copy.
     virtual void Inspect(ByteSpan datagram) { (void)datagram; }
-    // Handles each datagram with LIST LOCK held.
-    virtual void Handle(const ReportContext& context, ByteSpan datagram) = 0;
+    // Handles each datagram with LIST LOCK held; interface_index is the card it came in on (0
+    // when not known).
+    virtual DatagramOutcome Handle(const ReportContext& context, ByteSpan datagram,
+                                   std::uint32_t interface_index) = 0;
 };
 
 // A receive socket that could not be set up ends the process with this code.
@@ -62,6 +64,7 @@ public:
 private:
     void Run();
     void ReceiveLoop();
+    void Trace(const ReceivedDatagram& received, const DatagramOutcome& outcome);
     bool stopping() const { return stopping_.load(); }
 
     ReceiveProtocol& protocol_;
@@ -79,7 +82,7 @@ private:
     // The datagrams of the last batch, and how far the loop has handled them.
     std::array<std::array<std::uint8_t, kReceiveBufferSize>, kBatch> buffers_{};
     std::array<MutableByteSpan, kBatch> buffer_spans_{};
-    std::array<int, kBatch> lengths_{};
+    std::array<ReceivedDatagram, kBatch> received_datagrams_{};
     std::size_t received_ = 0;
     std::size_t next_ = 0;
     std::thread thread_;

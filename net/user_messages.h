@@ -23,7 +23,24 @@ public:
     virtual void WriteOutput(std::string_view line) = 0;
     // Writes a note (with its line feed) for whoever looks into a problem: standard error.
     virtual void WriteDiagnostic(std::string_view line);
+
+    // The trace tells what became of every datagram received and every request sent, so that
+    // a person can find out why a device is not listed. It is off until a stream is given;
+    // callers ask tracing() first, so that no line is made for nobody.
+    void TraceTo(std::FILE* stream);
+    bool tracing() const { return trace_ != nullptr; }
+    // Writes one line of the trace (with its line feed); any thread may call it.
+    virtual void WriteTrace(std::string_view line);
+
+private:
+    std::mutex trace_mutex_;
+    std::FILE* trace_ = nullptr;
 };
+
+// The trace file the environment variable NORVIK_TRACE names, opened for appending once a
+// process ("-" for standard error); null when it is not set or the file cannot be opened
+// (said on standard error).
+std::FILE* TraceFileFromEnvironment();
 
 // A message of the network code: a printf format with one %d, the error code.
 std::u16string ErrorMessage(const char* format, int code);

@@ -83,7 +83,8 @@ TEST(Scan, PrintsTheRowsAsTextOrTheDocumentedJson) {
               "\"255.255.255.0\",\"gateway\":\"192.168.1.1\",\"mac\":\"00:11:22:33:44:55\","
               "\"name\":\"cam-1\",\"name_hex\":\"63616d2d3100000000000000000000000000\","
               "\"dns_enabled\":1,\"dns1\":\"8.8.8.8\",\"dns2\":\"0.0.0.0\",\"http_port\":80,"
-              "\"port2\":0,\"dhcp_on\":0,\"dhcp_supported\":1}],\"dropped_devices\":0}\n");
+              "\"port2\":0,\"dhcp_on\":0,\"dhcp_supported\":1,\"interface\":\"lo\"}],"
+              "\"dropped_devices\":0}\n");
     EXPECT_EQ(scan.err, "");
     ::unlink(file);
 }

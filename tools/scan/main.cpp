@@ -24,14 +24,17 @@ constexpr double kMaxTimeoutSeconds = 24 * 60 * 60;
 struct Options {
     double timeout_seconds = 3;
     bool json = false;
+    bool trace = false;
 };
 
 void PrintUsage(std::FILE* to) {
     std::fputs(
-        "usage: norvik-scan [--timeout SECONDS] [--json]\n"
-        "Broadcasts both search requests, listens for SECONDS (default 3) and prints the\n"
-        "devices found: one line a row (number, name, address, separated by tabs), or with\n"
-        "--json one JSON document with the rows and the device records.\n",
+        "usage: norvik-scan [--timeout SECONDS] [--json] [--trace]\n"
+        "Broadcasts both search requests through every network card, listens for SECONDS\n"
+        "(default 3) and prints the devices found: one line a row (number, name, address,\n"
+        "separated by tabs), or with --json one JSON document with the rows and the device\n"
+        "records. With --trace it also writes to standard error a line for every request\n"
+        "sent and for every datagram received, with what became of it.\n",
         to);
 }
 
@@ -40,6 +43,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0) {
             options.json = true;
+        } else if (std::strcmp(argv[i], "--trace") == 0) {
+            options.trace = true;
         } else if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
             char* end = nullptr;
             const double seconds = std::strtod(argv[++i], &end);
@@ -78,6 +83,9 @@ int main(int argc, char** argv) {
     norvik::MemoryListView view;
     // With --json, standard output carries the document alone.
     norvik::ConsoleUserMessages messages(options->json ? stderr : stdout);
+    if (options->trace) {
+        messages.TraceTo(stderr);
+    }
 
     std::mutex mutex;
     std::condition_variable failed;

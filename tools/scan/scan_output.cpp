@@ -1,8 +1,11 @@
 #include "scan_output.h"
 
 #include <cstdio>
+#include <map>
 
 #include "device_text.h"
+#include "network_interfaces.h"
+#include "trace.h"
 #include "utf.h"
 
 namespace norvik {
@@ -26,9 +29,17 @@ std::string JsonString(std::string_view utf8) {
 }
 
 std::string DottedText(const Ipv4& address) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", address[0], address[1], address[2], address[3]);
-    return JsonString(text);
+    return JsonString(DottedAddress(address));
+}
+
+// The card's name, or null when it is not known (or gone since).
+std::string InterfaceText(std::uint32_t index, std::map<std::uint32_t, std::string>& names) {
+    auto found = names.find(index);
+    if (found == names.end()) {
+        const std::string name = InterfaceName(index);
+        found = names.emplace(index, name.empty() ? "null" : JsonString(name)).first;
+    }
+    return found->second;
 }
 
 std::string HexText(ByteSpan bytes) {
@@ -86,6 +97,7 @@ std::string FormatAsJson(const MemoryListView& view, const DeviceList& devices) 
             JsonObject().Add("number", row[0]).Add("name", row[1]).Add("address", row[2]).Text());
     }
     std::vector<std::string> records;
+    std::map<std::uint32_t, std::string> interface_names;
     for (const DeviceRecord& d : devices) {
         records.push_back(JsonObject()
                               .Add("list_index", d.list_index)
@@ -103,6 +115,7 @@ std::string FormatAsJson(const MemoryListView& view, const DeviceList& devices) 
                               .Add("port2", d.port2)
                               .Add("dhcp_on", d.dhcp_on)
                               .Add("dhcp_supported", d.dhcp_supported)
+                              .Add("interface", InterfaceText(d.interface_index, interface_names))
                               .Text());
     }
     return JsonObject()

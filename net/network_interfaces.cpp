@@ -1,0 +1,132 @@
+#include "network_interfaces.h"
+
+#include <algorithm>
+
+#ifdef _WIN32
+// winsock2.h must come first: iphlpapi.h needs its types.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+// clang-format off
+#include <iphlpapi.h>
+// clang-format on
+
+#include <memory>
+
+#include "utf.h"
+#else
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#endif
+
+namespace norvik {
+
+#ifdef _WIN32
+namespace {
+
+struct AdapterList {
+    std::unique_ptr<std::uint8_t[]> storage;
+    const IP_ADAPTER_ADDRESSES* first = nullptr;
+};
+
+AdapterList ReadAdapters() {
+    AdapterList list;
+    ULONG size = 16 * 1024;
+    // The list can grow between the call that sizes it and the one that fills it.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        list.storage = std::make_unique<std::uint8_t[]>(size);
+        auto* adapters = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(list.storage.get());
+        const ULONG result = ::GetAdaptersAddresses(
+            AF_INET, GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER,
+            nullptr, adapters, &size);
+        if (result == ERROR_SUCCESS) {
+            list.first = adapters;
+            return list;
+        }
+        if (result != ERROR_BUFFER_OVERFLOW) {
+            break;
+        }
+    }
+    list.storage.reset();
+    return list;
+}
+
+}  // namespace
+
+std::vector<NetworkInterface> BroadcastInterfaces() {
+    std::vector<NetworkInterface> found;
+    const AdapterList adapters = ReadAdapters();
+    for (const IP_ADAPTER_ADDRESSES* a = adapters.first; a != nullptr; a = a->Next) {
+        // Loopback and tunnels have no broadcast domain to search.
+        if (a->OperStatus != IfOperStatusUp || a->IfType == IF_TYPE_SOFTWARE_LOOPBACK ||
+            a->IfType == IF_TYPE_TUNNEL || a->IfIndex == 0) {
+            continue;
+        }
+        for (const IP_ADAPTER_UNICAST_ADDRESS* u = a->FirstUnicastAddress; u != nullptr;
+             u = u->Next) {
+            if (u->Address.lpSockaddr == nullptr || u->Address.lpSockaddr->sa_family != AF_INET) {
+                continue;
+            }
+            const auto* in = reinterpret_cast<const sockaddr_in*>(u->Address.lpSockaddr);
+            const auto* octets = reinterpret_cast<const std::uint8_t*>(&in->sin_addr);
+            NetworkInterface card;
+            card.index = a->IfIndex;
+            card.name = Utf16ToUtf8(FromWide(a->FriendlyName ? a->FriendlyName : L""));
+            card.address = {octets[0], octets[1], octets[2], octets[3]};
+            found.push_back(std::move(card));
+            break;
+        }
+    }
+    return found;
+}
+
+std::string InterfaceName(std::uint32_t index) {
+    if (index == 0) {
+        return {};
+    }
+    const AdapterList adapters = ReadAdapters();
+    for (const IP_ADAPTER_ADDRESSES* a = adapters.first; a != nullptr; a = a->Next) {
+        if (a->IfIndex == index) {
+            return Utf16ToUtf8(FromWide(a->FriendlyName ? a->FriendlyName : L""));
+        }
+    }
+    return {};
+}
+#else
+std::vector<NetworkInterface> BroadcastInterfaces() {
+    std::vector<NetworkInterface> found;
+    ifaddrs* all = nullptr;
+    if (::getifaddrs(&all) != 0) {
+        return found;
+    }
+    for (const ifaddrs* i = all; i != nullptr; i = i->ifa_next) {
+        const unsigned flags = i->ifa_flags;
+        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET || (flags & IFF_UP) == 0 ||
+            (flags & IFF_LOOPBACK) != 0 || (flags & IFF_BROADCAST) == 0) {
+            continue;
+        }
+        const unsigned index = ::if_nametoindex(i->ifa_name);
+        // A card with several addresses is searched once, through its first.
+        if (index == 0 || std::any_of(found.begin(), found.end(), [&](const NetworkInterface& c) {
+                return c.index == index;
+            })) {
+            continue;
+        }
+        const auto* in = reinterpret_cast<const sockaddr_in*>(i->ifa_addr);
+        const auto* octets = reinterpret_cast<const std::uint8_t*>(&in->sin_addr);
+        found.push_back({index, i->ifa_name, {octets[0], octets[1], octets[2], octets[3]}});
+    }
+    ::freeifaddrs(all);
+    return found;
+}
+
+std::string InterfaceName(std::uint32_t index) {
+    char name[IF_NAMESIZE];
+    if (index == 0 || ::if_indextoname(index, name) == nullptr) {
+        return {};
+    }
+    return name;
+}
+#endif
+
+}  // namespace norvik

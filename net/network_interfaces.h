@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device_record.h"
+
+namespace norvik {
+
+// A network card that requests can be broadcast through.
+struct NetworkInterface {
+    std::uint32_t index = 0;  // the system's interface index, never 0
+    std::string name;         // Linux: its name; Windows: its friendly name (UTF-8)
+    Ipv4 address{};           // its first IPv4 address
+};
+
+// Every IPv4 interface that is up, not loopback and able to broadcast, in the system's order,
+// each once. Read afresh for every request, so a card plugged in or taken down is seen at the
+// next search.
+std::vector<NetworkInterface> BroadcastInterfaces();
+
+// The name of the interface with this index, as NetworkInterface names it; empty when there
+// is none (any more), or for index 0.
+std::string InterfaceName(std::uint32_t index);
+
+}  // namespace norvik
