@@ -28,7 +28,7 @@ public:
     // a person can find out why a device is not listed. It is off until a stream is given;
     // callers ask tracing() first, so that no line is made for nobody.
     void TraceTo(std::FILE* stream);
-    bool tracing() const { return trace_ != nullptr; }
+    virtual bool tracing() const { return trace_ != nullptr; }
     // Writes one line of the trace (with its line feed); any thread may call it.
     virtual void WriteTrace(std::string_view line);
 

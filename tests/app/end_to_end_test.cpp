@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryFile>
 #include <QTreeWidget>
 #include <QtTest>
 #include <memory>
@@ -24,7 +26,12 @@ private:
     }
 
 private slots:
-    void initTestCase() { norvik::MessageBox::answerForTests(); }
+    void initTestCase() {
+        norvik::MessageBox::answerForTests();
+        // Read when the first window is made.
+        QVERIFY(trace_.open());
+        qputenv("NORVIK_TRACE", trace_.fileName().toLocal8Bit());
+    }
 
     void FindsChangesAndFindsAgain() {
         const std::string devices = std::string(NORVIK_TEST_DATA_DIR) + "/devsim/devices.txt";
@@ -61,7 +68,17 @@ private slots:
 
         QTest::mouseClick(dialog.findChild<QPushButton*>("ExitButton"), Qt::LeftButton);
         QCOMPARE(dialog.exitCode(), 0);
+
+        // The log NORVIK_TRACE asked for: the start-up searches, Submit and Search, and what
+        // became of the devices' reports.
+        const QString trace = QString::fromUtf8(trace_.readAll());
+        QCOMPARE(trace.count("request to 255.255.255.255:4022 by the routing table: sent 74"), 3);
+        QCOMPARE(trace.count("request to 255.255.255.255:4023 by the routing table: sent 445"), 2);
+        QCOMPARE(trace.count(QRegularExpression(" on lo, \\d+ bytes: new device, row \\d\n")), 8);
     }
+
+private:
+    QTemporaryFile trace_;
 };
 
 QTEST_MAIN(EndToEndTest)

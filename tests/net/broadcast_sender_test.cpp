@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -56,11 +57,95 @@ TEST(BroadcastSender, SendsExactlyTheHeadOfTheBufferAndClosesItsSocket) {
     EXPECT_EQ(OpenDescriptorCount(), before);
     EXPECT_EQ(pcedit_port.Receive(2s), Request(74));
     EXPECT_EQ(port_3297.Receive(2s), Request(445));
+    // Without a card that can broadcast, one datagram goes the routing table's way.
+    EXPECT_TRUE(BroadcastInterfaces().empty());
+    EXPECT_FALSE(pcedit_port.Receive(100ms));
+    EXPECT_FALSE(port_3297.Receive(100ms));
     EXPECT_TRUE(messages.messages().empty());
     EXPECT_TRUE(messages.output().empty());
 }
 
+// The loopback interface stands in for a card.
+#ifdef _WIN32
+const NetworkInterface kLoopbackCard{1, "Loopback", {127, 0, 0, 1}};
+#else
+const NetworkInterface kLoopbackCard{1, "lo", {127, 0, 0, 1}};
+#endif
+
+TEST(BroadcastSender, SendsOnceThroughEachCardAndTracesIt) {
+    UdpPeer pcedit_port(4022);
+    RecordingMessages messages;
+    messages.RecordTrace();
+    const NetworkInterface cards[] = {kLoopbackCard, kLoopbackCard};
+    EXPECT_EQ(SendThrough(cards, kPcEditSender, Request(100), messages), 74);
+    EXPECT_EQ(pcedit_port.Receive(2s), Request(74));
+    EXPECT_EQ(pcedit_port.Receive(2s), Request(74));
+    EXPECT_FALSE(pcedit_port.Receive(100ms));
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_TRUE(messages.output().empty());
+    EXPECT_TRUE(messages.diagnostics().empty());
+    const std::string sent =
+        " request to 255.255.255.255:4022 through " + kLoopbackCard.name + ": sent 74 bytes\n";
+    const auto trace = messages.trace();
+    EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
+                            [&](const std::string& line) { return line.ends_with(sent); }),
+              2)
+        << testing::PrintToString(trace);
+}
+
 #ifndef _WIN32
+
+// Cards that have gone since they were listed. (Windows refuses to bind a socket to an address
+// no card has, but Wine lets it, so these run on Linux only.)
+const NetworkInterface kGoneCard{9999, "gone0", {10, 9, 9, 9}};
+const NetworkInterface kOtherGoneCard{9998, "gone1", {10, 9, 9, 8}};
+
+bool AllMention(const std::vector<std::string>& lines, const std::string& text) {
+    return !lines.empty() && std::all_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.find(text) != std::string::npos;
+    });
+}
+
+TEST(BroadcastSender, ACardThatFailsAmongOthersIsADiagnosticNotABox) {
+    UdpPeer pcedit_port(4022);
+    RecordingMessages messages;
+    messages.RecordTrace();
+    const NetworkInterface cards[] = {kGoneCard, kLoopbackCard};
+    const std::size_t before = OpenDescriptorCount();
+    EXPECT_EQ(SendThrough(cards, kPcEditSender, Request(100), messages), 74);
+    EXPECT_EQ(OpenDescriptorCount(), before);
+    EXPECT_EQ(pcedit_port.Receive(2s), Request(74));
+    EXPECT_FALSE(pcedit_port.Receive(100ms));
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_TRUE(messages.output().empty());
+    EXPECT_TRUE(AllMention(messages.diagnostics(), "norvik: through gone0: "))
+        << testing::PrintToString(messages.diagnostics());
+    const auto trace = messages.trace();
+    ASSERT_EQ(trace.size(), 2u);
+    EXPECT_NE(trace[0].find(" request to 255.255.255.255:4022 through gone0: not sent (74 bytes"),
+              std::string::npos)
+        << trace[0];
+    EXPECT_NE(trace[1].find(" request to 255.255.255.255:4022 through " + kLoopbackCard.name +
+                            ": sent 74 bytes\n"),
+              std::string::npos)
+        << trace[1];
+}
+
+TEST(BroadcastSender, ARequestNoCardCouldSendIsSaidAsForOneDatagram) {
+    RecordingMessages messages;
+    const NetworkInterface cards[] = {kGoneCard, kOtherGoneCard};
+    SendThrough(cards, kPcEditSender, Request(100), messages);
+    RecordingMessages single;
+    const NetworkInterface first[] = {kGoneCard};
+    SendThrough(first, kPcEditSender, Request(100), single);
+    EXPECT_EQ(messages.messages(), single.messages());
+    EXPECT_EQ(messages.output(), single.output());
+    EXPECT_TRUE(AllMention(messages.diagnostics(), "norvik: through gone1: "))
+        << testing::PrintToString(messages.diagnostics());
+    EXPECT_TRUE(single.diagnostics().empty());
+    // The retry's lines, as when the routing table has no way.
+    EXPECT_EQ(single.output().size(), 2u);
+}
 
 // Deletes (SIOCDELRT) or adds back (SIOCADDRT) the route to 255.255.255.255 over loopback that
 // the private network has.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 
@@ -82,7 +83,8 @@ TEST_F(DiscoveryOverUdp, ALoginFailureReportShowsItsMessageAndStillCounts) {
     EXPECT_EQ(messages.styles(), std::vector<MessageStyle>{MessageStyle::kApplication});
 }
 
-TEST_F(DiscoveryOverUdp, ADatagramLongerThanTheBufferIsDroppedNotCut) {
+TEST_F(DiscoveryOverUdp, ADatagramLongerThanTheBufferIsDroppedNotCutAndTheTraceSaysSo) {
+    messages.RecordTrace();
     StartListening();
     UdpPeer device;
     Device d;
@@ -93,9 +95,31 @@ TEST_F(DiscoveryOverUdp, ADatagramLongerThanTheBufferIsDroppedNotCut) {
     just_fits.resize(1000);
     ASSERT_TRUE(device.Broadcast(just_fits, 4022));
     ASSERT_TRUE(WaitFor([&] { return RowCount() == 1; }));
-    std::lock_guard guard(lock);
-    EXPECT_EQ(discovery.devices().head()->mac[5], 2);
-    EXPECT_EQ(discovery.devices().head()->next, nullptr);
+    {
+        std::lock_guard guard(lock);
+        EXPECT_EQ(discovery.devices().head()->mac[5], 2);
+        EXPECT_EQ(discovery.devices().head()->next, nullptr);
+    }
+    // Both requests (which also come back to our own ports), then the two datagrams.
+    ASSERT_TRUE(WaitFor([&] { return messages.trace().size() == 6; }))
+        << testing::PrintToString(messages.trace());
+    const auto has = [&](const std::string& text) {
+        const auto trace = messages.trace();
+        return std::count_if(trace.begin(), trace.end(), [&](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        });
+    };
+#ifdef _WIN32
+    const std::string card = " on ";
+#else
+    const std::string card = " on lo, ";
+#endif
+    EXPECT_EQ(has("request to 255.255.255.255:4022 by the routing table: sent 74 bytes\n"), 1);
+    EXPECT_EQ(has("request to 255.255.255.255:4023 by the routing table: sent 445 bytes\n"), 1);
+    EXPECT_EQ(has("bytes: dropped: a request, not a report\n"), 2);
+    EXPECT_EQ(has(card), 4);
+    EXPECT_EQ(has(" ? bytes: dropped: too long (over 1000 bytes)\n"), 1);
+    EXPECT_EQ(has(" 1000 bytes: new device, row 1\n"), 1);
 }
 
 TEST_F(DiscoveryOverUdp, AHeldPortEndsWithTheBindMessageAndAFailureCode) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -25,7 +26,15 @@ public:
         std::lock_guard lock(mutex_);
         diagnostics_.emplace_back(line);
     }
+    // Trace lines are recorded once asked for.
+    void RecordTrace() { tracing_ = true; }
+    bool tracing() const override { return tracing_; }
+    void WriteTrace(std::string_view line) override {
+        std::lock_guard lock(mutex_);
+        trace_.emplace_back(line);
+    }
     std::vector<std::string> messages() const { return Copy(messages_); }
+    std::vector<std::string> trace() const { return Copy(trace_); }
     std::vector<std::string> diagnostics() const { return Copy(diagnostics_); }
     std::vector<MessageStyle> styles() const { return Copy(styles_); }
     std::vector<std::string> output() const { return Copy(output_); }
@@ -42,6 +51,8 @@ private:
     std::vector<MessageStyle> styles_;
     std::vector<std::string> output_;
     std::vector<std::string> diagnostics_;
+    std::vector<std::string> trace_;
+    std::atomic<bool> tracing_{false};
 };
 
 }  // namespace norvik::test

@@ -36,6 +36,7 @@ public:
     BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
+    int pid() const { return pid_; }
     // Sends a signal to the running program; false if it is not running.
     bool Signal(int signal_number);
     // Waits until standard output holds the given text; false on time-out or early exit.

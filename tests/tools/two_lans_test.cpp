@@ -1,0 +1,242 @@
+// A PC with two network cards on two LANs, as a recorder PC with a camera LAN and an office LAN
+// has: the suite's private namespace is the PC, each LAN a namespace of its own behind a veth
+// pair, with a simulator in it. The default route leaves through card A only, so a broadcast
+// that followed the routes would never reach LAN B.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <thread>
+
+#include "broadcast_sender.h"
+#include "device_list.h"
+#include "json_reader.h"
+#include "recording_messages.h"
+#include "request_buffer.h"
+#include "set_request.h"
+#include "subprocess.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using norvik::test::BackgroundProcess;
+using norvik::test::JsonValue;
+using norvik::test::ProcessOptions;
+using norvik::test::ProcessResult;
+using norvik::test::RunProcess;
+
+std::string Which(const std::string& program) {
+    for (const char* dir : {"/usr/sbin/", "/usr/bin/", "/sbin/", "/bin/"}) {
+        if (::access((dir + program).c_str(), X_OK) == 0) {
+            return dir + program;
+        }
+    }
+    return program;
+}
+
+ProcessOptions Command(std::vector<std::string> args) {
+    ProcessOptions options;
+    options.args = std::move(args);
+    return options;
+}
+
+::testing::AssertionResult Ran(std::vector<std::string> args) {
+    const ProcessResult result = RunProcess(Command(args));
+    if (result.exit_code == 0) {
+        return ::testing::AssertionSuccess();
+    }
+    std::string line;
+    for (const std::string& arg : args) {
+        line += arg + " ";
+    }
+    return ::testing::AssertionFailure() << line << "failed: " << result.err;
+}
+
+std::string NetworkNamespaceOf(const std::string& pid) {
+    struct stat info {};
+    return ::stat(("/proc/" + pid + "/ns/net").c_str(), &info) == 0 ? std::to_string(info.st_ino)
+                                                                    : "";
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// One LAN: a namespace held open by a sleeping process, its end of the veth pair, and the
+// simulator that plays its devices.
+struct Lan {
+    std::string card;    // the PC's card into this LAN
+    std::string prefix;  // "10.1.0": the PC is .1, the LAN's side .2
+    std::string devices;
+    std::unique_ptr<BackgroundProcess> holder;
+    std::unique_ptr<BackgroundProcess> simulator;
+    std::string pid;
+
+    std::vector<std::string> Inside(std::vector<std::string> args) const {
+        args.insert(args.begin(), {Which("nsenter"), "-t", pid, "-n"});
+        return args;
+    }
+};
+
+class TwoLans : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::access(Which("ip").c_str(), X_OK), 0) << "iproute2's ip is needed";
+        // This namespace's loopback route for the broadcast address would make every card's
+        // broadcast also a loopback one; a PC has none.
+        RunProcess(Command({Which("ip"), "route", "del", "255.255.255.255/32", "dev", "lo"}));
+        for (Lan& lan : lans_) {
+            ASSERT_NO_FATAL_FAILURE(Build(lan));
+        }
+        ASSERT_TRUE(Ran({Which("ip"), "route", "add", "default", "via", "10.1.0.254"}));
+        for (Lan& lan : lans_) {
+            lan.simulator = std::make_unique<BackgroundProcess>(
+                Command(lan.Inside({NORVIK_TOOL_NORVIK_DEVSIM, "--real-network", "--verbose",
+                                    "--file", lan.devices})));
+            ASSERT_TRUE(lan.simulator->WaitForOutput("ready\n", 10s));
+        }
+    }
+
+    void TearDown() override {
+        for (Lan& lan : lans_) {
+            RunProcess(Command({Which("ip"), "link", "del", lan.card}));
+        }
+    }
+
+    void Build(Lan& lan) {
+        const std::string file = ::testing::TempDir() + "norvik-lan-" + lan.card + ".txt";
+        std::ofstream(file) << lan.devices;
+        lan.devices = file;
+        lan.holder = std::make_unique<BackgroundProcess>(
+            Command({Which("unshare"), "-n", Which("sleep"), "600"}));
+        lan.pid = std::to_string(lan.holder->pid());
+        const std::string ours = NetworkNamespaceOf("self");
+        for (int i = 0; i < 200 && NetworkNamespaceOf(lan.pid) == ours; ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        ASSERT_NE(NetworkNamespaceOf(lan.pid), ours) << "the LAN's namespace was not made";
+        const std::string ip = Which("ip");
+        ASSERT_TRUE(Ran({ip, "link", "add", lan.card, "type", "veth", "peer", "name", "lan0",
+                         "netns", lan.pid}));
+        ASSERT_TRUE(Ran({ip, "addr", "add", lan.prefix + ".1/24", "dev", lan.card}));
+        ASSERT_TRUE(Ran({ip, "link", "set", lan.card, "up"}));
+        ASSERT_TRUE(Ran(lan.Inside({ip, "addr", "add", lan.prefix + ".2/24", "dev", "lan0"})));
+        ASSERT_TRUE(Ran(lan.Inside({ip, "link", "set", "lan0", "up"})));
+        ASSERT_TRUE(Ran(lan.Inside({ip, "link", "set", "lo", "up"})));
+        ASSERT_TRUE(Ran(lan.Inside({ip, "route", "add", "default", "dev", "lan0"})));
+    }
+
+    static ProcessResult Scan(std::vector<std::string> args = {}) {
+        args.insert(args.begin(), {NORVIK_TOOL_NORVIK_SCAN, "--json", "--timeout", "1"});
+        return RunProcess(Command(args));
+    }
+
+    // The card each device of a scan was last heard on, by MAC.
+    static std::map<std::string, std::string> CardsByMac(const ProcessResult& scan) {
+        std::map<std::string, std::string> cards;
+        const auto document = norvik::test::ParseJson(scan.out);
+        EXPECT_TRUE(document.has_value()) << scan.out;
+        if (document) {
+            for (const JsonValue& device : (*document)["devices"].array()) {
+                cards[device["mac"].string()] = device["interface"].string();
+            }
+        }
+        return cards;
+    }
+
+    static std::string Ip(const ProcessResult& scan, const std::string& mac) {
+        const auto document = norvik::test::ParseJson(scan.out);
+        if (document) {
+            for (const JsonValue& device : (*document)["devices"].array()) {
+                if (device["mac"].string() == mac) {
+                    return device["ip"].string();
+                }
+            }
+        }
+        return "";
+    }
+
+    std::array<Lan, 2> lans_{
+        Lan{"nvk-a", "10.1.0",
+            "pcedit mac=00:1a:07:0a:00:01 ip=192.168.1.20 name=a-pcedit\n"
+            "3297 mac=00:1a:07:0a:00:02 ip=192.168.1.21 name=a-3297\n",
+            nullptr, nullptr, ""},
+        Lan{"nvk-b", "10.2.0",
+            "pcedit mac=00:1a:07:0b:00:01 ip=172.16.0.20 netmask=255.255.0.0 name=b-pcedit\n"
+            "3297 mac=00:1a:07:0b:00:02 ip=172.16.0.21 name=b-3297\n",
+            nullptr, nullptr, ""}};
+};
+
+TEST_F(TwoLans, TheScanListsBothLansAndEachHearsOneSearchPerProtocol) {
+    const ProcessResult scan = Scan({"--trace"});
+    ASSERT_EQ(scan.exit_code, 0) << scan.err;
+    EXPECT_EQ(CardsByMac(scan),
+              (std::map<std::string, std::string>{{"00:1a:07:0a:00:01", "nvk-a"},
+                                                  {"00:1a:07:0a:00:02", "nvk-a"},
+                                                  {"00:1a:07:0b:00:01", "nvk-b"},
+                                                  {"00:1a:07:0b:00:02", "nvk-b"}}));
+    // The trace tells of each request through each card, and of no failure.
+    for (const std::string port : {"4022", "4023"}) {
+        for (const Lan& lan : lans_) {
+            EXPECT_EQ(Count(scan.err, "request to 255.255.255.255:" + port + " through " +
+                                          lan.card + ": sent"),
+                      1u)
+                << scan.err;
+        }
+    }
+    EXPECT_EQ(Count(scan.err, "ERROR"), 0u) << scan.err;
+    EXPECT_EQ(Count(scan.err, "bytes: new device"), 4u) << scan.err;
+    for (Lan& lan : lans_) {
+        const ProcessResult heard = lan.simulator->Stop();
+        EXPECT_EQ(Count(heard.err, "PCEdit search"), 1u) << lan.card << heard.err;
+        EXPECT_EQ(Count(heard.err, "3297 search"), 1u) << lan.card << heard.err;
+        EXPECT_EQ(Count(heard.err, "from " + lan.prefix + ".1:"), 2u) << lan.card << heard.err;
+    }
+}
+
+// Submit addresses a device by its MAC, so it must reach a device on the LAN without the
+// default route even when the device's address belongs to neither LAN.
+TEST_F(TwoLans, ASetRequestReachesADeviceOnTheLanWithoutTheDefaultRoute) {
+    const std::string mac = "00:1a:07:0b:00:01";
+    ASSERT_EQ(Ip(Scan(), mac), "172.16.0.20");
+    norvik::DeviceList devices;
+    norvik::DeviceRecord* record = devices.AppendRecord({0x00, 0x1a, 0x07, 0x0b, 0x00, 0x01});
+    devices.SetAddress(*record, {172, 16, 0, 20});
+    record->netmask = {255, 255, 0, 0};
+    devices.set_selected(record);
+    norvik::pcedit::SetValues values;
+    values.ip = {172, 16, 0, 99};
+    values.netmask = record->netmask;
+    std::array<std::uint8_t, norvik::kRequestBufferSize> request{};
+    ASSERT_TRUE(norvik::pcedit::PrepareSetRequest(devices, values, request));
+    norvik::test::RecordingMessages messages;
+    EXPECT_EQ(norvik::Send(norvik::kPcEditSender, request, messages), 74);
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_TRUE(messages.diagnostics().empty());
+    EXPECT_TRUE(lans_[1].simulator->WaitForOutput("applied " + mac, 5s));
+    EXPECT_EQ(Ip(Scan(), mac), "172.16.0.99");
+}
+
+// A card taken down while the program runs is left out of the next search without a word to
+// the person; its devices are simply not heard any more.
+TEST_F(TwoLans, ACardTakenDownIsLeftOutOfTheNextSearch) {
+    ASSERT_EQ(CardsByMac(Scan()).size(), 4u);
+    ASSERT_TRUE(Ran({Which("ip"), "link", "set", "nvk-b", "down"}));
+    const ProcessResult scan = Scan({"--trace"});
+    EXPECT_EQ(scan.exit_code, 0);
+    EXPECT_EQ(CardsByMac(scan),
+              (std::map<std::string, std::string>{{"00:1a:07:0a:00:01", "nvk-a"},
+                                                  {"00:1a:07:0a:00:02", "nvk-a"}}));
+    EXPECT_EQ(Count(scan.err, "through nvk-b"), 0u) << scan.err;
+    EXPECT_EQ(Count(scan.err, "ERROR"), 0u) << scan.err;
+}
+
+}  // namespace
