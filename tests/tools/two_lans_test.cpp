@@ -14,11 +14,16 @@
 
 #include "broadcast_sender.h"
 #include "device_list.h"
+#include "discovery.h"
 #include "json_reader.h"
+#include "list_lock.h"
+#include "memory_list_view.h"
+#include "network_interfaces.h"
 #include "recording_messages.h"
 #include "request_buffer.h"
 #include "set_request.h"
 #include "subprocess.h"
+#include "wait_for.h"
 
 namespace {
 
@@ -227,16 +232,53 @@ TEST_F(TwoLans, ASetRequestReachesADeviceOnTheLanWithoutTheDefaultRoute) {
 
 // A card taken down while the program runs is left out of the next search without a word to
 // the person; its devices are simply not heard any more.
-TEST_F(TwoLans, ACardTakenDownIsLeftOutOfTheNextSearch) {
-    ASSERT_EQ(CardsByMac(Scan()).size(), 4u);
+TEST_F(TwoLans, ACardTakenDownMidRunIsLeftOutOfTheNextSearch) {
+    norvik::ListLock lock("");
+    norvik::MemoryListView view;
+    norvik::test::RecordingMessages messages;
+    messages.RecordTrace();
+    norvik::Discovery discovery(lock, view, messages, [](int) {});
+    const auto started = discovery.Start();
+    ASSERT_TRUE(started.pcedit_receiver && started.receiver_3297);
+    const auto rows = [&] {
+        std::lock_guard guard(lock);
+        return view.ItemCount();
+    };
+    ASSERT_TRUE(norvik::test::WaitFor([&] { return rows() == 4; }));
+    const std::size_t traced_before = messages.trace().size();
+
     ASSERT_TRUE(Ran({Which("ip"), "link", "set", "nvk-b", "down"}));
-    const ProcessResult scan = Scan({"--trace"});
-    EXPECT_EQ(scan.exit_code, 0);
-    EXPECT_EQ(CardsByMac(scan),
-              (std::map<std::string, std::string>{{"00:1a:07:0a:00:01", "nvk-a"},
-                                                  {"00:1a:07:0a:00:02", "nvk-a"}}));
-    EXPECT_EQ(Count(scan.err, "through nvk-b"), 0u) << scan.err;
-    EXPECT_EQ(Count(scan.err, "ERROR"), 0u) << scan.err;
+    // Search, as the window does it: the list emptied, both requests sent again.
+    {
+        std::lock_guard guard(lock);
+        discovery.devices().FreeAllRecords();
+        view.DeleteAllItems();
+    }
+    norvik::SendRequest(norvik::kPcEditSender,
+                        discovery.pcedit_request().Update(norvik::pcedit::PrepareSearchCommand),
+                        messages);
+    norvik::SendRequest(norvik::k3297Sender,
+                        discovery.request_3297().Update(norvik::p3297::BuildSearchRequest),
+                        messages);
+    ASSERT_TRUE(norvik::test::WaitFor([&] { return rows() == 2; }));
+    std::this_thread::sleep_for(500ms);  // LAN B's devices would have answered by now
+    EXPECT_EQ(rows(), 2);
+    {
+        std::lock_guard guard(lock);
+        for (const norvik::DeviceRecord& device : discovery.devices()) {
+            EXPECT_EQ(norvik::InterfaceName(device.interface_index), "nvk-a");
+        }
+    }
+    discovery.Stop();
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_TRUE(messages.output().empty());
+    EXPECT_TRUE(messages.diagnostics().empty());
+    const auto trace = messages.trace();
+    EXPECT_EQ(std::count_if(trace.begin() + static_cast<std::ptrdiff_t>(traced_before), trace.end(),
+                            [](const std::string& line) {
+                                return line.find("through nvk-b") != std::string::npos;
+                            }),
+              0);
 }
 
 }  // namespace
