@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # One entry point for building, testing and running Norvik on Debian 12.
 #
-#   ./dev.sh run        install what is missing, build, start the program
+#   ./dev.sh run        install what is missing, build, start the program (needs a display)
 #   ./dev.sh test       install what is missing, build, run the whole test suite
 #   ./dev.sh test-asan  the suite built with AddressSanitizer and UndefinedBehaviorSanitizer
 #   ./dev.sh test-tsan  the threaded and window tests built with ThreadSanitizer
 #   ./dev.sh build      install what is missing and build (build/release)
 #   ./dev.sh demo       the program with simulated devices, in a private network namespace
+#   ./dev.sh package    build, then build/norvik_VERSION_amd64.deb, checked and test-installed
 #   ./dev.sh build-windows    install mingw-w64 and Wine, build the Windows programs (build/windows)
 #   ./dev.sh test-windows     build-windows, then the Windows tests under Wine, in a private network
 #   ./dev.sh package-windows  build-windows, then build/windows/norvik-VERSION-windows-x64.zip
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev fonts-liberation
+# iproute2 and util-linux build the tests' private networks (ip, unshare, nsenter, setpriv).
+PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux)
 # The Windows build: the cross compiler, GoogleTest's sources for it, and Wine to test with.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine icoutils xvfb
@@ -28,7 +30,15 @@ install_missing() {
     done
     ((${#missing[@]})) || return 0
     local sudo=()
-    [ "$(id -u)" = 0 ] || sudo=(sudo)
+    if [ "$(id -u)" != 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "dev.sh: these packages are missing, and installing them needs root:" >&2
+            echo "    apt-get install -y --no-install-recommends ${missing[*]}" >&2
+            echo "Run that line as root (su -), then run ./dev.sh again." >&2
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
     "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}" ||
@@ -78,12 +88,38 @@ build_host_tools() {
     build build/host -DNORVIK_BUILD_GUI=OFF -DNORVIK_BUILD_BENCH=OFF
 }
 
+# A window needs a display; without one Qt would only abort.
+require_display() {
+    [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] && return 0
+    echo "dev.sh $1: Norvik is a window and needs a display, but neither DISPLAY nor" >&2
+    echo "WAYLAND_DISPLAY is set. Run it from a desktop session (or ssh -X), or use the" >&2
+    echo "headless scanner: ./dev.sh build, then build/release/tools/scan/norvik-scan" >&2
+    echo "(see README.md)." >&2
+    exit 1
+}
+
+# The comment block at the top, without its marks.
+usage() {
+    local line
+    while IFS= read -r line; do
+        case $line in
+            '#!'*) ;;
+            '#'*)
+                line=${line#\#}
+                printf '%s\n' "${line# }"
+                ;;
+            *) break ;;
+        esac
+    done <"$0"
+}
+
 case "${1:-}" in
     build)
         install_missing
         build build/release
         ;;
     run)
+        require_display run
         install_missing
         build build/release
         exec build/release/app/norvik
@@ -121,13 +157,13 @@ case "${1:-}" in
         package_windows
         ;;
     demo)
+        require_display demo
         install_missing
         build build/release
         exec build/release/tools/netns/norvik-netns -- bash tools/demo.sh build/release
         ;;
     *)
-        # The comment block at the top, without its marks.
-        awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"
+        usage
         exit 2
         ;;
 esac

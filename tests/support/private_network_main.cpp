@@ -3,6 +3,8 @@
 // machine. Where no namespace can be made, every test of the suite is skipped.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "private_network.h"
 
 namespace {
@@ -27,6 +29,13 @@ private:
 
 int main(int argc, char** argv) {
     auto entered = norvik::netns::EnterPrivateNetwork(norvik::netns::BroadcastRoute::kLoopback);
+    if (!entered.entered && norvik::netns::NetworkTestsRequired()) {
+        std::fprintf(stderr,
+                     "no private network namespace, and NORVIK_REQUIRE_NETWORK_TESTS=1 demands "
+                     "the network tests: %s\n",
+                     entered.reason.c_str());
+        return 1;
+    }
     testing::InitGoogleTest(&argc, argv);
     testing::AddGlobalTestEnvironment(new PrivateNetworkEnvironment(std::move(entered)));
     return RUN_ALL_TESTS();

@@ -16,7 +16,9 @@ int Usage() {
                  "Runs COMMAND in a new network namespace that has only a loopback interface.\n"
                  "Broadcasts to 255.255.255.255 reach every socket inside it, and nothing "
                  "outside.\n"
-                 "--no-broadcast-route  leave 255.255.255.255 unreachable (sending fails)\n");
+                 "--no-broadcast-route  leave 255.255.255.255 unreachable (sending fails)\n"
+                 "Exits with 77 where no namespace can be made (1 when the environment has\n"
+                 "NORVIK_REQUIRE_NETWORK_TESTS=1).\n");
     return 2;
 }
 
@@ -44,7 +46,8 @@ int main(int argc, char** argv) {
     const auto entered = norvik::netns::EnterPrivateNetwork(route);
     if (!entered.entered) {
         std::fprintf(stderr, "norvik-netns: %s\n", entered.reason.c_str());
-        return 77;
+        // 77 tells a test runner "skipped"; where network tests are required it is a failure.
+        return norvik::netns::NetworkTestsRequired() ? 1 : 77;
     }
     ::execvp(argv[i], argv + i);
     std::fprintf(stderr, "norvik-netns: cannot run %s: %s\n", argv[i], std::strerror(errno));

@@ -22,4 +22,8 @@ struct EnterResult {
 // otherwise.
 EnterResult EnterPrivateNetwork(BroadcastRoute route);
 
+// Whether NORVIK_REQUIRE_NETWORK_TESTS=1 is set, as in CI: a test that cannot make its private
+// network then fails instead of skipping, so that a green run always includes the network tests.
+bool NetworkTestsRequired();
+
 }  // namespace norvik::netns
