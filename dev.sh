@@ -17,6 +17,8 @@ cd "$(dirname "$0")"
 # iproute2 and util-linux build the tests' private networks (ip, unshare, nsenter, setpriv).
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux)
+# The Debian package's checks and its trial installation into a bare Debian 12.
+PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap)
 # The Windows build: the cross compiler, GoogleTest's sources for it, and Wine to test with.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine icoutils xvfb
                   zip)
@@ -82,6 +84,47 @@ package_windows() {
     echo "$zip"
 }
 
+# build/norvik_VERSION_amd64.deb from the release build, checked by lintian, desktop-file-validate
+# and appstreamcli, then installed with apt into a bare Debian 12 (debootstrap, cached in
+# build/debootstrap), where the installed norvik-scan runs inside a private network namespace.
+package_deb() {
+    local version deb root
+    version=$(sed -n 's/^project(Norvik VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    deb=build/norvik_${version}_amd64.deb
+    (cd build/release && cpack -G DEB >/dev/null 2>&1)
+    mv "build/release/norvik_${version}_amd64.deb" "$deb"
+    lintian --fail-on error "$deb"
+    desktop-file-validate res/linux/org.norvik.Norvik.desktop
+    appstreamcli validate --no-net res/linux/org.norvik.Norvik.metainfo.xml
+    if [ "$(id -u)" != 0 ]; then
+        echo "dev.sh package: $deb is built and checked; trying its installation needs root."
+        return 0
+    fi
+    root=$PWD/build/debootstrap/bookworm
+    if [ ! -x "$root/usr/bin/apt-get" ]; then
+        rm -rf "$root"
+        mkdir -p "$root"
+        debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian \
+            >build/debootstrap/debootstrap.log 2>&1 ||
+            { cat build/debootstrap/debootstrap.log; exit 1; }
+    fi
+    # A copy, so the cached root stays bare for the next run.
+    rm -rf build/debootstrap/trial
+    cp -a "$root" build/debootstrap/trial
+    cp "$deb" build/debootstrap/trial/tmp/
+    chroot build/debootstrap/trial env DEBIAN_FRONTEND=noninteractive \
+        sh -c "apt-get update && apt-get install -y /tmp/$(basename "$deb")" \
+        >build/debootstrap/install.log 2>&1 ||
+        { cat build/debootstrap/install.log; echo "dev.sh package: apt could not install $deb" >&2; exit 1; }
+    chroot build/debootstrap/trial sh -c '! ldd /usr/bin/norvik /usr/bin/norvik-scan | grep "not found"'
+    chroot build/debootstrap/trial test -f /usr/share/applications/org.norvik.Norvik.desktop
+    build/release/tools/netns/norvik-netns -- \
+        chroot build/debootstrap/trial /usr/bin/norvik-scan --json --timeout 0.5 |
+        grep -q '"dropped_devices":0'
+    rm -rf build/debootstrap/trial
+    echo "$deb: installed into a bare Debian 12, and its norvik-scan ran there"
+}
+
 # The Linux side of the Windows tests, built without Qt: the private-namespace runner, the
 # device simulator, the Linux scanner to compare with, and the suites that drive Wine.
 build_host_tools() {
@@ -140,6 +183,11 @@ case "${1:-}" in
         build build/tsan -DNORVIK_SANITIZE=thread -DNORVIK_BUILD_BENCH=OFF
         TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp \
             run_tests build/tsan -L 'threaded|gui'
+        ;;
+    package)
+        install_missing "${PACKAGE_TOOLS[@]}"
+        build build/release
+        package_deb
         ;;
     build-windows)
         build_windows

@@ -1,0 +1,66 @@
+# Installing on Linux and the Debian package: the window and the scanner, the desktop entry,
+# AppStream metadata, the icon in the hicolor theme, man pages, and the sample language files.
+# The device simulator and the namespace runner are tools for testing and stay out of it.
+include(GNUInstallDirs)
+
+install(TARGETS norvik norvik-scan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES res/linux/org.norvik.Norvik.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES res/linux/org.norvik.Norvik.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES res/icon/norvik.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 16 24 32 48 64 128)
+    install(FILES res/icon/hicolor/${size}x${size}/norvik.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+install(FILES res/icon/norvik.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+
+# Debian keeps man pages and changelogs compressed, without a time stamp in the gzip header.
+set(NORVIK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/norvik)
+set(compressed)
+foreach(source docs/man/norvik.1 docs/man/norvik-scan.1 res/linux/changelog)
+    get_filename_component(name ${source} NAME)
+    set(output ${CMAKE_BINARY_DIR}/compressed/${name}.gz)
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/compressed
+        COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/${source} > ${output}
+        DEPENDS ${PROJECT_SOURCE_DIR}/${source}
+        VERBATIM)
+    list(APPEND compressed ${output})
+endforeach()
+add_custom_target(norvik_compressed_docs ALL DEPENDS ${compressed})
+install(FILES ${CMAKE_BINARY_DIR}/compressed/norvik.1.gz ${CMAKE_BINARY_DIR}/compressed/norvik-scan.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/compressed/changelog.gz res/linux/copyright
+    DESTINATION ${NORVIK_DOC_DIR})
+install(FILES res/Language.ini DESTINATION ${NORVIK_DOC_DIR}/examples)
+install(FILES res/zh_TW/Language.ini DESTINATION ${NORVIK_DOC_DIR}/examples/zh_TW)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME norvik)
+set(CPACK_PACKAGE_VENDOR "The Norvik developers")
+set(CPACK_PACKAGE_CONTACT "The Norvik developers <developers@norvik.example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "find network video devices and change their network settings")
+# The extended description; the summary above is its first line.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Norvik is for the person who installs and maintains network video devices
+(IP cameras, video servers). It finds every device of the local network by
+UDP broadcast, in two device protocols side by side (PCEdit and 3297), lists
+them, shows the network settings of the one you pick, sends it new settings
+(addressed by its MAC address, so it works from a foreign subnet) and opens
+its web page. It searches through every network card of the PC.
+
+The package holds the window, norvik, and norvik-scan, the same search on the
+command line with JSON output and a trace of every datagram.")
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The Qt libraries (and through them the X11 platform plugin) from the binaries themselves; a
+# proportional font for the device list.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
