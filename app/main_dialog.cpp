@@ -1,5 +1,6 @@
 #include "main_dialog.h"
 
+#include <QButtonGroup>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QHeaderView>
@@ -75,9 +76,7 @@ QWidget* makeControl(const ControlTemplate& control, QWidget* parent) {
             return edit;
         }
         case ControlKind::kRadioButton: {
-            // Each starts a group of its own: the rules set both check marks themselves.
             auto* radio = new QRadioButton(text, parent);
-            radio->setAutoExclusive(false);
             radio->setFocusPolicy(Qt::ClickFocus);
             return radio;
         }
@@ -149,6 +148,19 @@ std::map<int, QWidget*> MainDialog::buildControls() {
         }
         controls[control.id] = widget;
     }
+    // The rules set both check marks themselves, so the radio buttons share a group that is
+    // not exclusive. (Made not auto-exclusive instead, Qt would tell a screen reader they are
+    // check boxes.)
+    auto* radios = new QButtonGroup(this);
+    radios->setExclusive(false);
+    radios->addButton(qobject_cast<QAbstractButton*>(controls.at(kStaticRadio)));
+    radios->addButton(qobject_cast<QAbstractButton*>(controls.at(kDhcpRadio)));
+    // A screen reader names a control by its label.
+    for (const ControlLabel& pair : kControlLabels) {
+        auto* label = qobject_cast<QLabel*>(controls.at(pair.label));
+        label->setBuddy(controls.at(pair.control));
+        controls.at(pair.control)->setAccessibleName(label->text());
+    }
     return controls;
 }
 
@@ -186,8 +198,8 @@ void MainDialog::initialize() {
     deviceList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     deviceList_->setFont(fontWithCellHeight({}, kListFontCellHeight));
     controls_.at(kInstructionsText)
-        ->setFont(fontWithCellHeight(toQString(kInstructionsFontFamily),
-                                     kInstructionsFontCellHeight));
+        ->setFont(
+            fontWithCellHeight(toQString(kInstructionsFontFamily), kInstructionsFontCellHeight));
     QStringList headings;
     for (const std::u16string& heading : rules_.ColumnHeadings()) {
         headings << toQString(heading);

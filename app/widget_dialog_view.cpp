@@ -45,6 +45,9 @@ void WidgetDialogView::SetControlText(int id, std::u16string_view text) {
         edit->setText(toQString(text));
     } else if (auto* label = control<QLabel>(id)) {
         label->setText(toQString(text));
+        if (label->buddy() != nullptr) {
+            label->buddy()->setAccessibleName(label->text());
+        }
     } else if (auto* button = control<QAbstractButton>(id)) {
         button->setText(toQString(text));
     }

@@ -112,6 +112,26 @@ inline constexpr std::array<ControlTemplate, 28> kMainDialogControls{{
     {kPasswordEdit, ControlKind::kEdit, u"PasswordEdit", u"", 253, 210, 92, 14, kHidden | kTabStop},
 }};
 
+// The label that names each control that has one, for assistive technology: a screen reader
+// says the label's text when the control has the focus.
+struct ControlLabel {
+    int control;
+    int label;
+};
+inline constexpr std::array<ControlLabel, 11> kControlLabels{{
+    {kDeviceList, kDeviceListsLabel},
+    {kNameEdit, kNameLabel},
+    {kIpControl, kIpLabel},
+    {kNetmaskControl, kNetmaskLabel},
+    {kGatewayControl, kGatewayLabel},
+    {kDns1Control, kDns1Label},
+    {kDns2Control, kDns2Label},
+    {kPort1Edit, kPort1Label},
+    {kMacEdit, kMacLabel},
+    {kUserNameEdit, kUserNameLabel},
+    {kPasswordEdit, kPasswordLabel},
+}};
+
 // The About box: its title, size in dialog units and texts.
 inline constexpr std::u16string_view kAboutTitle = u"About Norvik";
 inline constexpr int kAboutWidth = 183;

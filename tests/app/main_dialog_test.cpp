@@ -3,6 +3,7 @@
 // dialog's shared scenarios run here too; what is tested here alone is the window's own.
 #include "main_dialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDir>
@@ -95,9 +96,7 @@ public:
     void EnterAddress(int control_id, std::uint32_t address) override {
         control<IpAddressEdit>(control_id)->setAddress(address);
     }
-    std::u16string Text(int id) override {
-        return control<QLineEdit>(id)->text().toStdU16String();
-    }
+    std::u16string Text(int id) override { return control<QLineEdit>(id)->text().toStdU16String(); }
     std::uint32_t Address(int id) override { return control<IpAddressEdit>(id)->address(); }
     bool IsBlank(int id) override { return control<IpAddressEdit>(id)->isBlank(); }
     bool IsChecked(int id) override { return control<QAbstractButton>(id)->isChecked(); }
@@ -233,6 +232,52 @@ private slots:
         QCOMPARE(Find<QPushButton>("ExitButton")->text(), QString("Quit"));
         QCOMPARE(List()->headerItem()->text(1), QString("Camera"));
         QVERIFY(Find<QLabel>("InstructionsText")->text().startsWith("To Change Device Name"));
+    }
+
+    // What a screen reader is told: the radio buttons are radio buttons, and every control is
+    // named by its label, also after the language file has renamed the labels.
+    void AssistiveTechnologyHearsRadioButtonsAndTheLabels() {
+        QTemporaryDir directory;
+        QFile file(directory.filePath("Language.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("[LANGUAGE]\nDevice_Lists=Devices\nNetmask=Subnet mask\n"));
+        file.close();
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(directory.path());
+        Start();
+        QDir::setCurrent(previous);
+        for (const char* name : {"StaticRadio", "DhcpRadio"}) {
+            QAccessibleInterface* radio =
+                QAccessible::queryAccessibleInterface(Find<QWidget>(name));
+            QVERIFY(radio != nullptr);
+            QCOMPARE(radio->role(), QAccessible::RadioButton);
+            QVERIFY(radio->state().checkable);
+            QCOMPARE(radio->text(QAccessible::Name), Find<QRadioButton>(name)->text());
+        }
+        const auto byId = [this](int id) {
+            for (const norvik::ControlTemplate& control : norvik::kMainDialogControls) {
+                if (control.id == id) {
+                    return dialog_->findChild<QWidget*>(norvik::toQString(control.name));
+                }
+            }
+            return static_cast<QWidget*>(nullptr);
+        };
+        for (const norvik::ControlLabel& pair : norvik::kControlLabels) {
+            QWidget* control = byId(pair.control);
+            auto* label = qobject_cast<QLabel*>(byId(pair.label));
+            QVERIFY(control != nullptr && label != nullptr);
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(accessible != nullptr);
+            QCOMPARE(accessible->text(QAccessible::Name), label->text());
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(Find<QWidget>("NetmaskControl"))
+                     ->text(QAccessible::Name),
+                 QString("Subnet mask"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(List())->text(QAccessible::Name),
+                 QString("Devices"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(Find<QWidget>("SubmitButton"))
+                     ->text(QAccessible::Name),
+                 QString("Submit"));
     }
 
     void TheNameTakesThirtyOneCharactersAndThePortDigitsOnly() {
