@@ -157,6 +157,18 @@ private:
         dialog_->show();
         QVERIFY(dialog_->discovery().WaitUntilListening(std::chrono::seconds(5)));
     }
+    // Starts the dialog in a working directory that holds this language file.
+    void StartWithLanguageFile(const QByteArray& contents) {
+        QTemporaryDir directory;
+        QFile file(directory.filePath("Language.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+        file.close();
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(directory.path());
+        Start();
+        QDir::setCurrent(previous);
+    }
     void Report(const Bytes& report, std::uint16_t port = 4022) {
         QVERIFY(device_.Broadcast(report, port));
     }
@@ -219,15 +231,7 @@ private slots:
 
     // The language file of the working directory reaches the labels and the headings.
     void ALanguageFileRenamesTheControls() {
-        QTemporaryDir directory;
-        QFile file(directory.filePath("Language.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("[LANGUAGE]\nDevice_Lists=Devices\nServer_Name=Camera\nExit=Quit\n"));
-        file.close();
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(directory.path());
-        Start();
-        QDir::setCurrent(previous);
+        StartWithLanguageFile("[LANGUAGE]\nDevice_Lists=Devices\nServer_Name=Camera\nExit=Quit\n");
         QCOMPARE(Find<QLabel>("DeviceListsLabel")->text(), QString("Devices"));
         QCOMPARE(Find<QPushButton>("ExitButton")->text(), QString("Quit"));
         QCOMPARE(List()->headerItem()->text(1), QString("Camera"));
@@ -237,15 +241,7 @@ private slots:
     // What a screen reader is told: the radio buttons are radio buttons, and every control is
     // named by its label, also after the language file has renamed the labels.
     void AssistiveTechnologyHearsRadioButtonsAndTheLabels() {
-        QTemporaryDir directory;
-        QFile file(directory.filePath("Language.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("[LANGUAGE]\nDevice_Lists=Devices\nNetmask=Subnet mask\n"));
-        file.close();
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(directory.path());
-        Start();
-        QDir::setCurrent(previous);
+        StartWithLanguageFile("[LANGUAGE]\nDevice_Lists=Devices\nNetmask=Subnet mask\n");
         for (const char* name : {"StaticRadio", "DhcpRadio"}) {
             QAccessibleInterface* radio =
                 QAccessible::queryAccessibleInterface(Find<QWidget>(name));
