@@ -98,6 +98,8 @@ TEST_F(ScanUnderWine, ListsExactlyWhatTheLinuxScannerLists) {
     EXPECT_EQ(linux_found.devices.size(), 6u);
     EXPECT_EQ(Parse(windows_scan.out), linux_found);
     EXPECT_EQ(linux_found.devices.at("00:11:22:33:55:02")["name"].string(), "Ångström hall");
+    // The card each was heard on: WSARecvMsg's IP_PKTINFO and the adapter's friendly name.
+    EXPECT_EQ(linux_found.devices.at("00:11:22:33:55:02")["interface"].string(), "lo");
 }
 
 // Text rows through a pipe: UTF-8, as the devices sent the names, and bare line feeds.
