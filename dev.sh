@@ -15,7 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # iproute2 and util-linux build the tests' private networks (ip, unshare, nsenter, setpriv).
-PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev fonts-dejavu-core
+PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux)
 # The Debian package's checks and its trial installation into a bare Debian 12.
 PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap)

@@ -119,7 +119,10 @@ TEST_F(DeviceReports, AReportThatFindsNoMemoryIsDroppedAndTheNextOneWorks) {
     for (std::size_t i = 0; i < kReports; ++i) {
         d.mac[4] = static_cast<std::uint8_t>(i >> 8);
         d.mac[5] = static_cast<std::uint8_t>(i);
-        pcedit::HandleDatagram(failing_context, PcEditReport(d));
+        const DatagramOutcome outcome = pcedit::HandleDatagram(failing_context, PcEditReport(d));
+        if (i == DeviceList::kRecordsPerChunk) {
+            EXPECT_EQ(DescribeOutcome(outcome), "dropped: out of memory");
+        }
     }
     EXPECT_EQ(failing.size(), kReports - 1);
     EXPECT_EQ(std::distance(failing.begin(), failing.end()), kReports - 1);
