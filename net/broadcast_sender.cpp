@@ -21,10 +21,6 @@ std::string Format(const char* format, int a, int b) {
     return line;
 }
 
-}  // namespace
-
-namespace {
-
 // What one datagram's send would have shown and written, kept back until it is known whether
 // the request as a whole went out.
 class HeldMessages : public UserMessages {
@@ -114,8 +110,9 @@ int SendThrough(std::span<const NetworkInterface> cards, const BroadcastSender& 
     const ByteSpan datagram = request.first(sender.length);
     if (cards.empty()) {
         const int result = SendOne(sender, datagram, nullptr, messages);
+        const int error = LastSocketError();
         if (messages.tracing()) {
-            TraceSend(sender, nullptr, result, LastSocketError(), messages);
+            TraceSend(sender, nullptr, result, error, messages);
         }
         return result;
     }
