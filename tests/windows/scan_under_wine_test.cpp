@@ -60,7 +60,7 @@ protected:
 // What a scan found, apart from the order of discovery, which the two protocols' answers
 // interleave as they come: each device's record without its list_index, and each row's texts.
 struct Found {
-    std::map<std::string, JsonValue> devices;  // by MAC
+    std::map<std::string, JsonValue> devices;                 // by MAC
     std::multiset<std::pair<std::string, std::string>> rows;  // name and address
     bool operator==(const Found&) const = default;
 };
@@ -117,10 +117,13 @@ TEST_F(ScanUnderWine, RowsReachAPipeAsUtf8WithLineFeeds) {
 TEST_F(ScanUnderWine, RowsReachAConsoleIntact) {
     StartDevices();
     ProcessOptions options;
-    options.args = {"/usr/bin/script", "--quiet", "--return", "--command",
-                    std::string(NORVIK_RUN_WINDOWS_PROGRAM) + " " + WindowsScanner() +
-                        " --timeout 1.5",
-                    "/dev/null"};
+    options.args = {
+        "/usr/bin/script",
+        "--quiet",
+        "--return",
+        "--command",
+        std::string(NORVIK_RUN_WINDOWS_PROGRAM) + " " + WindowsScanner() + " --timeout 1.5",
+        "/dev/null"};
     options.extra_env = {"LANG=C.UTF-8"};
     options.timeout = 60s;
     const ProcessResult scan = RunProcess(options);
