@@ -35,9 +35,8 @@ private slots:
 
     void FindsChangesAndFindsAgain() {
         const std::string devices = std::string(NORVIK_TEST_DATA_DIR) + "/devsim/devices.txt";
-        norvik::test::ProcessOptions options;
-        options.args = {NORVIK_TOOL_NORVIK_DEVSIM, "--file", devices};
-        norvik::test::BackgroundProcess devsim(options);
+        norvik::test::BackgroundProcess devsim(
+            norvik::test::Command({NORVIK_TOOL_NORVIK_DEVSIM, "--file", devices}));
         QVERIFY(devsim.WaitForOutput("ready\n", 10s));
 
         norvik::ListLock lock("");

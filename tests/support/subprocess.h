@@ -15,6 +15,13 @@ struct ProcessOptions {
     std::chrono::milliseconds timeout{15000};
 };
 
+// Options that run args (args[0] the program's path) with everything else as it is.
+inline ProcessOptions Command(std::vector<std::string> args) {
+    ProcessOptions options;
+    options.args = std::move(args);
+    return options;
+}
+
 struct ProcessResult {
     int exit_code = -1;  // -1 when the process did not exit by itself
     int signal = 0;      // the signal that ended it, 0 if none

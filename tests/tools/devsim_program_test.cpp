@@ -27,11 +27,9 @@ using namespace std::chrono_literals;
 
 const std::string kData = std::string(NORVIK_TEST_DATA_DIR) + "/devsim/";
 
-ProcessOptions Devsim(const std::vector<std::string>& args) {
-    ProcessOptions options;
-    options.args = {NORVIK_TOOL_NORVIK_DEVSIM};
-    options.args.insert(options.args.end(), args.begin(), args.end());
-    return options;
+ProcessOptions Devsim(std::vector<std::string> args) {
+    args.insert(args.begin(), NORVIK_TOOL_NORVIK_DEVSIM);
+    return norvik::test::Command(std::move(args));
 }
 
 void PutBytes(Bytes& bytes, std::size_t offset, const Bytes& values) {

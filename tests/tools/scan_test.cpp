@@ -8,6 +8,7 @@
 #include <set>
 
 #include "json_reader.h"
+#include "scan_json.h"
 #include "subprocess.h"
 #include "udp_peer.h"
 
@@ -24,9 +25,7 @@ const std::string kData = std::string(NORVIK_TEST_DATA_DIR) + "/devsim/";
 
 ProcessOptions Run(const char* program, std::vector<std::string> args) {
     args.insert(args.begin(), program);
-    ProcessOptions options;
-    options.args = std::move(args);
-    return options;
+    return norvik::test::Command(std::move(args));
 }
 ProcessOptions Scan(std::vector<std::string> args) {
     return Run(NORVIK_TOOL_NORVIK_SCAN, std::move(args));
@@ -44,17 +43,8 @@ std::multiset<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// The devices of a --json scan by MAC, in a multimap: a device may be listed twice.
 std::multimap<std::string, JsonValue> DevicesByMac(const ProcessResult& scan) {
-    const std::optional<JsonValue> document = norvik::test::ParseJson(scan.out);
-    std::multimap<std::string, JsonValue> devices;
-    EXPECT_TRUE(document.has_value()) << scan.out;
-    if (document) {
-        for (const JsonValue& device : (*document)["devices"].array()) {
-            devices.emplace(device["mac"].string(), device);
-        }
-    }
-    return devices;
+    return norvik::test::ScannedDevicesByMac(scan.out);
 }
 std::multiset<std::string> Macs(const std::multimap<std::string, JsonValue>& devices) {
     std::multiset<std::string> macs;

@@ -21,6 +21,7 @@
 #include "network_interfaces.h"
 #include "recording_messages.h"
 #include "request_buffer.h"
+#include "scan_json.h"
 #include "set_request.h"
 #include "subprocess.h"
 #include "wait_for.h"
@@ -29,6 +30,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using norvik::test::BackgroundProcess;
+using norvik::test::Command;
 using norvik::test::JsonValue;
 using norvik::test::ProcessOptions;
 using norvik::test::ProcessResult;
@@ -41,12 +43,6 @@ std::string Which(const std::string& program) {
         }
     }
     return program;
-}
-
-ProcessOptions Command(std::vector<std::string> args) {
-    ProcessOptions options;
-    options.args = std::move(args);
-    return options;
 }
 
 ::testing::AssertionResult Ran(std::vector<std::string> args) {
@@ -147,26 +143,16 @@ protected:
     // The card each device of a scan was last heard on, by MAC.
     static std::map<std::string, std::string> CardsByMac(const ProcessResult& scan) {
         std::map<std::string, std::string> cards;
-        const auto document = norvik::test::ParseJson(scan.out);
-        EXPECT_TRUE(document.has_value()) << scan.out;
-        if (document) {
-            for (const JsonValue& device : (*document)["devices"].array()) {
-                cards[device["mac"].string()] = device["interface"].string();
-            }
+        for (const auto& [mac, device] : norvik::test::ScannedDevicesByMac(scan.out)) {
+            cards[mac] = device["interface"].string();
         }
         return cards;
     }
 
     static std::string Ip(const ProcessResult& scan, const std::string& mac) {
-        const auto document = norvik::test::ParseJson(scan.out);
-        if (document) {
-            for (const JsonValue& device : (*document)["devices"].array()) {
-                if (device["mac"].string() == mac) {
-                    return device["ip"].string();
-                }
-            }
-        }
-        return "";
+        const auto devices = norvik::test::ScannedDevicesByMac(scan.out);
+        const auto found = devices.find(mac);
+        return found == devices.end() ? "" : found->second["ip"].string();
     }
 
     std::array<Lan, 2> lans_{

@@ -23,17 +23,14 @@ std::string WindowsScanner() {
 
 ProcessOptions WindowsScan(std::vector<std::string> args) {
     args.insert(args.begin(), {NORVIK_RUN_WINDOWS_PROGRAM, WindowsScanner()});
-    ProcessOptions options;
-    options.args = std::move(args);
+    ProcessOptions options = norvik::test::Command(std::move(args));
     options.timeout = 60s;  // Wine's first start in a run takes a while
     return options;
 }
 
 ProcessOptions LinuxScan(std::vector<std::string> args) {
     args.insert(args.begin(), NORVIK_TOOL_NORVIK_SCAN);
-    ProcessOptions options;
-    options.args = std::move(args);
-    return options;
+    return norvik::test::Command(std::move(args));
 }
 
 class ScanUnderWine : public testing::Test {
@@ -47,10 +44,9 @@ protected:
 
     // Starts the simulator with the devices of both protocols.
     void StartDevices() {
-        ProcessOptions options;
-        options.args = {NORVIK_TOOL_NORVIK_DEVSIM, "--file",
-                        std::string(NORVIK_TEST_DATA_DIR) + "/devsim/wine_scan.txt"};
-        devices_ = std::make_unique<BackgroundProcess>(options);
+        devices_ = std::make_unique<BackgroundProcess>(
+            norvik::test::Command({NORVIK_TOOL_NORVIK_DEVSIM, "--file",
+                                   std::string(NORVIK_TEST_DATA_DIR) + "/devsim/wine_scan.txt"}));
         ASSERT_TRUE(devices_->WaitForOutput("ready\n", 10s));
     }
 

@@ -17,7 +17,8 @@ TEST(WindowUnderWine, RenamesAndReaddressesASimulatedDevice) {
     if (!InsideNorvikWine() || std::getenv("DISPLAY") == nullptr) {
         GTEST_SKIP() << "not inside tools/wine/norvik-wine --display: no window runs here";
     }
-    const std::string window_test = WindowsBuildDir() + "/tests/app/win32/win32_main_dialog_test.exe";
+    const std::string window_test =
+        WindowsBuildDir() + "/tests/app/win32/win32_main_dialog_test.exe";
     ASSERT_TRUE(std::filesystem::exists(window_test)) << window_test;
     ProcessOptions simulator;
     simulator.args = {NORVIK_TOOL_NORVIK_DEVSIM, "--file",
@@ -38,7 +39,8 @@ TEST(WindowUnderWine, RenamesAndReaddressesASimulatedDevice) {
     const ProcessResult simulated = devices.Stop();
     const std::size_t applied = simulated.out.find("applied 00:11:22:33:44:03 ");
     ASSERT_NE(applied, std::string::npos);
-    const std::string line = simulated.out.substr(applied, simulated.out.find('\n', applied) - applied);
+    const std::string line =
+        simulated.out.substr(applied, simulated.out.find('\n', applied) - applied);
     EXPECT_NE(line.find("ip=192.168.1.99"), std::string::npos) << line;
     EXPECT_NE(line.find("name=Archive"), std::string::npos) << line;
 }

@@ -1,9 +1,12 @@
 // The Windows window's dialog, created from the program's own resources in this process and
 // driven by the window messages a person's clicks produce, under Wine inside the private
 // network of tools/wine/norvik-wine. The dialog's shared scenarios run here too.
+// winsock2.h before windows.h, and commctrl.h needs windows.h.
+// clang-format off
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
+// clang-format on
 
 #include <gtest/gtest.h>
 
@@ -171,9 +174,7 @@ public:
         SendMessageW(d_.Control(id), IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
         return address;
     }
-    bool IsBlank(int id) override {
-        return SendMessageW(d_.Control(id), IPM_ISBLANK, 0, 0) != 0;
-    }
+    bool IsBlank(int id) override { return SendMessageW(d_.Control(id), IPM_ISBLANK, 0, 0) != 0; }
     bool IsChecked(int id) override { return IsDlgButtonChecked(d_.hwnd, id) == BST_CHECKED; }
     bool IsVisible(int id) override {
         return (GetWindowLongW(d_.Control(id), GWL_STYLE) & WS_VISIBLE) != 0;
@@ -252,10 +253,19 @@ const wchar_t* ClassFor(ControlKind kind) {
     return L"";
 }
 
+std::wstring HeadingOf(HWND list, int column) {
+    wchar_t text[64] = {};
+    LVCOLUMNW request{};
+    request.mask = LVCF_TEXT;
+    request.pszText = text;
+    request.cchTextMax = static_cast<int>(std::size(text));
+    SendMessageW(list, LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&request));
+    return text;
+}
+
 LOGFONTW FontOf(HWND window) {
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font,
-               &font);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
     return font;
 }
 
@@ -331,17 +341,10 @@ TEST(Win32Dialog, StartsEmptyWithItsColumnsFontsMenuAndIcon) {
     for (int column = 0; column < 3; ++column) {
         EXPECT_EQ(SendMessageW(dialog.List(), LVM_GETCOLUMNWIDTH, column, 0),
                   widths[static_cast<std::size_t>(column)]);
-        wchar_t text[64] = {};
-        LVCOLUMNW request{};
-        request.mask = LVCF_TEXT;
-        request.pszText = text;
-        request.cchTextMax = static_cast<int>(std::size(text));
-        SendMessageW(dialog.List(), LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&request));
-        EXPECT_STREQ(text, headings[column]);
+        EXPECT_EQ(HeadingOf(dialog.List(), column), headings[column]);
     }
-    EXPECT_NE(SendMessageW(dialog.List(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) &
-                  LVS_EX_FULLROWSELECT,
-              0);
+    EXPECT_NE(
+        SendMessageW(dialog.List(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT, 0);
     EXPECT_EQ(FontOf(dialog.List()).lfHeight, 16);
     EXPECT_EQ(FontOf(dialog.List()).lfCharSet, DEFAULT_CHARSET);
     EXPECT_EQ(FontOf(dialog.Control(kInstructionsText)).lfHeight, 8);
@@ -379,7 +382,8 @@ TEST(Win32Dialog, AboutOpensForItsCommandsOnly) {
             }
         });
         SendMessageW(dialog.hwnd, WM_SYSCOMMAND, command, 0);
-        PumpUntil(dialog.hwnd, [] { return false; }, 300ms);
+        PumpUntil(
+            dialog.hwnd, [] { return false; }, 300ms);
         KillTimer(nullptr, timer);
         EXPECT_EQ(opened, command == 32 ? L"" : L"About Norvik") << command;
     }
@@ -397,13 +401,7 @@ TEST(Win32Dialog, ALanguageFileRenamesTheControls) {
     EXPECT_EQ(TextOf(dialog->Control(kDeviceListsLabel)), L"Geräte");
     EXPECT_EQ(TextOf(dialog->Control(kExitButton)), L"Ende");
     EXPECT_EQ(TextOf(dialog->Control(kSubmitButton)), L"Submit");
-    wchar_t heading[64] = {};
-    LVCOLUMNW request{};
-    request.mask = LVCF_TEXT;
-    request.pszText = heading;
-    request.cchTextMax = static_cast<int>(std::size(heading));
-    SendMessageW(dialog->List(), LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&request));
-    EXPECT_STREQ(heading, L"Kamera");
+    EXPECT_EQ(HeadingOf(dialog->List(), 1), L"Kamera");
 }
 
 TEST(Win32Dialog, ExitWithRowsFreesTheListAndStopsTheReceiveThreads) {
@@ -420,7 +418,8 @@ TEST(Win32Dialog, ExitWithRowsFreesTheListAndStopsTheReceiveThreads) {
     EXPECT_EQ(dialog.dialog_.discovery().devices().selected(), nullptr);
     // No thread is left to take a report.
     ASSERT_TRUE(device.Broadcast(PcEditReport(Device().WithMacLastOctet(9)), 4022));
-    PumpUntil(dialog.hwnd, [] { return false; }, 200ms);
+    PumpUntil(
+        dialog.hwnd, [] { return false; }, 200ms);
     EXPECT_TRUE(dialog.dialog_.discovery().devices().empty());
 }
 
