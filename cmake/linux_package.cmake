@@ -59,6 +59,18 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# A package's dependencies are the names of the release it was built on (Debian 13 renamed the
+# Qt libraries), so the version says the release, as Debian's own backports do:
+# norvik_3.0-1~deb12_amd64.deb, norvik_3.0-1~deb13_amd64.deb.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+if(EXISTS /etc/os-release)
+    file(STRINGS /etc/os-release os_id REGEX "^ID=")
+    file(STRINGS /etc/os-release os_version REGEX "^VERSION_ID=")
+    string(REGEX REPLACE "^VERSION_ID=\"?([0-9]+)\"?$" "\\1" os_version "${os_version}")
+    if(os_id STREQUAL "ID=debian" AND os_version MATCHES "^[0-9]+$")
+        set(CPACK_DEBIAN_PACKAGE_RELEASE "1~deb${os_version}")
+    endif()
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
