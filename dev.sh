@@ -199,7 +199,7 @@ case "${1:-}" in
         ;;
     test-asan)
         install_missing
-        build build/asan -DNORVIK_SANITIZE=address,undefined -DNORVIK_BUILD_BENCH=OFF
+        build build/asan -DNORVIK_SANITIZE=address,undefined
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
             run_tests build/asan -LE wine
         ;;
