@@ -7,6 +7,7 @@
 #   ./dev.sh test-tsan  the threaded and window tests built with ThreadSanitizer
 #   ./dev.sh build      install what is missing and build (build/release)
 #   ./dev.sh demo       the program with simulated devices, in a private network namespace
+#   ./dev.sh flood-bench  install valgrind too, build, count what each kind of flood costs
 #   ./dev.sh package    build, then build/norvik_VERSION-1~debN_amd64.deb for this Debian release,
 #                       checked and test-installed into a bare root of the same release
 #   ./dev.sh build-windows    install mingw-w64 and Wine, build the Windows programs (build/windows)
@@ -20,6 +21,8 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux)
 # The Debian package's checks and its trial installation into a bare Debian of this release.
 PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap)
+# Only the flood benchmark needs valgrind (callgrind counts its instructions).
+BENCH_PACKAGES=(valgrind)
 # The Windows build: the cross compiler, GoogleTest's sources for it, and Wine to test with.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine icoutils xvfb
                   zip)
@@ -39,8 +42,8 @@ debian_codename() {
         "debian 13") echo trixie ;;
         *)
             name=$( (. /etc/os-release && echo "${PRETTY_NAME:-}") 2>/dev/null || true)
-            echo "dev.sh: this system is ${name:-not one /etc/os-release describes}; dev.sh supports" >&2
-            echo "Debian 12 (bookworm) and Debian 13 (trixie) only." >&2
+            echo "dev.sh: this system is ${name:-not described by /etc/os-release}, but dev.sh" \
+                "supports Debian 12 (bookworm) and Debian 13 (trixie) only." >&2
             return 1
             ;;
     esac
@@ -176,7 +179,7 @@ usage() {
 
 case "${1:-}" in
     build | run | test | test-asan | test-tsan | package | build-windows | test-windows | \
-        package-windows | demo)
+        package-windows | demo | flood-bench)
         CODENAME=$(debian_codename) || exit 1
         ;;
 esac
@@ -228,6 +231,11 @@ case "${1:-}" in
     package-windows)
         build_windows
         package_windows
+        ;;
+    flood-bench)
+        install_missing "${BENCH_PACKAGES[@]}"
+        build build/release
+        bench/flood-instructions.sh build/release
         ;;
     demo)
         require_display demo

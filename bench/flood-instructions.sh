@@ -9,7 +9,7 @@ build=${1:-build/release}
 reports=${2:-20000}
 if [ ! -x "$build/bench/norvik-bench-flood" ]; then
     echo "flood-instructions.sh: $build/bench/norvik-bench-flood was not built: it needs valgrind" >&2
-    echo "(apt-get install valgrind), then cmake --build $build" >&2
+    echo "(./dev.sh flood-bench installs it and builds it)" >&2
     exit 1
 fi
 dumps=$(mktemp -d)
