@@ -17,9 +17,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# iproute2 and util-linux build the tests' private networks (ip, unshare, nsenter, setpriv).
+# iproute2 and util-linux build the tests' private networks (ip, unshare, nsenter, setpriv);
+# nftables plays a firewall in one of them.
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
-          iproute2 util-linux)
+          iproute2 util-linux nftables)
 # The Debian package's checks and its trial installation into a bare Debian of this release.
 PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap)
 # The Windows build: the cross compiler, GoogleTest's sources for it, and Wine to test with.

@@ -54,6 +54,23 @@ done >"$work/missing"
 scan=$("$run" 'C:\Program Files\Norvik\norvik-scan.exe' --json --timeout 0.5 2>"$work/scan.err") ||
     fail "the installed norvik-scan.exe failed: $(cat "$work/scan.err")"
 [[ $scan == *'"dropped_devices":0}'* ]] || fail "the installed norvik-scan.exe printed: $scan"
+# Having heard nothing, it says why that may be, and gives the commands of the installer's own
+# rules for the programs of its folder (Wine shows no card but loopback).
+{
+    echo "norvik-scan: no report arrived on any network card within 0.5 s. The likely cause is" \
+        "Windows Firewall: it drops the devices' reports to UDP ports 4022 and 4023 unless a" \
+        "rule lets them in, as on a network it calls Public, or after \"Cancel\" in its first" \
+        "question about a program."
+    echo "norvik-scan: Windows names no network card that can broadcast."
+    echo "norvik-scan: to let the reports in on private and domain networks, run in a command" \
+        "prompt started as administrator:"
+    (cd "$work" && msiinfo export "$msi" CustomAction) | tr -d '\r' |
+        awk -F'\t' '$1 ~ /^AllowThroughFirewall_/ { print "netsh " $4 }' |
+        sed 's|\[INSTALLDIR\]|C:\\Program Files\\Norvik\\|' | sort
+} >"$work/expected.err"
+head -n 3 "$work/scan.err" >"$work/said.err"
+tail -n +4 "$work/scan.err" | sort >>"$work/said.err"
+diff "$work/expected.err" "$work/said.err" >&2 || fail "the scanner's words on silence differ"
 
 echo "msi_under_wine: upgrading to $newer"
 echo "a file of the old version" >"$installed/README.txt"
