@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "json_reader.h"
+#include "private_network.h"
 #include "scan_json.h"
 #include "subprocess.h"
 #include "udp_peer.h"
@@ -124,25 +125,26 @@ TEST(Scan, TwoCopiesAtOnceBothListEveryDevice) {
 class PortsDropped {
 public:
     PortsDropped() {
-        added_ =
-            Nft("add table inet norvik_test { chain input { type filter hook input "
-                "priority 0; udp dport { 4022, 4023 } drop; }; }");
+        const ProcessResult nft =
+            Nft("add table inet norvik_test { chain input { type filter "
+                "hook input priority 0; udp dport { 4022, 4023 } drop; }; }");
+        added_ = nft.exit_code == 0;
+        error_ = nft.err;
     }
     ~PortsDropped() {
         if (added_) {
-            Nft("delete table inet norvik_test");
+            EXPECT_EQ(Nft("delete table inet norvik_test").exit_code, 0);
         }
     }
     bool added() const { return added_; }
+    const std::string& error() const { return error_; }
 
 private:
-    static bool Nft(const std::string& command) {
-        const ProcessResult nft = RunProcess(Run(kNft, {command}));
-        EXPECT_EQ(nft.exit_code, 0) << kNft << " " << command << ": " << nft.err;
-        return nft.exit_code == 0;
+    static ProcessResult Nft(const std::string& command) {
+        return RunProcess(Run("/usr/sbin/nft", {command}));  // Debian's nftables
     }
-    static constexpr const char* kNft = "/usr/sbin/nft";  // Debian's nftables
     bool added_ = false;
+    std::string error_;
 };
 
 TEST(Scan, WhenAFirewallDropsEveryReportItSaysWhereToLook) {
@@ -150,7 +152,14 @@ TEST(Scan, WhenAFirewallDropsEveryReportItSaysWhereToLook) {
     ASSERT_TRUE(devices.WaitForOutput("ready\n", 10s));
     {
         const PortsDropped firewall;
-        ASSERT_TRUE(firewall.added());
+        if (!firewall.added()) {
+            // Where the kernel lets no user namespace load nf_tables, for example.
+            const std::string why = "nft cannot add a rule here: " + firewall.error();
+            if (norvik::netns::NetworkTestsRequired()) {
+                FAIL() << why;
+            }
+            GTEST_SKIP() << why;
+        }
         const ProcessResult scan = RunProcess(Scan({"--json", "--timeout", "0.8"}));
         EXPECT_EQ(scan.exit_code, 0) << scan.err;
         EXPECT_TRUE(DevicesByMac(scan).empty()) << scan.out;
