@@ -69,12 +69,14 @@ shortcut=$(row Shortcut NorvikShortcut | cut -f2,3,5,9,12)
 # deferred (1024) and not impersonated (2048), so that it runs elevated. One rule for each
 # program, on private and domain networks only; the commands are fixed text.
 expect_row CustomAction $'FindNetsh\t2099\tNETSH\t[System64Folder]netsh.exe\t'
-expect_row CustomAction $'DeleteFirewallRules\t3186\tNETSH\tadvfirewall firewall delete rule name="Norvik"\t'
-rule='advfirewall firewall add rule name="Norvik" dir=in action=allow protocol=UDP localport=4022,4023'
+netsh=$'\t3186\tNETSH\tadvfirewall firewall'
+expect_row CustomAction "DeleteFirewallRules$netsh delete rule name=\"Norvik\""$'\t'
+rule='add rule name="Norvik" dir=in action=allow protocol=UDP localport=4022,4023'
 allow_actions=()
 for program in $programs; do
     allow_actions+=("AllowThroughFirewall_${program//-/_}")
-    expect_row CustomAction "${allow_actions[-1]}"$'\t3186\tNETSH\t'"$rule program=\"[INSTALLDIR]$program.exe\" profile=private,domain"$'\t'
+    expect_row CustomAction \
+        "${allow_actions[-1]}$netsh $rule program=\"[INSTALLDIR]$program.exe\" profile=private,domain"$'\t'
 done
 # Nothing else runs.
 [ "$(rows CustomAction | wc -l)" = $((2 + ${#allow_actions[@]})) ] ||
@@ -90,7 +92,8 @@ for action in DeleteFirewallRules "${allow_actions[@]}"; do
     s=$(sequence "$action")
     [ -n "$s" ] && [ "$s" -gt "$initialize" ] && [ "$s" -lt "$finalize" ] ||
         fail "$action at ${s:-no place}, not between $initialize and $finalize"
-    [ -z "$s" ] || [ "$action" = DeleteFirewallRules ] || [ "$s" -gt "$(sequence DeleteFirewallRules)" ] ||
+    [ -z "$s" ] || [ "$action" = DeleteFirewallRules ] ||
+        [ "$s" -gt "$(sequence DeleteFirewallRules)" ] ||
         fail "$action comes before the rules are deleted"
 done
 [ "$(row InstallExecuteSequence DeleteFirewallRules | cut -f2)" = "" ] ||
