@@ -11,21 +11,24 @@
 #   ./dev.sh package    build, then build/norvik_VERSION-1~debN_amd64.deb for this Debian release,
 #                       checked and test-installed into a bare root of the same release
 #   ./dev.sh build-windows    install mingw-w64 and Wine, build the Windows programs (build/windows)
-#   ./dev.sh test-windows     build-windows, then the Windows tests under Wine, in a private network
+#   ./dev.sh test-windows     build-windows, then the Windows tests under Wine, in a private network,
+#                             and the installer's (package-windows) tables, install and uninstall
 #   ./dev.sh package-windows  build-windows, then build/windows/norvik-VERSION-windows-x64.zip
+#                             and the installer build/windows/norvik-VERSION-x64.msi
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# iproute2 and util-linux build the tests' private networks (ip, unshare, nsenter, setpriv).
+# iproute2 and util-linux build the tests' private networks (ip, unshare, nsenter, setpriv);
+# nftables plays a firewall in one of them.
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
-          iproute2 util-linux)
+          iproute2 util-linux nftables)
 # The Debian package's checks and its trial installation into a bare Debian of this release.
 PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap)
 # Only the flood benchmark needs valgrind (callgrind counts its instructions).
 BENCH_PACKAGES=(valgrind)
 # The Windows build: the cross compiler, GoogleTest's sources for it, and Wine to test with.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine icoutils xvfb
-                  zip)
+                  zip wixl msitools)
 JOBS=$(nproc 2>/dev/null || echo 2)
 # Warnings stop the build in CI only (.ci/run sets NORVIK_WERROR=1): a newer compiler or Qt than
 # ours must not stop a user's build.
@@ -91,17 +94,25 @@ build_windows() {
     build build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 }
 
-# The zip a Windows user downloads: both programs (without their debugging symbols), the
-# sample language files and a short README with Windows line ends.
+project_version() {
+    sed -n 's/^project(Norvik VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
+}
+
+# What a Windows user downloads: the programs (without their debugging symbols), the sample
+# language files and a short README with Windows line ends, as a zip and as the installer
+# build/windows/norvik-VERSION-x64.msi, which installs the same files.
 package_windows() {
-    local version stage zip
-    version=$(sed -n 's/^project(Norvik VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    # The window and the command-line programs, by their place in the Windows build.
+    local programs=(app/norvik.exe tools/scan/norvik-scan.exe)
+    local version stage zip program
+    version=$(project_version)
     stage=build/windows/package/norvik-$version
     zip=$PWD/build/windows/norvik-$version-windows-x64.zip
     rm -rf build/windows/package "$zip"
     mkdir -p "$stage/zh_TW"
-    x86_64-w64-mingw32-strip -o "$stage/norvik.exe" build/windows/app/norvik.exe
-    x86_64-w64-mingw32-strip -o "$stage/norvik-scan.exe" build/windows/tools/scan/norvik-scan.exe
+    for program in "${programs[@]}"; do
+        x86_64-w64-mingw32-strip -o "$stage/$(basename "$program")" "build/windows/$program"
+    done
     cp res/Language.ini "$stage/"
     cp res/zh_TW/Language.ini "$stage/zh_TW/"
     # Notepad before Windows 10 shows a text with bare line feeds as one line.
@@ -109,6 +120,9 @@ package_windows() {
     sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
     (cd build/windows/package && zip -q -r -X "$zip" "norvik-$version")
     echo "$zip"
+    tools/windows/build-msi "$stage" "$version" build/windows/app/win32/norvik.ico \
+        "build/windows/norvik-$version-x64.msi"
+    echo "$PWD/build/windows/norvik-$version-x64.msi"
 }
 
 # The .deb of the release build for the Debian release dev.sh runs on (its name says which:
@@ -227,6 +241,12 @@ case "${1:-}" in
             "ctest --test-dir build/windows --output-on-failure -j $JOBS &&
              ctest --test-dir build/host --output-on-failure -L wine"
         package_windows
+        version=$(project_version)
+        tests/windows/msi_tables.sh "build/windows/norvik-$version-x64.msi" "$version"
+        # A fresh prefix of its own: the installer's test installs and removes.
+        tools/wine/norvik-wine -- tests/windows/msi_under_wine.sh \
+            "build/windows/norvik-$version-x64.msi" "build/windows/package/norvik-$version" \
+            build/windows/app/win32/norvik.ico
         ;;
     package-windows)
         build_windows

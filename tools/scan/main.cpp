@@ -12,6 +12,7 @@
 #include "discovery.h"
 #include "list_lock.h"
 #include "memory_list_view.h"
+#include "nothing_arrived.h"
 #include "scan_output.h"
 #include "udp_socket.h"
 #include "user_messages.h"
@@ -112,6 +113,11 @@ int main(int argc, char** argv) {
         }
     }
     discovery.Stop();
+    // Without a wait nothing could have come; after one, silence usually means a firewall.
+    if (discovery.arrivals() == 0 && options->timeout_seconds > 0) {
+        norvik::WriteText(stderr,
+                          norvik::NothingArrivedHere("norvik-scan", options->timeout_seconds));
+    }
     const std::string output = options->json ? norvik::FormatAsJson(view, discovery.devices())
                                              : norvik::FormatRowsAsText(view);
     norvik::WriteText(stdout, output);
