@@ -2,10 +2,6 @@
 
 #include <cstdio>
 
-#ifdef _WIN32
-#include "windows_firewall.h"
-#endif
-
 namespace norvik {
 namespace {
 
@@ -89,14 +85,6 @@ std::string NothingArrivedOnLinux(std::string_view program, double seconds) {
            "firewall-cmd --list-all\n" +
            std::string(program) +
            ": with firewalld, this lets them in: firewall-cmd --add-port=4022-4023/udp\n";
-}
-
-std::string NothingArrivedHere(std::string_view program, double seconds) {
-#ifdef _WIN32
-    return NothingArrivedOnWindows(program, seconds, CardProfiles(), ProgramsToLetThrough());
-#else
-    return NothingArrivedOnLinux(program, seconds);
-#endif
 }
 
 }  // namespace norvik
