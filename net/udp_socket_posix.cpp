@@ -9,8 +9,8 @@
 #include <cstring>
 #include <utility>
 
-#include "socket_address.h"
 #include "udp_socket.h"
+#include "udp_socket_shared.h"
 
 namespace norvik {
 
@@ -38,31 +38,10 @@ UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
     return *this;
 }
 
-bool UdpSocket::valid() const {
-    return handle_ != kInvalid;
-}
-
 UdpSocket UdpSocket::Open() {
     // Not inherited by programs we start, such as the web browser.
     const int handle = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     return UdpSocket(handle < 0 ? kInvalid : handle);
-}
-
-bool UdpSocket::SetReuseAddress() {
-    const int on = 1;
-    return ::setsockopt(handle_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on),
-                        sizeof on) == 0;
-}
-
-bool UdpSocket::SetBroadcast() {
-    const int on = 1;
-    return ::setsockopt(handle_, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on),
-                        sizeof on) == 0;
-}
-
-bool UdpSocket::Bind(std::uint16_t port) {
-    const sockaddr_in address = Ipv4SocketAddress(INADDR_ANY, port);
-    return ::bind(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
 }
 
 bool UdpSocket::ReportArrivalCard() {

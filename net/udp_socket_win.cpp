@@ -5,8 +5,8 @@
 #include <cstring>
 #include <utility>
 
-#include "socket_address.h"
 #include "udp_socket.h"
+#include "udp_socket_shared.h"
 
 namespace norvik {
 
@@ -36,30 +36,9 @@ UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
     return *this;
 }
 
-bool UdpSocket::valid() const {
-    return handle_ != kInvalid;
-}
-
 UdpSocket UdpSocket::Open() {
     const SOCKET handle = ::socket(AF_INET, SOCK_DGRAM, 0);
     return UdpSocket(handle == INVALID_SOCKET ? kInvalid : static_cast<NativeSocket>(handle));
-}
-
-bool UdpSocket::SetReuseAddress() {
-    const int on = 1;
-    return ::setsockopt(handle_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on),
-                        sizeof on) == 0;
-}
-
-bool UdpSocket::SetBroadcast() {
-    const int on = 1;
-    return ::setsockopt(handle_, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on),
-                        sizeof on) == 0;
-}
-
-bool UdpSocket::Bind(std::uint16_t port) {
-    const sockaddr_in address = Ipv4SocketAddress(INADDR_ANY, port);
-    return ::bind(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
 }
 
 bool UdpSocket::ReportArrivalCard() {
