@@ -17,6 +17,8 @@ cd "$(dirname "$0")"
 # iproute2 and util-linux build the tests' private networks (ip, unshare, nsenter, setpriv).
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux)
+# Header-only, for the command-line programs: CLI11 (options) and nlohmann-json (JSON).
+PACKAGES+=(libcli11-dev nlohmann-json3-dev)
 # The Debian package's checks and its trial installation into a bare Debian 12.
 PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap)
 # The Windows build: the cross compiler, GoogleTest's sources for it, and Wine to test with.
@@ -76,7 +78,7 @@ package_windows() {
     rm -rf build/windows/package "$zip"
     mkdir -p "$stage/zh_TW"
     x86_64-w64-mingw32-strip -o "$stage/norvik.exe" build/windows/app/norvik.exe
-    x86_64-w64-mingw32-strip -o "$stage/norvik-scan.exe" build/windows/tools/scan/norvik-scan.exe
+    x86_64-w64-mingw32-strip -o "$stage/norvik-scan.exe" build/windows/cli/scan/norvik-scan.exe
     cp res/Language.ini "$stage/"
     cp res/zh_TW/Language.ini "$stage/zh_TW/"
     sed "s/@VERSION@/$version/" res/windows/README.txt.in >"$stage/README.txt"
@@ -136,7 +138,7 @@ require_display() {
     [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] && return 0
     echo "dev.sh $1: Norvik is a window and needs a display, but neither DISPLAY nor" >&2
     echo "WAYLAND_DISPLAY is set. Run it from a desktop session (or ssh -X), or use the" >&2
-    echo "headless scanner: ./dev.sh build, then build/release/tools/scan/norvik-scan" >&2
+    echo "headless scanner: ./dev.sh build, then build/release/cli/scan/norvik-scan" >&2
     echo "(see README.md)." >&2
     exit 1
 }

@@ -18,7 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 
 std::string WindowsScanner() {
-    return WindowsBuildDir() + "/tools/scan/norvik-scan.exe";
+    return WindowsBuildDir() + "/cli/scan/norvik-scan.exe";
 }
 
 ProcessOptions WindowsScan(std::vector<std::string> args) {
