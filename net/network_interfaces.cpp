@@ -1,6 +1,7 @@
 #include "network_interfaces.h"
 
 #include <algorithm>
+#include <cstring>
 
 #ifdef _WIN32
 // winsock2.h must come first: iphlpapi.h needs its types.
@@ -73,6 +74,13 @@ std::vector<NetworkInterface> BroadcastInterfaces() {
             card.index = a->IfIndex;
             card.name = Utf16ToUtf8(FromWide(a->FriendlyName ? a->FriendlyName : L""));
             card.address = {octets[0], octets[1], octets[2], octets[3]};
+            const std::uint32_t mask =
+                u->OnLinkPrefixLength == 0
+                    ? 0
+                    : ~std::uint32_t{0} << (32 - std::min<unsigned>(u->OnLinkPrefixLength, 32));
+            card.netmask = {static_cast<std::uint8_t>(mask >> 24),
+                            static_cast<std::uint8_t>(mask >> 16),
+                            static_cast<std::uint8_t>(mask >> 8), static_cast<std::uint8_t>(mask)};
             found.push_back(std::move(card));
             break;
         }
@@ -112,9 +120,15 @@ std::vector<NetworkInterface> BroadcastInterfaces() {
             })) {
             continue;
         }
-        const auto* in = reinterpret_cast<const sockaddr_in*>(i->ifa_addr);
-        const auto* octets = reinterpret_cast<const std::uint8_t*>(&in->sin_addr);
-        found.push_back({index, i->ifa_name, {octets[0], octets[1], octets[2], octets[3]}});
+        const auto octets = [](const sockaddr* address) {
+            Ipv4 ip{};
+            if (address != nullptr) {
+                const auto* in = reinterpret_cast<const sockaddr_in*>(address);
+                std::memcpy(ip.data(), &in->sin_addr, ip.size());
+            }
+            return ip;
+        };
+        found.push_back({index, i->ifa_name, octets(i->ifa_addr), octets(i->ifa_netmask)});
     }
     ::freeifaddrs(all);
     return found;

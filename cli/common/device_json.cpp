@@ -56,7 +56,8 @@ Json DeviceJson(const DeviceRecord& d, InterfaceNames& interface_names) {
     return device;
 }
 
-Json ScanJson(const MemoryListView& view, const DeviceList& devices) {
+Json ScanJson(const MemoryListView& view, const DeviceList& devices,
+              const std::vector<std::vector<std::string>>& warnings) {
     Json rows = Json::array();
     for (const auto& row : view.rows()) {
         Json item;
@@ -67,8 +68,12 @@ Json ScanJson(const MemoryListView& view, const DeviceList& devices) {
     }
     Json records = Json::array();
     InterfaceNames interface_names;
+    std::size_t i = 0;
     for (const DeviceRecord& d : devices) {
-        records.push_back(DeviceJson(d, interface_names));
+        Json device = DeviceJson(d, interface_names);
+        device["warnings"] = i < warnings.size() ? warnings[i] : std::vector<std::string>();
+        records.push_back(std::move(device));
+        ++i;
     }
     Json document;
     document["rows"] = std::move(rows);

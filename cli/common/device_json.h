@@ -21,8 +21,10 @@ using InterfaceNames = std::map<std::uint32_t, Json>;
 Json DeviceJson(const DeviceRecord& device, InterfaceNames& interface_names);
 
 // The scanner's document: "rows" in list-view order, "devices" in list order, head to tail,
-// and "dropped_devices", the reports of new devices dropped because the list was full.
-Json ScanJson(const MemoryListView& view, const DeviceList& devices);
+// each with its "warnings" (given in list order), and "dropped_devices", the reports of new
+// devices dropped because the list was full.
+Json ScanJson(const MemoryListView& view, const DeviceList& devices,
+              const std::vector<std::vector<std::string>>& warnings);
 
 // The compact text of a document, with a line feed after it.
 std::string JsonText(const Json& document);
