@@ -47,7 +47,7 @@ CLI::Option* AddSecondsOption(CLI::App& app, const std::string& name, double& se
                        : "takes seconds from 0 to " +
                              std::to_string(static_cast<int>(kMaxWaitSeconds));
         },
-        "SECONDS");
+        "");
     return app.add_option(name, seconds, description)->check(in_range)->type_name("SECONDS");
 }
 

@@ -18,8 +18,8 @@ std::string PlanCsvHeader();
 // A device as it reports itself, with its line feed: the DNS servers empty when its report
 // carries none, the mode empty when it carries no mode.
 std::string PlanCsvRow(const DeviceRecord& device);
-// A cell, quoted when it holds a comma, a quote, a line end, a leading '#' or blanks at its
-// ends.
+// A cell, quoted when it holds a comma, a quote, a line end, a '#' (which starts a comment
+// outside quotes) or blanks at its ends.
 std::string CsvCell(std::string_view text);
 
 }  // namespace norvik::cli

@@ -9,6 +9,7 @@
 #include "device_search.h"
 #include "device_text.h"
 #include "exit_codes.h"
+#include "plan_run.h"
 #include "set_report.h"
 #include "terminal.h"
 #include "ui_string_table.h"
@@ -25,11 +26,16 @@ constexpr const char* kDescription =
     "card), applies the window's Submit checks to its reported settings with the changes\n"
     "given, sends the same set request Submit sends and searches again every 2 seconds until\n"
     "the device reports the new values. Settings not given keep what the device reported.\n"
+    "With --plan FILE.csv it sets every device of a plan file (columns mac, name, ip,\n"
+    "netmask, gateway, dns1, dns2, port, mode; norvik-scan --csv writes one): the whole file\n"
+    "is checked first, and nothing is sent while it has a problem.\n"
     "Exit status: 0 applied (or dry run done, or nothing to change), 1 network error, 2 bad\n"
     "usage or a value the checks refuse, 3 not applied, 4 no answer or MAC not found.";
 
 struct Options {
     std::string mac_text;
+    std::string plan;
+    bool force = false;
     DeviceEdits edits;
     bool yes = false;
     bool dry_run = false;
@@ -44,24 +50,24 @@ CLI::Validator AddressValidator() {
         [](const std::string& text) {
             return ParseIpv4(text) ? std::string() : "not an address A.B.C.D: " + text;
         },
-        "A.B.C.D");
+        "");
 }
 
 void AddAddress(CLI::App& app, const std::string& name, std::optional<norvik::Ipv4>& address,
                 const std::string& description) {
     app.add_option_function<std::string>(
            name, [&address](const std::string& text) { address = ParseIpv4(text); }, description)
-        ->check(AddressValidator());
+        ->check(AddressValidator())
+        ->type_name("A.B.C.D");
 }
 
 void AddOptions(CLI::App& app, Options& o) {
-    app.add_option("MAC", o.mac_text, "the device's MAC address, as 00:11:22:aa:bb:cc")
-        ->required()
-        ->check(CLI::Validator(
-            [](const std::string& text) {
-                return ParseMac(text) ? std::string() : "not a MAC address: " + text;
-            },
-            "MAC"));
+    auto* mac = app.add_option("MAC", o.mac_text, "the device's MAC address, as 00:11:22:aa:bb:cc");
+    mac->check(CLI::Validator(
+        [](const std::string& text) {
+            return ParseMac(text) ? std::string() : "not a MAC address: " + text;
+        },
+        "MAC"));
     app.add_option_function<std::string>(
            "--name", [&o](const std::string& name) { o.edits.name = name; },
            "the new name (at most 31 characters; 18 bytes of UTF-8 reach the device)")
@@ -79,6 +85,18 @@ void AddOptions(CLI::App& app, Options& o) {
     auto* fixed = app.add_flag_callback(
         "--static", [&o] { o.edits.dhcp = false; }, "the device keeps the address it is given");
     dhcp->excludes(fixed);
+    // Every option up to here is one device's; a plan gives them per line.
+    const std::vector<CLI::Option*> one_device = app.get_options();
+    auto* plan = app.add_option("--plan", o.plan, "set the devices of a plan file")
+                     ->check(CLI::ExistingFile)
+                     ->type_name("FILE.csv");
+    for (CLI::Option* option : one_device) {
+        if (option->get_name() != "--help") {
+            plan->excludes(option);
+        }
+    }
+    app.add_flag("--force", o.force, "a plan may give a device an address another device has")
+        ->needs(plan);
     app.add_flag("--yes", o.yes,
                  "answer the question (IP and gateway in different subnets) with yes");
     app.add_flag("--dry-run", o.dry_run,
@@ -186,6 +204,15 @@ int main(int argc, char** argv) {
     AddOptions(app, options);
     if (const auto exit_code = ParseCommandLine(app, argc, argv)) {
         return *exit_code;
+    }
+    if (!options.plan.empty()) {
+        return RunPlan({options.plan, options.yes, options.force, options.dry_run,
+                        options.no_verify, options.timeout_seconds, options.verify_timeout_seconds,
+                        options.json});
+    }
+    if (options.mac_text.empty()) {
+        Fail("give a MAC address or --plan FILE.csv\nRun with --help for more.");
+        return kExitUsage;
     }
     return Run(options);
 }

@@ -2,7 +2,6 @@
 // request bytes against the window's Submit for the same edits, and each outcome.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -13,8 +12,8 @@
 #include "pcedit.h"
 #include "recording_messages.h"
 #include "report_bytes.h"
+#include "simulated_devices.h"
 #include "subprocess.h"
-#include "test_files.h"
 #include "udp_peer.h"
 #include "utf.h"
 
@@ -34,43 +33,6 @@ ProcessOptions Set(std::vector<std::string> args) {
     ProcessOptions options = Command(std::move(args));
     options.timeout = 60s;
     return options;
-}
-
-// The simulator with the devices of a description file, ready to answer.
-class Simulator {
-public:
-    explicit Simulator(const std::string& description)
-        : file_(WriteDescription(directory_, description)),
-          process_(Command({NORVIK_TOOL_NORVIK_DEVSIM, "--file", file_})) {
-        EXPECT_TRUE(process_.WaitForOutput("ready\n", 10s));
-    }
-    ProcessResult Stop() { return process_.Stop(); }
-
-private:
-    static std::string WriteDescription(const TemporaryDirectory& directory,
-                                        const std::string& description) {
-        const auto path = directory / "devices.txt";
-        std::ofstream(path) << description;
-        return path.string();
-    }
-
-    TemporaryDirectory directory_;
-    std::string file_;
-    BackgroundProcess process_;
-};
-
-// The set requests (PCEdit requests without the search flag) that reach port 4022.
-std::vector<Bytes> SetRequestsSeen(UdpPeer& port, std::chrono::milliseconds quiet) {
-    std::vector<Bytes> requests;
-    while (const auto datagram = port.Receive(quiet)) {
-        if (datagram->size() == 74 &&
-            std::equal(datagram->begin(), datagram->begin() + 6,
-                       std::string_view("PCEdit").begin()) &&
-            (*datagram)[6] != pcedit::kFlagSearch) {
-            requests.push_back(*datagram);
-        }
-    }
-    return requests;
 }
 
 std::string Hex(const Bytes& bytes) {
@@ -155,7 +117,7 @@ const std::vector<EditCase>& EditCases() {
 
 TEST(Set, SendsTheWindowsSubmitBytesForTheSameEdits) {
     // The device ignores the requests, so every case starts from the same settings.
-    Simulator devices(std::string("pcedit ") + kCamera + " on_set=ignore\n");
+    SimulatedDevices devices(std::string("pcedit ") + kCamera + " on_set=ignore\n");
     UdpPeer port(pcedit::kPort);
     ASSERT_TRUE(port.bound());
     for (const EditCase& c : EditCases()) {
@@ -194,7 +156,7 @@ Outcome RunSet(std::vector<std::string> args) {
 
 // Devices that fail the ways real ones do, and what norvik-set makes of each.
 TEST(Set, TellsWhetherTheDeviceTookTheSettings) {
-    Simulator devices(
+    SimulatedDevices devices(
         "pcedit mac=02:00:00:00:00:01 ip=10.0.0.1 name=good\n"
         "pcedit mac=02:00:00:00:00:02 ip=10.0.0.2 name=deaf on_set=ignore\n"
         "3297 mac=02:00:00:00:00:03 ip=10.0.0.3 name=half on_set=partial\n"
@@ -234,7 +196,7 @@ TEST(Set, TellsWhetherTheDeviceTookTheSettings) {
 }
 
 TEST(Set, JsonHasTheDeviceBeforeTheRequestTheOutcomeAndTheDeviceAfter) {
-    Simulator devices("3297 mac=02:00:00:00:00:03 ip=10.0.0.3 name=half on_set=partial\n");
+    SimulatedDevices devices("3297 mac=02:00:00:00:00:03 ip=10.0.0.3 name=half on_set=partial\n");
     const ProcessResult run = RunProcess(Set({"02:00:00:00:00:03", "--name", "whole", "--ip",
                                               "10.0.0.103", "--verify-timeout", "3", "--json"}));
     EXPECT_EQ(run.exit_code, 3) << run.err;
@@ -258,7 +220,7 @@ TEST(Set, JsonHasTheDeviceBeforeTheRequestTheOutcomeAndTheDeviceAfter) {
 
 // Where Submit stops without a word, norvik-set says why, and sends nothing either.
 TEST(Set, RefusesWhatSubmitRefusesAndAsksNoOneWithoutATerminal) {
-    Simulator devices(std::string("pcedit ") + kCamera + "\n");
+    SimulatedDevices devices(std::string("pcedit ") + kCamera + "\n");
     UdpPeer port(pcedit::kPort);
     ASSERT_TRUE(port.bound());
     const struct {
