@@ -7,8 +7,9 @@
 #include "exit_codes.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h before it.
+#include <shellapi.h>
 
 #include "utf.h"
 #endif
