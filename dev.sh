@@ -68,7 +68,7 @@ build_windows() {
     build build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 }
 
-# The zip a Windows user downloads: both programs (without their debugging symbols), the
+# The zip a Windows user downloads: the programs (without their debugging symbols), the
 # sample language files and a short README with Windows line ends.
 package_windows() {
     local version stage zip
@@ -79,6 +79,7 @@ package_windows() {
     mkdir -p "$stage/zh_TW"
     x86_64-w64-mingw32-strip -o "$stage/norvik.exe" build/windows/app/norvik.exe
     x86_64-w64-mingw32-strip -o "$stage/norvik-scan.exe" build/windows/cli/scan/norvik-scan.exe
+    x86_64-w64-mingw32-strip -o "$stage/norvik-set.exe" build/windows/cli/set/norvik-set.exe
     cp res/Language.ini "$stage/"
     cp res/zh_TW/Language.ini "$stage/zh_TW/"
     sed "s/@VERSION@/$version/" res/windows/README.txt.in >"$stage/README.txt"
