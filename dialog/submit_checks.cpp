@@ -1,18 +1,15 @@
 #include "submit_checks.h"
 
 namespace norvik {
-namespace {
 
-bool InOneSubnet(const Ipv4& ip, const Ipv4& gateway, const Ipv4& netmask) {
-    for (std::size_t i = 0; i < ip.size(); ++i) {
-        if ((ip[i] & netmask[i]) != (gateway[i] & netmask[i])) {
+bool InOneSubnet(const Ipv4& a, const Ipv4& b, const Ipv4& netmask) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if ((a[i] & netmask[i]) != (b[i] & netmask[i])) {
             return false;
         }
     }
     return true;
 }
-
-}  // namespace
 
 bool RefusedAddress(const Ipv4& ip) {
     return ip[3] == 0 || ip[3] == 255;

@@ -19,6 +19,9 @@ inline bool PortInRange(long long port) {
     return port >= kPortMin && port <= kPortMax;
 }
 
+// Whether two addresses lie in one subnet of this netmask.
+bool InOneSubnet(const Ipv4& a, const Ipv4& b, const Ipv4& netmask);
+
 // An address whose last octet is 0 or 255 is never sent.
 bool RefusedAddress(const Ipv4& ip);
 

@@ -9,15 +9,6 @@
 namespace norvik::cli {
 namespace {
 
-bool InSubnet(const Ipv4& ip, const Ipv4& network_address, const Ipv4& netmask) {
-    for (std::size_t i = 0; i < ip.size(); ++i) {
-        if ((ip[i] & netmask[i]) != (network_address[i] & netmask[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool Contiguous(const Ipv4& netmask) {
     const std::uint32_t mask = PackedAddress(netmask);
     // Ones then zeros: the inverted mask plus one is a power of two (or 0 for 255.255.255.255).
@@ -49,7 +40,7 @@ std::vector<std::vector<std::string>> DeviceWarnings(std::span<const DeviceRecor
         }
         bool reachable = false;
         for (const NetworkInterface& card : cards) {
-            reachable = reachable || InSubnet(d.ip, card.address, card.netmask);
+            reachable = reachable || InOneSubnet(d.ip, card.address, card.netmask);
         }
         if (!reachable) {
             w.push_back("outside-every-card");
