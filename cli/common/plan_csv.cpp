@@ -9,9 +9,8 @@
 namespace norvik::cli {
 
 std::string CsvCell(std::string_view text) {
-    const bool quote =
-        text.find_first_of(",\"\r\n#") != std::string_view::npos ||
-        (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    const bool quote = text.find_first_of(",\"\r\n#") != std::string_view::npos ||
+                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
     if (!quote) {
         return std::string(text);
     }
