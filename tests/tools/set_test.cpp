@@ -140,6 +140,32 @@ TEST(Set, SendsTheWindowsSubmitBytesForTheSameEdits) {
     }
 }
 
+// The window's Search after a Submit re-sends the set request's bytes with the search flags
+// in bytes 6 and 25 alone, which a device may take for the settings again; the searches that
+// verify a change are new ones, the start-up search's bytes.
+TEST(Set, VerifiesWithNewSearchesNotTheSetRequestsBytes) {
+    SimulatedDevices devices(std::string("pcedit ") + kCamera + " on_set=ignore\n");
+    UdpPeer port(pcedit::kPort);
+    ASSERT_TRUE(port.bound());
+    const ProcessResult run =
+        RunProcess(Set({kCameraMac, "--name", "Hall", "--port", "81", "--verify-timeout", "3"}));
+    EXPECT_EQ(run.exit_code, 3) << run.err;
+    Bytes startup_search(74, 0);
+    std::copy_n("PCEdit", 6, startup_search.begin());
+    for (const std::size_t flag : {6, 25, 32, 60}) {
+        startup_search[flag] = pcedit::kFlagSearch;
+    }
+    int searches = 0;
+    while (const auto datagram = port.Receive(300ms)) {
+        if (datagram->size() == 74 && (*datagram)[6] == pcedit::kFlagSearch) {
+            EXPECT_EQ(*datagram, startup_search);
+            ++searches;
+        }
+    }
+    // The first search, one at once after the request, one every 2 s of the 3 s.
+    EXPECT_GE(searches, 3);
+}
+
 struct Outcome {
     int exit_code;
     std::string line;  // standard output's last line
