@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# One entry point for building, testing and running Norvik on Debian 12.
+# One entry point for building, testing and running Norvik on Debian 12 or 13.
 #
 #   ./dev.sh run        install what is missing, build, start the program (needs a display)
 #   ./dev.sh test       install what is missing, build, run the whole test suite
@@ -7,24 +7,52 @@
 #   ./dev.sh test-tsan  the threaded and window tests built with ThreadSanitizer
 #   ./dev.sh build      install what is missing and build (build/release)
 #   ./dev.sh demo       the program with simulated devices, in a private network namespace
-#   ./dev.sh package    build, then build/norvik_VERSION_amd64.deb, checked and test-installed
+#   ./dev.sh flood-bench  install valgrind too, build, count what each kind of flood costs
+#   ./dev.sh package    build, then build/norvik_VERSION-1~debN_amd64.deb for this Debian release,
+#                       checked and test-installed into a bare root of the same release
 #   ./dev.sh build-windows    install mingw-w64 and Wine, build the Windows programs (build/windows)
-#   ./dev.sh test-windows     build-windows, then the Windows tests under Wine, in a private network
+#   ./dev.sh test-windows     build-windows, then the Windows tests under Wine, in a private network,
+#                             and the installer's (package-windows) tables, install and uninstall
 #   ./dev.sh package-windows  build-windows, then build/windows/norvik-VERSION-windows-x64.zip
+#                             and the installer build/windows/norvik-VERSION-x64.msi
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# iproute2 and util-linux build the tests' private networks (ip, unshare, nsenter, setpriv).
+# iproute2 and util-linux build the tests' private networks (ip, unshare, nsenter, setpriv);
+# nftables plays a firewall in one of them.
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
-          iproute2 util-linux)
+          iproute2 util-linux nftables)
 # Header-only, for the command-line programs: CLI11 (options) and nlohmann-json (JSON).
 PACKAGES+=(libcli11-dev nlohmann-json3-dev)
-# The Debian package's checks and its trial installation into a bare Debian 12.
+# The Debian package's checks and its trial installation into a bare Debian of this release.
 PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap)
+# Only the flood benchmark needs valgrind (callgrind counts its instructions).
+BENCH_PACKAGES=(valgrind)
 # The Windows build: the cross compiler, GoogleTest's sources for it, and Wine to test with.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine icoutils xvfb
-                  zip)
+                  zip wixl msitools)
 JOBS=$(nproc 2>/dev/null || echo 2)
+# Warnings stop the build in CI only (.ci/run sets NORVIK_WERROR=1): a newer compiler or Qt than
+# ours must not stop a user's build.
+if [ "${NORVIK_WERROR:-0}" = 1 ]; then WERROR=ON; else WERROR=OFF; fi
+
+# The package names below are those of the Debian releases named here; anything else stops,
+# saying so, before apt-get is asked for a name it may not know.
+debian_codename() {
+    local id version name
+    id=$( (. /etc/os-release && echo "${ID:-}") 2>/dev/null || true)
+    version=$( (. /etc/os-release && echo "${VERSION_ID:-}") 2>/dev/null || true)
+    case "$id $version" in
+        "debian 12") echo bookworm ;;
+        "debian 13") echo trixie ;;
+        *)
+            name=$( (. /etc/os-release && echo "${PRETTY_NAME:-}") 2>/dev/null || true)
+            echo "dev.sh: this system is ${name:-not described by /etc/os-release}, but dev.sh" \
+                "supports Debian 12 (bookworm) and Debian 13 (trixie) only." >&2
+            return 1
+            ;;
+    esac
+}
 
 install_missing() {
     local missing=() p
@@ -53,7 +81,7 @@ install_missing() {
 build() {
     local dir=$1
     shift
-    cmake -S . -B "$dir" -G Ninja -DNORVIK_WERROR=ON "$@" >/dev/null
+    cmake -S . -B "$dir" -G Ninja -DNORVIK_WERROR=$WERROR "$@" >/dev/null
     cmake --build "$dir" -j "$JOBS"
 }
 
@@ -68,34 +96,48 @@ build_windows() {
     build build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 }
 
-# The zip a Windows user downloads: the programs (without their debugging symbols), the
-# sample language files and a short README with Windows line ends.
+project_version() {
+    sed -n 's/^project(Norvik VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
+}
+
+# What a Windows user downloads: the programs (without their debugging symbols), the sample
+# language files and a short README with Windows line ends, as a zip and as the installer
+# build/windows/norvik-VERSION-x64.msi, which installs the same files.
 package_windows() {
-    local version stage zip
-    version=$(sed -n 's/^project(Norvik VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    # The window and the command-line programs, by their place in the Windows build.
+    local programs=(app/norvik.exe cli/scan/norvik-scan.exe cli/set/norvik-set.exe)
+    local version stage zip program
+    version=$(project_version)
     stage=build/windows/package/norvik-$version
     zip=$PWD/build/windows/norvik-$version-windows-x64.zip
     rm -rf build/windows/package "$zip"
     mkdir -p "$stage/zh_TW"
-    x86_64-w64-mingw32-strip -o "$stage/norvik.exe" build/windows/app/norvik.exe
-    x86_64-w64-mingw32-strip -o "$stage/norvik-scan.exe" build/windows/cli/scan/norvik-scan.exe
-    x86_64-w64-mingw32-strip -o "$stage/norvik-set.exe" build/windows/cli/set/norvik-set.exe
+    for program in "${programs[@]}"; do
+        x86_64-w64-mingw32-strip -o "$stage/$(basename "$program")" "build/windows/$program"
+    done
     cp res/Language.ini "$stage/"
     cp res/zh_TW/Language.ini "$stage/zh_TW/"
-    sed "s/@VERSION@/$version/" res/windows/README.txt.in >"$stage/README.txt"
+    # Notepad before Windows 10 shows a text with bare line feeds as one line.
+    sed "s/@VERSION@/$version/; s/\$/\r/" res/windows/README.txt.in >"$stage/README.txt"
+    sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
     (cd build/windows/package && zip -q -r -X "$zip" "norvik-$version")
     echo "$zip"
+    tools/windows/build-msi "$stage" "$version" build/windows/app/win32/norvik.ico \
+        "build/windows/norvik-$version-x64.msi"
+    echo "$PWD/build/windows/norvik-$version-x64.msi"
 }
 
-# build/norvik_VERSION_amd64.deb from the release build, checked by lintian, desktop-file-validate
-# and appstreamcli, then installed with apt into a bare Debian 12 (debootstrap, cached in
-# build/debootstrap), where the installed norvik-scan runs inside a private network namespace.
+# The .deb of the release build for the Debian release dev.sh runs on (its name says which:
+# norvik_VERSION-1~deb12_amd64.deb), checked by lintian, desktop-file-validate and appstreamcli,
+# then installed with apt into a bare root of that same release (tools/debian-root), where the
+# installed norvik-scan runs inside a private network namespace.
 package_deb() {
-    local version deb root
-    version=$(sed -n 's/^project(Norvik VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-    deb=build/norvik_${version}_amd64.deb
-    (cd build/release && cpack -G DEB >/dev/null 2>&1)
-    mv "build/release/norvik_${version}_amd64.deb" "$deb"
+    local deb root trial=build/debootstrap/trial log=build/debootstrap/install.log
+    rm -f build/release/norvik_*.deb
+    (cd build/release && cpack -G DEB >cpack.log 2>&1) || { cat build/release/cpack.log; exit 1; }
+    deb=$(echo build/release/norvik_*_amd64.deb)
+    mv "$deb" build/
+    deb=build/$(basename "$deb")
     lintian --fail-on error "$deb"
     desktop-file-validate res/linux/org.norvik.Norvik.desktop
     appstreamcli validate --no-net res/linux/org.norvik.Norvik.metainfo.xml
@@ -103,29 +145,21 @@ package_deb() {
         echo "dev.sh package: $deb is built and checked; trying its installation needs root."
         return 0
     fi
-    root=$PWD/build/debootstrap/bookworm
-    if [ ! -x "$root/usr/bin/apt-get" ]; then
-        rm -rf "$root"
-        mkdir -p "$root"
-        debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian \
-            >build/debootstrap/debootstrap.log 2>&1 ||
-            { cat build/debootstrap/debootstrap.log; exit 1; }
-    fi
-    # A copy, so the cached root stays bare for the next run.
-    rm -rf build/debootstrap/trial
-    cp -a "$root" build/debootstrap/trial
-    cp "$deb" build/debootstrap/trial/tmp/
-    chroot build/debootstrap/trial env DEBIAN_FRONTEND=noninteractive \
-        sh -c "apt-get update && apt-get install -y /tmp/$(basename "$deb")" \
-        >build/debootstrap/install.log 2>&1 ||
-        { cat build/debootstrap/install.log; echo "dev.sh package: apt could not install $deb" >&2; exit 1; }
-    chroot build/debootstrap/trial sh -c '! ldd /usr/bin/norvik /usr/bin/norvik-scan | grep "not found"'
-    chroot build/debootstrap/trial test -f /usr/share/applications/org.norvik.Norvik.desktop
+    root=$(tools/debian-root "$CODENAME")
+    # A copy, so the kept root stays bare for the next run.
+    rm -rf "$trial"
+    cp -a "$root" "$trial"
+    cp "$deb" "$trial/tmp/"
+    chroot "$trial" env DEBIAN_FRONTEND=noninteractive \
+        sh -c "apt-get update && apt-get install -y /tmp/$(basename "$deb")" >"$log" 2>&1 ||
+        { cat "$log"; echo "dev.sh package: apt could not install $deb" >&2; exit 1; }
+    chroot "$trial" sh -c '! ldd /usr/bin/norvik /usr/bin/norvik-scan | grep "not found"'
+    chroot "$trial" test -f /usr/share/applications/org.norvik.Norvik.desktop
     build/release/tools/netns/norvik-netns -- \
-        chroot build/debootstrap/trial /usr/bin/norvik-scan --json --timeout 0.5 |
+        chroot "$trial" /usr/bin/norvik-scan --json --timeout 0.5 |
         grep -q '"dropped_devices":0'
-    rm -rf build/debootstrap/trial
-    echo "$deb: installed into a bare Debian 12, and its norvik-scan ran there"
+    rm -rf "$trial"
+    echo "$deb: installed into a bare $CODENAME, and its norvik-scan ran there"
 }
 
 # The Linux side of the Windows tests, built without Qt: the private-namespace runner, the
@@ -160,6 +194,13 @@ usage() {
 }
 
 case "${1:-}" in
+    build | run | test | test-asan | test-tsan | package | build-windows | test-windows | \
+        package-windows | demo | flood-bench)
+        CODENAME=$(debian_codename) || exit 1
+        ;;
+esac
+
+case "${1:-}" in
     build)
         install_missing
         build build/release
@@ -177,7 +218,7 @@ case "${1:-}" in
         ;;
     test-asan)
         install_missing
-        build build/asan -DNORVIK_SANITIZE=address,undefined -DNORVIK_BUILD_BENCH=OFF
+        build build/asan -DNORVIK_SANITIZE=address,undefined
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
             run_tests build/asan -LE wine
         ;;
@@ -202,10 +243,21 @@ case "${1:-}" in
             "ctest --test-dir build/windows --output-on-failure -j $JOBS &&
              ctest --test-dir build/host --output-on-failure -L wine"
         package_windows
+        version=$(project_version)
+        tests/windows/msi_tables.sh "build/windows/norvik-$version-x64.msi" "$version"
+        # A fresh prefix of its own: the installer's test installs and removes.
+        tools/wine/norvik-wine -- tests/windows/msi_under_wine.sh \
+            "build/windows/norvik-$version-x64.msi" "build/windows/package/norvik-$version" \
+            build/windows/app/win32/norvik.ico
         ;;
     package-windows)
         build_windows
         package_windows
+        ;;
+    flood-bench)
+        install_missing "${BENCH_PACKAGES[@]}"
+        build build/release
+        bench/flood-instructions.sh build/release
         ;;
     demo)
         require_display demo

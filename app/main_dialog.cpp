@@ -14,7 +14,6 @@
 #include <QTreeWidget>
 
 #include "about_dialog.h"
-#include "broadcast_sender.h"
 #include "dialog_template.h"
 #include "dialog_units.h"
 #include "ip_address_edit.h"
@@ -96,31 +95,16 @@ MainDialog::MainDialog(ListLock& lock, QWidget* parent)
       controls_(buildControls()),
       deviceList_(qobject_cast<QTreeWidget*>(controls_.at(kDeviceList))),
       openUrl_([](const QUrl& url) { QDesktopServices::openUrl(url); }),
-      messages_(
-          [](MessageStyle style, std::u16string_view text) {
-              MessageBox::show(nullptr,
-                               toQString(style == MessageStyle::kApplication ? kApplicationName
-                                                                             : defaultCaption),
-                               toQString(text));
-          },
-          [this] { wakeup_.wake(); }),
-      rows_([this] { wakeup_.wake(); }),
-      rowsWidget_(deviceList_, rows_, lock_),
-      discovery_(lock_, rows_, messages_,
-                 [this](int code) {
-                     failureExitCode_ = code;
-                     wakeup_.wake();
-                 }),
-      view_(this, controls_, rows_, rowsWidget_, openUrl_),
-      rules_(view_, lock_, discovery_, [this](const BroadcastSender& sender, ByteSpan request) {
-          SendRequest(sender, request, messages_);
-      }) {
+      listRows_(deviceList_),
+      shell_(lock_, *this, listRows_),
+      view_(this, controls_, shell_.rows(), shell_.row_follower(), openUrl_) {
+    shell_.AttachView(view_);
     connectControls();
-    connect(&wakeup_, &UiWakeup::woken, this, &MainDialog::onWoken);
+    connect(&wakeup_, &UiWakeup::woken, this, [this] { shell_.OnWake(); });
 }
 
 MainDialog::~MainDialog() {
-    stopDiscovery();
+    shell_.Stop();
 }
 
 std::map<int, QWidget*> MainDialog::buildControls() {
@@ -178,12 +162,15 @@ void MainDialog::connectControls() {
 
     const auto button = [this](int id) { return qobject_cast<QAbstractButton*>(controls_.at(id)); };
     connect(deviceList_->header(), &QHeaderView::sectionClicked, this,
-            [this](int column) { rules_.OnColumnClick(column); });
-    connect(button(kDhcpRadio), &QAbstractButton::clicked, this, [this] { rules_.OnDhcp(); });
-    connect(button(kStaticRadio), &QAbstractButton::clicked, this, [this] { rules_.OnStatic(); });
+            [this](int column) { shell_.rules().OnColumnClick(column); });
+    connect(button(kDhcpRadio), &QAbstractButton::clicked, this,
+            [this] { shell_.rules().OnDhcp(); });
+    connect(button(kStaticRadio), &QAbstractButton::clicked, this,
+            [this] { shell_.rules().OnStatic(); });
     connect(button(kSearchDeviceButton), &QAbstractButton::clicked, this,
-            [this] { rules_.OnSearch(); });
-    connect(button(kSubmitButton), &QAbstractButton::clicked, this, [this] { rules_.OnSubmit(); });
+            [this] { shell_.rules().OnSearch(); });
+    connect(button(kSubmitButton), &QAbstractButton::clicked, this,
+            [this] { shell_.rules().OnSubmit(); });
     connect(button(kExitButton), &QAbstractButton::clicked, this, &MainDialog::reject);
 }
 
@@ -194,14 +181,14 @@ int MainDialog::run() {
 }
 
 void MainDialog::initialize() {
-    rules_.Initialize();
+    shell_.rules().Initialize();
     deviceList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     deviceList_->setFont(fontWithCellHeight({}, kListFontCellHeight));
     controls_.at(kInstructionsText)
         ->setFont(
             fontWithCellHeight(toQString(kInstructionsFontFamily), kInstructionsFontCellHeight));
     QStringList headings;
-    for (const std::u16string& heading : rules_.ColumnHeadings()) {
+    for (const std::u16string& heading : shell_.rules().ColumnHeadings()) {
         headings << toQString(heading);
     }
     deviceList_->setHeaderLabels(headings);
@@ -225,31 +212,21 @@ void MainDialog::showAbout() {
 }
 
 void MainDialog::reject() {
-    rules_.OnCancel();
-    stopDiscovery();
-    QDialog::reject();
+    shell_.OnCancel();
 }
 
-void MainDialog::stopDiscovery() {
-    if (stopped_) {
-        return;
-    }
-    stopped_ = true;
-    // A receive thread waiting for its message box to close must not keep us waiting.
-    messages_.Close();
-    discovery_.Stop();
+void MainDialog::Wake() {
+    wakeup_.wake();
 }
 
-void MainDialog::onWoken() {
-    if (rowsWidget_.step()) {
-        wakeup_.wake();  // the rest after the events waiting meanwhile
-    }
-    messages_.ShowWaiting();
-    if (const int code = failureExitCode_.exchange(0); code != 0 && !stopped_) {
-        exitCode_ = code;
-        stopDiscovery();
-        done(code);
-    }
+void MainDialog::ShowMessageBox(std::u16string_view caption, std::u16string_view text) {
+    MessageBox::show(nullptr, toQString(caption.empty() ? defaultCaption : caption),
+                     toQString(text));
+}
+
+void MainDialog::EndDialog(int exitCode) {
+    exitCode_ = exitCode;
+    done(exitCode);
 }
 
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -260,9 +237,10 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
         if (mouse->button() == Qt::LeftButton && release) {
             // The rules find the device by the number in the row's column 0.
             const QTreeWidgetItem* item = deviceList_->itemAt(mouse->position().toPoint());
-            rules_.OnListClick(item != nullptr ? fromQString(item->text(0)) : std::u16string());
+            shell_.rules().OnListClick(item != nullptr ? fromQString(item->text(0))
+                                                       : std::u16string());
         } else if (mouse->button() == Qt::LeftButton) {
-            rules_.OnListDoubleClick();
+            shell_.rules().OnListDoubleClick();
         }
     }
     return QDialog::eventFilter(watched, event);

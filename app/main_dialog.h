@@ -3,18 +3,14 @@
 #include <QDialog>
 #include <QIcon>
 #include <QUrl>
-#include <atomic>
 #include <functional>
 #include <map>
 
-#include "dialog_rules.h"
-#include "discovery.h"
 #include "list_lock.h"
-#include "list_widget_sync.h"
-#include "queued_list_view.h"
-#include "ui_thread_messages.h"
+#include "tree_widget_rows.h"
 #include "ui_wakeup.h"
 #include "widget_dialog_view.h"
+#include "window_shell.h"
 
 class QTreeWidget;
 
@@ -22,9 +18,9 @@ namespace norvik {
 
 // The main window: the device list on the left, the picked device's network settings on the
 // right, and the commands below, laid out from the dialog's template. What its controls do is
-// the dialog's rules'; this class builds the widgets, routes their signals and keeps the
-// device list widget in step with the receive threads.
-class MainDialog : public QDialog {
+// the dialog's rules', what it wires up around them the window shell's; this class builds the
+// widgets and routes their signals.
+class MainDialog : public QDialog, private WindowToolkit {
     Q_OBJECT
 
 public:
@@ -39,7 +35,7 @@ public:
     void initialize();
 
     int exitCode() const { return exitCode_; }
-    Discovery& discovery() { return discovery_; }
+    Discovery& discovery() { return shell_.discovery(); }
     // How the web page is opened: the desktop's browser unless a test looks instead.
     void setUrlOpener(std::function<void(const QUrl&)> open) { openUrl_ = std::move(open); }
 
@@ -52,26 +48,20 @@ private:
     std::map<int, QWidget*> buildControls();
     void connectControls();
     void showAbout();
-    // What the receive threads asked of the user-interface thread.
-    void onWoken();
-    void stopDiscovery();
+    void Wake() override;
+    void ShowMessageBox(std::u16string_view caption, std::u16string_view text) override;
+    void EndDialog(int exitCode) override;
 
     ListLock& lock_;
     std::map<int, QWidget*> controls_;
     QTreeWidget* deviceList_ = nullptr;
     std::function<void(const QUrl&)> openUrl_;
     int exitCode_ = 0;
-    bool stopped_ = false;
 
-    // In the order the receive threads need them; they stop before any of these goes away.
     UiWakeup wakeup_;
-    std::atomic<int> failureExitCode_{0};  // set by a receive thread whose socket failed
-    UiThreadMessages messages_;
-    QueuedListView rows_;
-    ListWidgetSync rowsWidget_;
-    Discovery discovery_;
+    TreeWidgetRows listRows_;
+    WindowShell shell_;
     WidgetDialogView view_;
-    DialogRules rules_;
 };
 
 }  // namespace norvik

@@ -6,20 +6,20 @@
 #include <QUrl>
 
 #include "ip_address_edit.h"
-#include "list_widget_sync.h"
 #include "message_box.h"
 #include "qt_text.h"
-#include "queued_list_view.h"
+#include "row_follower.h"
+#include "row_handover.h"
 
 namespace norvik {
 
 WidgetDialogView::WidgetDialogView(QWidget* dialog, std::map<int, QWidget*> controls,
-                                   QueuedListView& rows, ListWidgetSync& rowsWidget,
+                                   RowHandover& rows, RowFollower& rowFollower,
                                    std::function<void(const QUrl&)>& openUrl)
     : dialog_(dialog),
       controls_(std::move(controls)),
       rows_(rows),
-      rowsWidget_(rowsWidget),
+      rowFollower_(rowFollower),
       openUrl_(openUrl) {}
 
 template <typename Widget>
@@ -117,7 +117,7 @@ ListView& WidgetDialogView::DeviceListView() {
 }
 
 void WidgetDialogView::ShowDeviceListNow() {
-    rowsWidget_.syncAll();
+    rowFollower_.SyncAll();
 }
 
 }  // namespace norvik

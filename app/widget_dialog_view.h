@@ -10,15 +10,15 @@ class QUrl;
 
 namespace norvik {
 
-class ListWidgetSync;
-class QueuedListView;
+class RowFollower;
+class RowHandover;
 
 // The dialog's rules see the Qt window through this: its widgets by their template ids, its
 // message boxes, the browser and the device list.
 class WidgetDialogView : public DialogView {
 public:
-    WidgetDialogView(QWidget* dialog, std::map<int, QWidget*> controls, QueuedListView& rows,
-                     ListWidgetSync& rowsWidget, std::function<void(const QUrl&)>& openUrl);
+    WidgetDialogView(QWidget* dialog, std::map<int, QWidget*> controls, RowHandover& rows,
+                     RowFollower& rowFollower, std::function<void(const QUrl&)>& openUrl);
 
     std::u16string ControlText(int id) const override;
     void SetControlText(int id, std::u16string_view text) override;
@@ -44,8 +44,8 @@ private:
 
     QWidget* dialog_;
     std::map<int, QWidget*> controls_;
-    QueuedListView& rows_;
-    ListWidgetSync& rowsWidget_;
+    RowHandover& rows_;
+    RowFollower& rowFollower_;
     std::function<void(const QUrl&)>& openUrl_;
 };
 

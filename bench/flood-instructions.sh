@@ -7,6 +7,11 @@
 set -euo pipefail
 build=${1:-build/release}
 reports=${2:-20000}
+if [ ! -x "$build/bench/norvik-bench-flood" ]; then
+    echo "flood-instructions.sh: $build/bench/norvik-bench-flood was not built: it needs valgrind" >&2
+    echo "(./dev.sh flood-bench installs it and builds it)" >&2
+    exit 1
+fi
 dumps=$(mktemp -d)
 trap 'rm -rf "$dumps"' EXIT
 valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$dumps/out.%p" \

@@ -15,17 +15,33 @@ foreach(size 16 24 32 48 64 128)
 endforeach()
 install(FILES res/icon/norvik.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 
+# A package's dependencies are the names of the release it was built on (Debian 13 renamed the
+# Qt libraries), so the version says the release, as Debian's own backports do:
+# norvik_3.0-1~deb12_amd64.deb, norvik_3.0-1~deb13_amd64.deb.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+if(EXISTS /etc/os-release)
+    file(STRINGS /etc/os-release os_id REGEX "^ID=")
+    file(STRINGS /etc/os-release os_version REGEX "^VERSION_ID=")
+    string(REGEX REPLACE "^VERSION_ID=\"?([0-9]+)\"?$" "\\1" os_version "${os_version}")
+    if(os_id STREQUAL "ID=debian" AND os_version MATCHES "^[0-9]+$")
+        set(CPACK_DEBIAN_PACKAGE_RELEASE "1~deb${os_version}")
+    endif()
+endif()
+set(NORVIK_DEBIAN_VERSION ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+configure_file(res/linux/changelog.in ${CMAKE_BINARY_DIR}/changelog.Debian @ONLY)
+
 # Debian keeps man pages and changelogs compressed, without a time stamp in the gzip header.
 set(NORVIK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/norvik)
 set(compressed)
-foreach(source docs/man/norvik.1 docs/man/norvik-scan.1 docs/man/norvik-set.1
-        res/linux/changelog)
+foreach(source ${PROJECT_SOURCE_DIR}/docs/man/norvik.1 ${PROJECT_SOURCE_DIR}/docs/man/norvik-scan.1
+        ${PROJECT_SOURCE_DIR}/docs/man/norvik-set.1
+        ${CMAKE_BINARY_DIR}/changelog.Debian)
     get_filename_component(name ${source} NAME)
     set(output ${CMAKE_BINARY_DIR}/compressed/${name}.gz)
     add_custom_command(OUTPUT ${output}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/compressed
-        COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/${source} > ${output}
-        DEPENDS ${PROJECT_SOURCE_DIR}/${source}
+        COMMAND gzip -9n -c ${source} > ${output}
+        DEPENDS ${source}
         VERBATIM)
     list(APPEND compressed ${output})
 endforeach()
@@ -33,7 +49,7 @@ add_custom_target(norvik_compressed_docs ALL DEPENDS ${compressed})
 install(FILES ${CMAKE_BINARY_DIR}/compressed/norvik.1.gz ${CMAKE_BINARY_DIR}/compressed/norvik-scan.1.gz
     ${CMAKE_BINARY_DIR}/compressed/norvik-set.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${CMAKE_BINARY_DIR}/compressed/changelog.gz res/linux/copyright
+install(FILES ${CMAKE_BINARY_DIR}/compressed/changelog.Debian.gz res/linux/copyright
     DESTINATION ${NORVIK_DOC_DIR})
 install(FILES res/Language.ini DESTINATION ${NORVIK_DOC_DIR}/examples)
 install(FILES res/zh_TW/Language.ini DESTINATION ${NORVIK_DOC_DIR}/examples/zh_TW)

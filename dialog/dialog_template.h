@@ -3,39 +3,41 @@
 #include <array>
 #include <string_view>
 
+#include "control_ids.h"
+
 // The main dialog as its template draws it: the controls' ids, kinds, texts, places and
 // styles. Both windows are built to it.
 namespace norvik {
 
 // Control ids.
-inline constexpr int kExitButton = 2;  // the dialog's cancel command
-inline constexpr int kIpControl = 1001;
-inline constexpr int kSubmitButton = 1006;
-inline constexpr int kSearchDeviceButton = 1012;
-inline constexpr int kGatewayControl = 1014;
-inline constexpr int kMacEdit = 1017;
-inline constexpr int kNameEdit = 1019;
-inline constexpr int kPort1Edit = 1020;
-inline constexpr int kUserNameEdit = 1021;
-inline constexpr int kPasswordEdit = 1022;
-inline constexpr int kNetmaskControl = 1023;
-inline constexpr int kDns1Control = 1024;
-inline constexpr int kDns2Control = 1025;
-inline constexpr int kStaticRadio = 1027;
-inline constexpr int kDhcpRadio = 1028;
-inline constexpr int kDeviceList = 1031;
-inline constexpr int kInstructionsText = 1033;
-inline constexpr int kDeviceListsLabel = 1035;
-inline constexpr int kNameLabel = 1036;
-inline constexpr int kIpLabel = 1037;
-inline constexpr int kNetmaskLabel = 1038;
-inline constexpr int kGatewayLabel = 1039;
-inline constexpr int kDns1Label = 1040;
-inline constexpr int kDns2Label = 1041;
-inline constexpr int kPort1Label = 1042;
-inline constexpr int kMacLabel = 1043;
-inline constexpr int kUserNameLabel = 1045;
-inline constexpr int kPasswordLabel = 1046;
+inline constexpr int kExitButton = IDC_EXIT;
+inline constexpr int kIpControl = IDC_IP;
+inline constexpr int kSubmitButton = IDC_SUBMIT;
+inline constexpr int kSearchDeviceButton = IDC_SEARCH_DEVICE;
+inline constexpr int kGatewayControl = IDC_GATEWAY;
+inline constexpr int kMacEdit = IDC_MAC;
+inline constexpr int kNameEdit = IDC_NAME;
+inline constexpr int kPort1Edit = IDC_PORT1;
+inline constexpr int kUserNameEdit = IDC_USER_NAME;
+inline constexpr int kPasswordEdit = IDC_PASSWORD;
+inline constexpr int kNetmaskControl = IDC_NETMASK;
+inline constexpr int kDns1Control = IDC_DNS1;
+inline constexpr int kDns2Control = IDC_DNS2;
+inline constexpr int kStaticRadio = IDC_STATIC_RADIO;
+inline constexpr int kDhcpRadio = IDC_DHCP_RADIO;
+inline constexpr int kDeviceList = IDC_DEVICE_LIST;
+inline constexpr int kInstructionsText = IDC_INSTRUCTIONS;
+inline constexpr int kDeviceListsLabel = IDC_DEVICE_LISTS_LABEL;
+inline constexpr int kNameLabel = IDC_NAME_LABEL;
+inline constexpr int kIpLabel = IDC_IP_LABEL;
+inline constexpr int kNetmaskLabel = IDC_NETMASK_LABEL;
+inline constexpr int kGatewayLabel = IDC_GATEWAY_LABEL;
+inline constexpr int kDns1Label = IDC_DNS1_LABEL;
+inline constexpr int kDns2Label = IDC_DNS2_LABEL;
+inline constexpr int kPort1Label = IDC_PORT1_LABEL;
+inline constexpr int kMacLabel = IDC_MAC_LABEL;
+inline constexpr int kUserNameLabel = IDC_USER_NAME_LABEL;
+inline constexpr int kPasswordLabel = IDC_PASSWORD_LABEL;
 
 enum class ControlKind { kIpAddress, kPushButton, kLabel, kEdit, kRadioButton, kListView };
 

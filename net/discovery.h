@@ -68,6 +68,10 @@ public:
     // Waits until both receive sockets are bound; false on time-out or failure.
     bool WaitUntilListening(std::chrono::milliseconds timeout);
 
+    // Datagrams other than requests received on either port since the start. None after a
+    // search's wait usually means a firewall on this computer drops the reports.
+    std::uint64_t arrivals() const { return pcedit_thread_.arrivals() + thread_3297_.arrivals(); }
+
     ListLock& lock() { return lock_; }
     ListView& view() { return view_; }
     UserMessages& messages() { return messages_; }

@@ -172,6 +172,10 @@ void ReceiveThread::ReceiveLoop() {
                 }
             }
         }
+        if (received && !(outcome.kind == DatagramOutcome::Kind::kDropped &&
+                          outcome.reason == DropReason::kRequest)) {
+            ++arrivals_;
+        }
         // Written after LIST LOCK is given back: a slow trace file must not hold up the list.
         if (messages_.tracing()) {
             Trace(arrival, outcome);

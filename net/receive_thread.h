@@ -60,6 +60,9 @@ public:
     void Join();
     // Waits until the socket is bound; false on time-out or when the set-up failed.
     bool WaitUntilListening(std::chrono::milliseconds timeout);
+    // Datagrams received so far that are not requests: anything a device (or anyone) sent to
+    // this port, listed or dropped. Requests, this program's own included, do not count.
+    std::uint64_t arrivals() const { return arrivals_.load(); }
 
 private:
     void Run();
@@ -78,6 +81,7 @@ private:
     bool setup_finished_ = false;
     bool listening_ = false;
     std::atomic<bool> stopping_{false};
+    std::atomic<std::uint64_t> arrivals_{0};
     UdpSocket socket_;
     // The datagrams of the last batch, and how far the loop has handled them.
     std::array<std::array<std::uint8_t, kReceiveBufferSize>, kBatch> buffers_{};

@@ -75,7 +75,6 @@ bool PrepareSetRequest(DeviceList& devices, const SetValues& values, RequestByte
         PutText(buffer, request::kPortDigits,
                 std::string_view(digits).substr(0, request::kPortDigitsWidth));
     }
-    buffer[request::kSubmitClearedFlag] = 0;
     if (values.dns1 != record.dns1 || values.dns2 != record.dns2) {
         buffer[request::kDnsFlag] = kFlagSet;
         record.dns1 = values.dns1;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "local_time.h"
+
 namespace norvik {
 namespace {
 
@@ -61,12 +63,7 @@ std::string TraceClock() {
     const auto now = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(now);
     const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm local{};
-#ifdef _WIN32
-    ::localtime_s(&local, &seconds);
-#else
-    ::localtime_r(&seconds, &local);
-#endif
+    const std::tm local = LocalTime(seconds);
     char text[16];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
                   local.tm_sec, static_cast<int>(millis));

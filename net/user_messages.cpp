@@ -1,10 +1,11 @@
 #include "user_messages.h"
 
-#include "console_text.h"
-#include "utf.h"
-
 #include <cstdio>
 #include <cstdlib>
+
+#include "console_text.h"
+#include "trace_file.h"
+#include "utf.h"
 
 namespace norvik {
 
@@ -31,38 +32,15 @@ void UserMessages::WriteTrace(std::string_view line) {
     }
 }
 
-namespace {
-
-std::FILE* OpenTraceFromEnvironment() {
-#ifdef _WIN32
-    const wchar_t* path = ::_wgetenv(L"NORVIK_TRACE");
-    if (path == nullptr || *path == L'\0') {
-        return nullptr;
-    }
-    if (std::wstring_view(path) == L"-") {
-        return stderr;
-    }
-    std::FILE* file = ::_wfopen(path, L"ab");
-#else
-    const char* path = std::getenv("NORVIK_TRACE");
-    if (path == nullptr || *path == '\0') {
-        return nullptr;
-    }
-    if (std::string_view(path) == "-") {
-        return stderr;
-    }
-    std::FILE* file = std::fopen(path, "ae");  // not inherited by the web browser
-#endif
-    if (file == nullptr) {
-        WriteText(stderr, "norvik: cannot open the trace file named by NORVIK_TRACE\n");
-    }
-    return file;
-}
-
-}  // namespace
-
 std::FILE* TraceFileFromEnvironment() {
-    static std::FILE* const file = OpenTraceFromEnvironment();
+    static std::FILE* const file = [] {
+        std::FILE* opened = OpenTraceFileNamedByEnvironment();
+        const char* named = std::getenv("NORVIK_TRACE");
+        if (opened == nullptr && named != nullptr && *named != '\0') {
+            WriteText(stderr, "norvik: cannot open the trace file named by NORVIK_TRACE\n");
+        }
+        return opened;
+    }();
     return file;
 }
 

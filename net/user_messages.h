@@ -17,7 +17,8 @@ enum class MessageStyle {
 class UserMessages {
 public:
     virtual ~UserMessages() = default;
-    // Shows a message; returns once the person has dismissed it. Any thread may call it.
+    // Shows a message, or hands it over to be shown; any thread may call it. A receive thread
+    // never waits here for the person: the window shows its boxes on its own thread.
     virtual void ShowMessage(MessageStyle style, std::u16string_view text) = 0;
     // Writes a diagnostic line (with its line feed) to standard output.
     virtual void WriteOutput(std::string_view line) = 0;

@@ -1,15 +1,20 @@
 // norvik.exe: the Windows window.
+// windows.h before commctrl.h, which needs it.
+// clang-format off
 #include <windows.h>
 #include <commctrl.h>
+// clang-format on
 
 #include <string>
 
+#include "dialog_data.h"
 #include "list_lock.h"
 #include "main_dialog.h"
 #include "message_box.h"
 #include "resource.h"
 #include "udp_socket.h"
 #include "ui_string_table.h"
+#include "utf.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The English texts are in place before anything else runs.
@@ -19,7 +24,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (!norvik::StartSockets()) {
         wchar_t text[128] = {};
         LoadStringW(instance, IDS_SOCKETS_FAILED, text, static_cast<int>(std::size(text)));
-        norvik::ShowMessageBox(nullptr, text, norvik::ApplicationName().c_str(),
+        norvik::ShowMessageBox(nullptr, text, norvik::ToWide(norvik::kApplicationName).c_str(),
                                MB_OK | MB_ICONEXCLAMATION);
         return 1;
     }

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "about_dialog.h"
-#include "broadcast_sender.h"
 #include "dialog_template.h"
 #include "message_box.h"
 #include "resource.h"
@@ -46,29 +45,13 @@ MainDialog::MainDialog(ListLock& lock, HINSTANCE instance)
           ShellExecuteW(nullptr, L"open", std::wstring(url).c_str(), nullptr, nullptr,
                         SW_SHOWNORMAL);
       }),
-      messages_(
-          [](MessageStyle style, std::u16string_view text) {
-              // A box of its own has no caption: Windows shows its default one.
-              const std::wstring application = ApplicationName();
-              ShowMessageBox(nullptr, ToWide(text),
-                             style == MessageStyle::kApplication ? application.c_str() : nullptr,
-                             MB_OK);
-          },
-          [this] { Wake(); }),
-      rows_([this] { Wake(); }),
-      rows_control_(rows_, lock_),
-      discovery_(lock_, rows_, messages_,
-                 [this](int code) {
-                     failure_exit_code_ = code;
-                     Wake();
-                 }),
-      view_(rows_, rows_control_, open_url_),
-      rules_(view_, lock_, discovery_, [this](const BroadcastSender& sender, ByteSpan request) {
-          SendRequest(sender, request, messages_);
-      }) {}
+      shell_(lock_, *this, list_rows_),
+      view_(shell_.rows(), shell_.row_follower(), open_url_) {
+    shell_.AttachView(view_);
+}
 
 MainDialog::~MainDialog() {
-    StopDiscovery();
+    shell_.Stop();
     if (hwnd_ != nullptr && !modal_) {
         DestroyWindow(hwnd_);
     }
@@ -85,8 +68,8 @@ int MainDialog::DoModal() {
 }
 
 HWND MainDialog::Create() {
-    return CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN_DIALOG), nullptr,
-                              &DialogProc, reinterpret_cast<LPARAM>(this));
+    return CreateDialogParamW(instance_, MAKEINTRESOURCEW(IDD_MAIN_DIALOG), nullptr, &DialogProc,
+                              reinterpret_cast<LPARAM>(this));
 }
 
 void MainDialog::Wake() {
@@ -101,7 +84,7 @@ INT_PTR CALLBACK MainDialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, 
         auto* dialog = reinterpret_cast<MainDialog*>(lparam);
         dialog->hwnd_ = hwnd;
         dialog->view_.Attach(hwnd);
-        dialog->rows_control_.Attach(GetDlgItem(hwnd, kDeviceList));
+        dialog->list_rows_.Attach(GetDlgItem(hwnd, kDeviceList));
     }
     auto* dialog = reinterpret_cast<MainDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     return dialog != nullptr ? dialog->OnMessage(message, wparam, lparam) : FALSE;
@@ -125,7 +108,7 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_QUERYDRAGICON:
             return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
         case kWakeMessage:
-            OnWake();
+            shell_.OnWake();
             return TRUE;
         default:
             return FALSE;
@@ -134,7 +117,7 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 
 BOOL MainDialog::OnInitDialog() {
     // The data exchange's first load, the language file, the receive threads.
-    rules_.Initialize();
+    shell_.rules().Initialize();
     if (HMENU system_menu = GetSystemMenu(hwnd_, FALSE)) {
         const std::wstring about = LoadText(instance_, IDS_ABOUT_ITEM);
         if (!about.empty()) {
@@ -159,7 +142,7 @@ BOOL MainDialog::OnInitDialog() {
     RECT list_rect;
     GetWindowRect(list, &list_rect);
     const auto widths = DialogRules::ColumnWidths(list_rect.right - list_rect.left);
-    const auto headings = rules_.ColumnHeadings();
+    const auto headings = shell_.rules().ColumnHeadings();
     for (int column = 0; column < 3; ++column) {
         std::wstring heading = ToWide(headings[static_cast<std::size_t>(column)]);
         LVCOLUMNW description{};
@@ -176,7 +159,7 @@ BOOL MainDialog::OnInitDialog() {
 
 void MainDialog::OnCommand(int id, int code) {
     if (id == IDCANCEL) {  // the Exit button, Esc and the close box
-        OnCancel();
+        shell_.OnCancel();
         return;
     }
     if (code != BN_CLICKED) {
@@ -184,16 +167,16 @@ void MainDialog::OnCommand(int id, int code) {
     }
     switch (id) {
         case kSubmitButton:
-            rules_.OnSubmit();
+            shell_.rules().OnSubmit();
             break;
         case kSearchDeviceButton:
-            rules_.OnSearch();
+            shell_.rules().OnSearch();
             break;
         case kDhcpRadio:
-            rules_.OnDhcp();
+            shell_.rules().OnDhcp();
             break;
         case kStaticRadio:
-            rules_.OnStatic();
+            shell_.rules().OnStatic();
             break;
         default:
             break;  // IDOK among them: the dialog has no OK command
@@ -219,14 +202,14 @@ void MainDialog::OnNotify(const NMHDR& header) {
                              reinterpret_cast<LPARAM>(&request));
                 number = FromWide(text);
             }
-            rules_.OnListClick(number);
+            shell_.rules().OnListClick(number);
             break;
         }
         case NM_DBLCLK:
-            rules_.OnListDoubleClick();
+            shell_.rules().OnListDoubleClick();
             break;
         case LVN_COLUMNCLICK:
-            rules_.OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            shell_.rules().OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
             break;
         default:
             break;
@@ -258,38 +241,18 @@ bool MainDialog::OnPaint() {
     return true;
 }
 
-void MainDialog::OnCancel() {
-    rules_.OnCancel();
-    StopDiscovery();
-    End(0);
+void MainDialog::ShowMessageBox(std::u16string_view caption, std::u16string_view text) {
+    // No caption: Windows shows its default one.
+    const std::wstring wide_caption = ToWide(caption);
+    norvik::ShowMessageBox(nullptr, ToWide(text), caption.empty() ? nullptr : wide_caption.c_str(),
+                           MB_OK);
 }
 
-void MainDialog::OnWake() {
-    if (rows_control_.Step()) {
-        Wake();  // the rest after the messages waiting meanwhile
-    }
-    messages_.ShowWaiting();
-    if (const int code = failure_exit_code_.exchange(0); code != 0 && !stopped_) {
-        StopDiscovery();
-        End(code);
-    }
-}
-
-void MainDialog::StopDiscovery() {
-    if (stopped_) {
-        return;
-    }
-    stopped_ = true;
-    // A receive thread waiting for its message box to close must not keep us waiting.
-    messages_.Close();
-    discovery_.Stop();
-}
-
-void MainDialog::End(int exit_code) {
+void MainDialog::EndDialog(int exit_code) {
     exit_code_ = exit_code;
     ended_ = true;
     if (modal_) {
-        EndDialog(hwnd_, IDCANCEL);
+        ::EndDialog(hwnd_, IDCANCEL);
     } else {
         ShowWindow(hwnd_, SW_HIDE);
     }

@@ -5,21 +5,18 @@
 #include <atomic>
 #include <string_view>
 
-#include "dialog_rules.h"
-#include "discovery.h"
 #include "list_lock.h"
-#include "list_view_sync.h"
-#include "queued_list_view.h"
-#include "ui_thread_messages.h"
+#include "list_view_rows.h"
 #include "win32_dialog_view.h"
+#include "window_shell.h"
 
 namespace norvik {
 
 // The main dialog (template 102): the device list on the left, the picked device's network
-// settings on the right, the commands below. What its controls do is the dialog's rules';
-// this class answers the window's messages and keeps the list view in step with the receive
-// threads, which only ever post to it.
-class MainDialog {
+// settings on the right, the commands below. What its controls do is the dialog's rules', what
+// it wires up around them the window shell's; this class answers the window's messages. The
+// receive threads only ever post to it.
+class MainDialog : private WindowToolkit {
 public:
     MainDialog(ListLock& lock, HINSTANCE instance);
     ~MainDialog();
@@ -36,7 +33,7 @@ public:
     // Whether the dialog has ended, and with which exit code.
     bool ended() const { return ended_; }
     int exit_code() const { return exit_code_; }
-    Discovery& discovery() { return discovery_; }
+    Discovery& discovery() { return shell_.discovery(); }
     // How the web page is opened: the shell's "open" unless a test looks instead.
     void SetUrlOpener(Win32DialogView::UrlOpener open) { open_url_ = std::move(open); }
 
@@ -49,12 +46,9 @@ private:
     bool OnSysCommand(UINT command);
     bool OnPaint();
     HICON OnQueryDragIcon() const { return icon_; }
-    void OnCancel();
-    // What the receive threads asked of the user-interface thread.
-    void OnWake();
-    void StopDiscovery();
-    void End(int exit_code);
-    void Wake();
+    void Wake() override;
+    void ShowMessageBox(std::u16string_view caption, std::u16string_view text) override;
+    void EndDialog(int exit_code) override;
 
     ListLock& lock_;
     HINSTANCE instance_;
@@ -64,18 +58,12 @@ private:
     std::atomic<HWND> hwnd_{nullptr};
     bool modal_ = false;
     bool ended_ = false;
-    bool stopped_ = false;
     int exit_code_ = 0;
     Win32DialogView::UrlOpener open_url_;
 
-    // In the order the receive threads need them; they stop before any of these goes away.
-    std::atomic<int> failure_exit_code_{0};  // set by a receive thread whose socket failed
-    UiThreadMessages messages_;
-    QueuedListView rows_;
-    ListViewSync rows_control_;
-    Discovery discovery_;
+    ListViewRows list_rows_;
+    WindowShell shell_;
     Win32DialogView view_;
-    DialogRules rules_;
 };
 
 }  // namespace norvik

@@ -15,10 +15,6 @@ using MessageBoxFunction =
 
 int ShowMessageBox(HWND owner, std::wstring_view text, const wchar_t* caption, UINT type);
 
-// The caption of the application's own boxes: its program file's name, as the framework the
-// dialog comes from puts it ("norvik").
-std::wstring ApplicationName();
-
 // From now on every box goes to answer instead of the screen; an empty function restores
 // the screen.
 void AnswerMessageBoxes(MessageBoxFunction answer);

@@ -1,6 +1,5 @@
 // Resource ids of the Windows window, for the resource script and the code alike. The control
-// ids are those of the dialog's template (dialog/dialog_template.h), which a test holds the
-// resource script to.
+// ids are the dialog template's, from control_ids.h.
 #pragma once
 
 #define IDD_ABOUT 100

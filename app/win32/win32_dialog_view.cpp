@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "list_view_sync.h"
 #include "message_box.h"
-#include "queued_list_view.h"
+#include "row_follower.h"
+#include "row_handover.h"
 #include "utf.h"
 
 namespace norvik {
@@ -89,7 +89,7 @@ ListView& Win32DialogView::DeviceListView() {
 }
 
 void Win32DialogView::ShowDeviceListNow() {
-    rows_control_.SyncAll();
+    row_follower_.SyncAll();
 }
 
 }  // namespace norvik

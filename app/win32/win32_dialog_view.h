@@ -9,8 +9,8 @@
 
 namespace norvik {
 
-class ListViewSync;
-class QueuedListView;
+class RowFollower;
+class RowHandover;
 
 // The dialog's rules see the Windows window through this: its controls by their ids, its
 // message boxes, the browser and the device list.
@@ -18,8 +18,8 @@ class Win32DialogView : public DialogView {
 public:
     using UrlOpener = std::function<void(std::wstring_view url)>;
 
-    Win32DialogView(QueuedListView& rows, ListViewSync& rows_control, UrlOpener& open_url)
-        : rows_(rows), rows_control_(rows_control), open_url_(open_url) {}
+    Win32DialogView(RowHandover& rows, RowFollower& row_follower, UrlOpener& open_url)
+        : rows_(rows), row_follower_(row_follower), open_url_(open_url) {}
 
     void Attach(HWND dialog) { dialog_ = dialog; }
 
@@ -45,8 +45,8 @@ private:
     HWND Control(int id) const { return GetDlgItem(dialog_, id); }
 
     HWND dialog_ = nullptr;
-    QueuedListView& rows_;
-    ListViewSync& rows_control_;
+    RowHandover& rows_;
+    RowFollower& row_follower_;
     UrlOpener& open_url_;
 };
 

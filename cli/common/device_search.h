@@ -46,6 +46,9 @@ public:
     std::vector<DeviceRecord> Devices();
     std::optional<DeviceRecord> Find(const MacAddress& mac);
 
+    // Datagrams received on either port since the start; none after a wait usually means a
+    // firewall (see nothing_arrived.h).
+    std::uint64_t arrivals() const { return discovery_.arrivals(); }
     DeviceList& devices() { return discovery_.devices(); }
     MemoryListView& view() { return view_; }
     ListLock& lock() { return lock_; }

@@ -9,6 +9,7 @@
 #include "device_text.h"
 #include "device_warnings.h"
 #include "exit_codes.h"
+#include "nothing_arrived.h"
 #include "plan_csv.h"
 #include "utf.h"
 
@@ -85,6 +86,10 @@ int main(int argc, char** argv) {
         return *failed;
     }
     search.Stop();
+    // Without a wait nothing could have come; after one, silence usually means a firewall.
+    if (search.arrivals() == 0 && timeout_seconds > 0) {
+        norvik::WriteText(stderr, norvik::NothingArrivedHere("norvik-scan", timeout_seconds));
+    }
     const norvik::DeviceList& devices = search.devices();
     if (csv) {
         norvik::WriteText(stdout, DevicesAsCsv(devices));

@@ -9,6 +9,7 @@
 #include "device_search.h"
 #include "device_text.h"
 #include "exit_codes.h"
+#include "nothing_arrived.h"
 #include "plan_run.h"
 #include "set_report.h"
 #include "terminal.h"
@@ -145,6 +146,10 @@ int Run(const Options& options) {
     }
     const auto before = search.Find(mac);
     if (!before) {
+        if (search.arrivals() == 0 && options.timeout_seconds > 0) {
+            norvik::WriteText(stderr,
+                              norvik::NothingArrivedHere(kProgram, options.timeout_seconds));
+        }
         Fail("no device with the MAC address " + mac_text + " answered");
         return kExitNoAnswer;
     }

@@ -6,8 +6,10 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <thread>
 
 #include "json_reader.h"
+#include "private_network.h"
 #include "scan_json.h"
 #include "subprocess.h"
 #include "udp_peer.h"
@@ -162,6 +164,80 @@ TEST(Scan, TwoCopiesAtOnceBothListEveryDevice) {
         EXPECT_EQ(macs.size(), 40u);
         EXPECT_EQ(std::set<std::string>(macs.begin(), macs.end()).size(), 40u);
     }
+}
+
+// An nftables table in the suite's namespace that drops every datagram to the two ports, as a
+// local firewall would, for as long as it lives.
+class PortsDropped {
+public:
+    PortsDropped() {
+        const ProcessResult nft =
+            Nft("add table inet norvik_test { chain input { type filter "
+                "hook input priority 0; udp dport { 4022, 4023 } drop; }; }");
+        added_ = nft.exit_code == 0;
+        error_ = nft.err;
+    }
+    ~PortsDropped() {
+        if (added_) {
+            EXPECT_EQ(Nft("delete table inet norvik_test").exit_code, 0);
+        }
+    }
+    bool added() const { return added_; }
+    const std::string& error() const { return error_; }
+
+private:
+    static ProcessResult Nft(const std::string& command) {
+        return RunProcess(Run("/usr/sbin/nft", {command}));  // Debian's nftables
+    }
+    bool added_ = false;
+    std::string error_;
+};
+
+TEST(Scan, WhenAFirewallDropsEveryReportItSaysWhereToLook) {
+    BackgroundProcess devices(Simulator({"--pcedit", "2", "--3297", "2"}));
+    ASSERT_TRUE(devices.WaitForOutput("ready\n", 10s));
+    {
+        const PortsDropped firewall;
+        if (!firewall.added()) {
+            // Where the kernel lets no user namespace load nf_tables, for example.
+            const std::string why = "nft cannot add a rule here: " + firewall.error();
+            if (norvik::netns::NetworkTestsRequired()) {
+                FAIL() << why;
+            }
+            GTEST_SKIP() << why;
+        }
+        const ProcessResult scan = RunProcess(Scan({"--json", "--timeout", "0.8"}));
+        EXPECT_EQ(scan.exit_code, 0) << scan.err;
+        EXPECT_TRUE(DevicesByMac(scan).empty()) << scan.out;
+        EXPECT_EQ(scan.err,
+                  "norvik-scan: no report arrived on any network card within 0.8 s. A firewall "
+                  "on this computer may drop the devices' reports to UDP ports 4022 and 4023; as "
+                  "root, see what these show:\n"
+                  "nft list ruleset\n"
+                  "iptables -L INPUT -n -v\n"
+                  "firewall-cmd --list-all\n"
+                  "norvik-scan: with firewalld, this lets them in: "
+                  "firewall-cmd --add-port=4022-4023/udp\n");
+    }
+    // With the rule gone the same devices answer, and there is nothing to explain.
+    const ProcessResult scan = RunProcess(Scan({"--json", "--timeout", "0.8"}));
+    EXPECT_EQ(DevicesByMac(scan).size(), 4u);
+    EXPECT_EQ(scan.err, "");
+}
+
+// Datagrams that list nothing still show that the ports are open: no word about a firewall.
+TEST(Scan, DroppedDatagramsAreNoSilence) {
+    BackgroundProcess scan(Scan({"--json", "--timeout", "1"}));
+    norvik::test::UdpPeer sender;
+    // Some while the scanner is surely listening: too short for a report, so dropped.
+    for (int i = 0; i < 5; ++i) {
+        std::this_thread::sleep_for(100ms);
+        ASSERT_TRUE(sender.Broadcast({'n', 'o', 'i', 's', 'e'}, 4022));
+    }
+    const ProcessResult result = scan.Wait(10s);
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_TRUE(DevicesByMac(result).empty());
+    EXPECT_EQ(result.err, "");
 }
 
 TEST(Scan, AHeldPortEndsTheScanWithTheBindMessage) {

@@ -71,7 +71,7 @@ private slots:
     void init() {
         form_ = std::make_unique<Form>();
         form_->window.show();
-        QApplication::setActiveWindow(&form_->window);
+        form_->window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form_->window));
         form_->edit->setFocus(Qt::TabFocusReason);
         QCOMPARE(form_->CaretAt(), Caret(0, 0));

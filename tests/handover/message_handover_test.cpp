@@ -1,4 +1,4 @@
-#include "ui_thread_messages.h"
+#include "message_handover.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,10 @@ constexpr std::u16string_view kRefused = u"設定失敗:帳號密碼錯誤";
 
 // A receive thread hands its message over and goes on; a flood of one message while its box
 // is waiting or open makes no second box, but another message still gets its own.
-TEST(UiThreadMessages, AFloodOfOneMessageMakesOneBoxAndNoThreadWaits) {
+TEST(MessageHandover, AFloodOfOneMessageMakesOneBoxAndNoThreadWaits) {
     std::vector<std::u16string> shown;
     int wakes = 0;
-    std::unique_ptr<UiThreadMessages> messages;
+    std::unique_ptr<MessageHandover> messages;
     const auto flood = [&] {
         std::thread receive_thread([&] {
             for (int i = 0; i < 1000; ++i) {
@@ -25,7 +25,7 @@ TEST(UiThreadMessages, AFloodOfOneMessageMakesOneBoxAndNoThreadWaits) {
         });
         receive_thread.join();  // would hang if the thread waited for a box
     };
-    messages = std::make_unique<UiThreadMessages>(
+    messages = std::make_unique<MessageHandover>(
         [&](MessageStyle, std::u16string_view text) {
             shown.emplace_back(text);
             if (shown.size() == 1) {
@@ -36,18 +36,18 @@ TEST(UiThreadMessages, AFloodOfOneMessageMakesOneBoxAndNoThreadWaits) {
     flood();
     EXPECT_GE(wakes, 1);
     messages->ShowWaiting();
-    EXPECT_EQ(shown,
-              (std::vector<std::u16string>{std::u16string(kRefused), u"ERROR:  10048 bind() failed"}));
+    EXPECT_EQ(shown, (std::vector<std::u16string>{std::u16string(kRefused),
+                                                  u"ERROR:  10048 bind() failed"}));
     // Once the box is closed, the message may come again.
     flood();
     messages->ShowWaiting();
     EXPECT_EQ(shown.size(), 4u);
 }
 
-TEST(UiThreadMessages, OnceClosedNothingMoreIsShown) {
+TEST(MessageHandover, OnceClosedNothingMoreIsShown) {
     std::vector<std::u16string> shown;
-    UiThreadMessages messages([&](MessageStyle, std::u16string_view text) { shown.emplace_back(text); },
-                              [] {});
+    MessageHandover messages(
+        [&](MessageStyle, std::u16string_view text) { shown.emplace_back(text); }, [] {});
     std::thread([&] { messages.ShowMessage(MessageStyle::kPlain, u"waiting"); }).join();
     messages.Close();
     std::thread([&] { messages.ShowMessage(MessageStyle::kPlain, u"later"); }).join();

@@ -1,23 +1,23 @@
-#include "queued_list_view.h"
+#include "row_handover.h"
 
 #include <algorithm>
 #include <iterator>
 
 namespace norvik {
 
-QueuedListView::QueuedListView(std::function<void()> wake) : wake_(std::move(wake)) {}
+RowHandover::RowHandover(std::function<void()> wake) : wake_(std::move(wake)) {}
 
-int QueuedListView::ItemCount() const {
+int RowHandover::ItemCount() const {
     return rows_.ItemCount();
 }
 
-int QueuedListView::InsertItem(int index, std::u16string text) {
+int RowHandover::InsertItem(int index, std::u16string text) {
     const int row = rows_.InsertItem(index, text);
     Record({Change::kInsert, row, 0, std::move(text)});
     return row;
 }
 
-void QueuedListView::SetItemText(int item, int column, std::u16string text) {
+void RowHandover::SetItemText(int item, int column, std::u16string text) {
     if (item < 0 || item >= rows_.ItemCount() || column < 0 ||
         column >= MemoryListView::kColumnCount) {
         return;
@@ -26,11 +26,11 @@ void QueuedListView::SetItemText(int item, int column, std::u16string text) {
     Record({Change::kSetText, item, column, std::move(text)});
 }
 
-std::u16string QueuedListView::ItemText(int item, int column) const {
+std::u16string RowHandover::ItemText(int item, int column) const {
     return rows_.ItemText(item, column);
 }
 
-void QueuedListView::DeleteItem(int item) {
+void RowHandover::DeleteItem(int item) {
     if (item < 0 || item >= rows_.ItemCount()) {
         return;
     }
@@ -38,7 +38,7 @@ void QueuedListView::DeleteItem(int item) {
     Record({Change::kDelete, item, 0, {}});
 }
 
-void QueuedListView::DeleteAllItems() {
+void RowHandover::DeleteAllItems() {
     rows_.DeleteAllItems();
     {
         // What waited is moot: every row goes.
@@ -49,11 +49,11 @@ void QueuedListView::DeleteAllItems() {
     Record({Change::kDeleteAll, 0, 0, {}});
 }
 
-int QueuedListView::FindItemNumbered(int number) const {
+int RowHandover::FindItemNumbered(int number) const {
     return rows_.FindItemNumbered(number);
 }
 
-void QueuedListView::Record(Change change) {
+void RowHandover::Record(Change change) {
     std::lock_guard lock(changes_mutex_);
     if (!reload_) {
         if (changes_.size() < kMaxPendingChanges) {
@@ -69,7 +69,7 @@ void QueuedListView::Record(Change change) {
     }
 }
 
-QueuedListView::Update QueuedListView::TakeUpdate(std::size_t limit) {
+RowHandover::Update RowHandover::TakeUpdate(std::size_t limit) {
     std::lock_guard lock(changes_mutex_);
     Update update;
     if (reload_) {
@@ -87,7 +87,7 @@ QueuedListView::Update QueuedListView::TakeUpdate(std::size_t limit) {
     return update;
 }
 
-std::vector<MemoryListView::Row> QueuedListView::ReloadRows() {
+std::vector<MemoryListView::Row> RowHandover::ReloadRows() {
     std::lock_guard lock(changes_mutex_);
     changes_.clear();
     reload_ = false;

@@ -11,15 +11,16 @@
 
 namespace norvik {
 
-// The device list view of a window whose list control belongs to the user-interface thread.
-// The list code (the receive threads, and the dialog's own commands, all under LIST LOCK)
-// works on rows held here; the control follows them on the user-interface thread shortly
-// after, change by change. So a receive thread never waits for the user-interface thread, and
-// the user-interface thread can always take LIST LOCK without a deadlock.
+// The device list view of a window, handed over between the list code and the user-interface
+// thread. The list code (the receive threads, and the dialog's own commands, all under LIST
+// LOCK) works on rows held here; the window's list control follows them on the user-interface
+// thread shortly after, change by change (RowFollower). So a receive thread never waits for the
+// user-interface thread, and the user-interface thread can always take LIST LOCK without a
+// deadlock.
 //
 // However fast reports come, at most kMaxPendingChanges changes wait: past that they are
 // dropped, and the control reads all the rows afresh instead of replaying them.
-class QueuedListView : public ListView {
+class RowHandover : public ListView {
 public:
     struct Change {
         enum Kind { kInsert, kSetText, kDelete, kDeleteAll } kind;
@@ -37,7 +38,7 @@ public:
     static constexpr std::size_t kMaxPendingChanges = 4096;
 
     // wake asks the user-interface thread to take the changes soon; any thread calls it.
-    explicit QueuedListView(std::function<void()> wake);
+    explicit RowHandover(std::function<void()> wake);
 
     // The list view's operations, on the rows; call them with LIST LOCK held.
     int ItemCount() const override;

@@ -11,20 +11,20 @@
 
 namespace norvik {
 
-// The network code's messages as a window shows them: a message box on the user-interface
-// thread. A receive thread hands its message over and goes on at once: it never waits on a
-// box, so the boxes can neither hold up the devices' reports nor LIST LOCK. A message that is
-// already open or waiting is not shown a second time, so a flood of the same report makes one
-// box, not thousands. Made on the user-interface thread.
-class UiThreadMessages : public UserMessages {
+// The receive threads' messages handed over to a window's user-interface thread, which shows
+// each in a message box. A receive thread hands its message over and goes on at once: it never
+// waits on a box, so the boxes can neither hold up the devices' reports nor LIST LOCK. A message
+// that is already open or waiting is not shown a second time, so a flood of the same report makes
+// one box, not thousands. Made on the user-interface thread.
+class MessageHandover : public UserMessages {
 public:
     using ShowFunction = std::function<void(MessageStyle style, std::u16string_view text)>;
 
     // show shows a box and returns when it is closed, on the user-interface thread; wake asks
     // that thread to call ShowWaiting soon, from any thread.
-    UiThreadMessages(ShowFunction show, std::function<void()> wake);
-    UiThreadMessages(const UiThreadMessages&) = delete;
-    UiThreadMessages& operator=(const UiThreadMessages&) = delete;
+    MessageHandover(ShowFunction show, std::function<void()> wake);
+    MessageHandover(const MessageHandover&) = delete;
+    MessageHandover& operator=(const MessageHandover&) = delete;
 
     void ShowMessage(MessageStyle style, std::u16string_view text) override;
     void WriteOutput(std::string_view line) override;

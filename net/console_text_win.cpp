@@ -1,17 +1,12 @@
 #include "console_text.h"
 
-#ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include "utf.h"
-#endif
 
 namespace norvik {
-
-#ifdef _WIN32
-
 namespace {
 
 HANDLE ConsoleOf(std::FILE* stream) {
@@ -38,16 +33,5 @@ void PrepareConsoleStreams() {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 }
-
-#else
-
-void WriteText(std::FILE* stream, std::string_view utf8) {
-    std::fwrite(utf8.data(), 1, utf8.size(), stream);
-    std::fflush(stream);
-}
-
-void PrepareConsoleStreams() {}
-
-#endif
 
 }  // namespace norvik

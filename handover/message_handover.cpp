@@ -1,15 +1,15 @@
-#include "ui_thread_messages.h"
+#include "message_handover.h"
 
 #include <algorithm>
 
 namespace norvik {
 
-UiThreadMessages::UiThreadMessages(ShowFunction show, std::function<void()> wake)
+MessageHandover::MessageHandover(ShowFunction show, std::function<void()> wake)
     : show_(std::move(show)), wake_(std::move(wake)) {
     TraceTo(TraceFileFromEnvironment());
 }
 
-void UiThreadMessages::ShowMessage(MessageStyle style, std::u16string_view text) {
+void MessageHandover::ShowMessage(MessageStyle style, std::u16string_view text) {
     if (std::this_thread::get_id() == ui_thread_) {
         show_(style, text);
         return;
@@ -25,7 +25,7 @@ void UiThreadMessages::ShowMessage(MessageStyle style, std::u16string_view text)
     wake_();
 }
 
-void UiThreadMessages::ShowWaiting() {
+void MessageHandover::ShowWaiting() {
     std::unique_lock lock(mutex_);
     while (!waiting_.empty()) {
         open_.push_back(std::move(waiting_.front()));
@@ -38,11 +38,11 @@ void UiThreadMessages::ShowWaiting() {
     }
 }
 
-void UiThreadMessages::WriteOutput(std::string_view line) {
+void MessageHandover::WriteOutput(std::string_view line) {
     console_.WriteOutput(line);
 }
 
-void UiThreadMessages::Close() {
+void MessageHandover::Close() {
     std::lock_guard lock(mutex_);
     closed_ = true;
     waiting_.clear();

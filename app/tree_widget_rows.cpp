@@ -1,0 +1,66 @@
+#include "tree_widget_rows.h"
+
+#include <QTreeWidget>
+
+#include "qt_text.h"
+
+namespace norvik {
+
+void TreeWidgetRows::EndChanges() {
+    flushAppended();
+}
+
+void TreeWidgetRows::flushAppended() {
+    widget_->addTopLevelItems(appended_);
+    appended_.clear();
+}
+
+QTreeWidgetItem* TreeWidgetRows::itemAt(int row) const {
+    const int inWidget = widget_->topLevelItemCount();
+    if (row < inWidget) {
+        return widget_->topLevelItem(row);
+    }
+    return row - inWidget < appended_.size() ? appended_[row - inWidget] : nullptr;
+}
+
+void TreeWidgetRows::InsertRow(int item, const std::u16string& text) {
+    auto* row = new QTreeWidgetItem;
+    row->setText(0, toQString(text));
+    if (item == widget_->topLevelItemCount() + appended_.size()) {
+        appended_.append(row);
+    } else {
+        flushAppended();
+        widget_->insertTopLevelItem(item, row);
+    }
+}
+
+void TreeWidgetRows::SetText(int item, int column, const std::u16string& text) {
+    if (QTreeWidgetItem* row = itemAt(item)) {
+        row->setText(column, toQString(text));
+    }
+}
+
+void TreeWidgetRows::DeleteRow(int item) {
+    flushAppended();
+    delete widget_->takeTopLevelItem(item);
+}
+
+void TreeWidgetRows::DeleteAllRows() {
+    qDeleteAll(appended_);
+    appended_.clear();
+    widget_->clear();
+}
+
+void TreeWidgetRows::ReplaceAllRows(const std::vector<MemoryListView::Row>& rows) {
+    DeleteAllRows();
+    appended_.reserve(static_cast<qsizetype>(rows.size()));
+    for (const MemoryListView::Row& row : rows) {
+        auto* item = new QTreeWidgetItem;
+        for (int column = 0; column < MemoryListView::kColumnCount; ++column) {
+            item->setText(column, toQString(row[static_cast<std::size_t>(column)]));
+        }
+        appended_.append(item);
+    }
+}
+
+}  // namespace norvik

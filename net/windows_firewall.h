@@ -1,0 +1,18 @@
+#pragma once
+
+// What Windows says, now, about what its firewall lets through to this program.
+#include <string>
+#include <vector>
+
+#include "nothing_arrived.h"
+
+namespace norvik {
+
+// Each card a search goes out through, with the profile of the network it is on.
+std::vector<CardProfile> CardProfiles();
+
+// This program's full path, and norvik.exe's beside it: the window that the installer lets
+// through too.
+std::vector<std::string> ProgramsToLetThrough();
+
+}  // namespace norvik

@@ -1,0 +1,99 @@
+// The window shell with a toolkit of the test's own: what the receive threads hand over reaches
+// the user-interface thread on a wake-up, and the dialog ends as a window's should. Over real
+// UDP, in the suite's private network.
+#include "window_shell.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include "memory_dialog_view.h"
+#include "random_row_work.h"
+#include "report_bytes.h"
+#include "udp_peer.h"
+#include "wait_for.h"
+
+namespace norvik::test {
+namespace {
+
+// A toolkit whose user-interface thread is the test's: a wake-up only raises a flag.
+class TestToolkit : public WindowToolkit, public ControlInMemory {
+public:
+    void Wake() override { woken = true; }
+    void ShowMessageBox(std::u16string_view caption, std::u16string_view text) override {
+        boxes.push_back({std::u16string(caption), std::u16string(text)});
+    }
+    void EndDialog(int exit_code) override { ended_with.push_back(exit_code); }
+
+    // Serves wake-ups as a window's event loop does, until the condition holds.
+    template <typename Condition>
+    bool ServeUntil(WindowShell& shell, Condition condition) {
+        return WaitFor([&] {
+            if (woken.exchange(false)) {
+                shell.OnWake();
+            }
+            return condition();
+        });
+    }
+
+    std::atomic<bool> woken{false};
+    std::vector<std::pair<std::u16string, std::u16string>> boxes;
+    std::vector<int> ended_with;
+};
+
+class WindowShellTest : public ::testing::Test {
+protected:
+    void Start() {
+        shell.AttachView(view);
+        shell.rules().Initialize();
+    }
+
+    ListLock lock{""};
+    TestToolkit toolkit;
+    MemoryDialogView view;
+    WindowShell shell{lock, toolkit, toolkit};
+};
+
+// A refused setting comes as a box under the application's name, a report as a row; Exit
+// ends the dialog with 0 and stops the receive threads.
+TEST_F(WindowShellTest, HandedOverBoxesAndRowsReachTheWindowAndExitEndsWithZero) {
+    Start();
+    ASSERT_TRUE(shell.discovery().WaitUntilListening(std::chrono::seconds(5)));
+    UdpPeer device;
+    Device d;
+    ASSERT_TRUE(device.Broadcast(Report3297(d.WithIp({10, 0, 0, 2}).Named("refused"), 3), 4023));
+    ASSERT_TRUE(toolkit.ServeUntil(shell, [&] { return !toolkit.rows.empty(); }));
+    ASSERT_TRUE(toolkit.ServeUntil(shell, [&] { return !toolkit.boxes.empty(); }));
+    EXPECT_EQ(toolkit.boxes[0].first, u"Norvik");
+    EXPECT_EQ(toolkit.boxes[0].second, u"設定失敗:帳號密碼錯誤");
+    EXPECT_EQ(toolkit.rows[0][1], u"refused");
+    EXPECT_EQ(toolkit.rows, AllRows(lock, shell.rows()));
+
+    shell.OnCancel();
+    EXPECT_EQ(toolkit.ended_with, std::vector<int>{0});
+    EXPECT_TRUE(shell.discovery().devices().empty());
+    ASSERT_TRUE(device.Broadcast(PcEditReport(d.WithMacLastOctet(9)), 4022));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(AllRows(lock, shell.rows()).size(), 1u);  // nobody listens any more
+}
+
+// A receive socket that cannot be set up shows its error in a box of its own (the system's
+// caption) and ends the dialog with the socket failure's exit code, once.
+TEST_F(WindowShellTest, AReceiveSocketThatCannotBeSetUpEndsTheDialog) {
+    UdpPeer holder(4023, /*share=*/false);
+    ASSERT_TRUE(holder.bound());
+    Start();
+    ASSERT_TRUE(toolkit.ServeUntil(shell, [&] { return !toolkit.ended_with.empty(); }));
+    EXPECT_EQ(toolkit.ended_with, std::vector<int>{kSocketFailureExitCode});
+    ASSERT_EQ(toolkit.boxes.size(), 1u);
+    EXPECT_EQ(toolkit.boxes[0].first, u"");
+    EXPECT_EQ(toolkit.boxes[0].second.rfind(u"ERROR:  ", 0), 0u);
+    EXPECT_NE(toolkit.boxes[0].second.find(u"bind() failed"), std::u16string::npos);
+    shell.OnWake();
+    EXPECT_EQ(toolkit.ended_with.size(), 1u);
+}
+
+}  // namespace
+}  // namespace norvik::test

@@ -1,0 +1,58 @@
+// The words a search that heard nothing leaves on standard error.
+#include "nothing_arrived.h"
+
+#include <gtest/gtest.h>
+
+namespace norvik {
+namespace {
+
+// The command the installer runs for each program, with the installation folder filled in.
+TEST(NothingArrived, TheFirewallRuleIsTheInstallersForThatProgram) {
+    EXPECT_EQ(FirewallRuleCommand("C:\\Program Files\\Norvik\\norvik.exe"),
+              "netsh advfirewall firewall add rule name=\"Norvik\" dir=in action=allow "
+              "protocol=UDP localport=4022,4023 program=\"C:\\Program Files\\Norvik\\norvik.exe\" "
+              "profile=private,domain");
+}
+
+TEST(NothingArrived, OnWindowsNamesTheFirewallEachCardsProfileAndTheCommands) {
+    const std::string text = NothingArrivedOnWindows(
+        "norvik-scan", 1.5,
+        {{"Ethernet", NetworkProfile::kPublic},
+         {"Wi-Fi 2", NetworkProfile::kPrivate},
+         {"Büro", NetworkProfile::kDomain},
+         {"VPN", NetworkProfile::kUnknown}},
+        {"D:\\Tools\\Nörvik\\norvik-scan.exe", "D:\\Tools\\Nörvik\\norvik.exe"});
+    EXPECT_EQ(text,
+              "norvik-scan: no report arrived on any network card within 1.5 s. The likely cause "
+              "is Windows Firewall: it drops the devices' reports to UDP ports 4022 and 4023 "
+              "unless a rule lets them in, as on a network it calls Public, or after \"Cancel\" "
+              "in its first question about a program.\n"
+              "norvik-scan: network profiles: Ethernet: Public, Wi-Fi 2: Private, Büro: Domain, "
+              "VPN: not known.\n"
+              "norvik-scan: if the devices are on a Public network, make it Private in Windows' "
+              "network settings.\n"
+              "norvik-scan: to let the reports in on private and domain networks, run in a "
+              "command prompt started as administrator:\n" +
+                  FirewallRuleCommand("D:\\Tools\\Nörvik\\norvik-scan.exe") + "\n" +
+                  FirewallRuleCommand("D:\\Tools\\Nörvik\\norvik.exe") + "\n");
+}
+
+// Advice about Public networks only where there is one; a PC whose cards Windows does not
+// name is told so.
+TEST(NothingArrived, OnWindowsSaysWhatItKnowsOfTheCards) {
+    const std::string private_only = NothingArrivedOnWindows(
+        "norvik-scan", 3, {{"Ethernet", NetworkProfile::kPrivate}}, {"C:\\n\\norvik-scan.exe"});
+    EXPECT_NE(private_only.find("within 3 s."), std::string::npos);
+    EXPECT_NE(private_only.find("\nnorvik-scan: network profiles: Ethernet: Private.\n"),
+              std::string::npos);
+    EXPECT_EQ(private_only.find("Public network"), std::string::npos);
+
+    const std::string no_card = NothingArrivedOnWindows("norvik-scan", 3, {}, {});
+    EXPECT_NE(no_card.find("\nnorvik-scan: Windows names no network card that can broadcast.\n"),
+              std::string::npos);
+    EXPECT_EQ(no_card.find("network profiles"), std::string::npos);
+    EXPECT_EQ(no_card.find("netsh"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace norvik

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# The installer's tables, read with msiinfo: what Windows Installer will do with it, including
+# the firewall commands, which cannot run under Wine.
+#
+#   tests/windows/msi_tables.sh NORVIK.msi VERSION
+set -euo pipefail
+
+msi=$(realpath "$1")
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# msiinfo export writes the streams of some tables into the current folder.
+cd "$work"
+
+failures=0
+fail() {
+    echo "msi_tables: $*" >&2
+    failures=$((failures + 1))
+}
+# The rows of a table, without its three heading lines, columns separated by tabs.
+rows() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
+# The rows of TABLE whose first column is KEY.
+row() { rows "$1" | awk -F'\t' -v key="$2" '$1 == key'; }
+expect_row() {
+    local table=$1 expected=$2 actual
+    actual=$(row "$table" "${expected%%$'\t'*}")
+    [ "$actual" = "$expected" ] || fail "$table: expected
+  $expected
+got
+  ${actual:-nothing}"
+}
+sequence() { row InstallExecuteSequence "$1" | cut -f3; }
+
+# Per machine, this version, found again by the next one.
+upgrade_code='{6E0B6A52-3C1D-4F0E-9A57-2B7D4C1E8F30}'
+expect_row Property $'ALLUSERS\t1'
+expect_row Property $'ProductVersion\t'"$version"
+expect_row Property $'UpgradeCode\t'"$upgrade_code"
+expect_row Property $'ProductName\tNorvik'
+expect_row Property $'Manufacturer\tThe Norvik developers'
+expect_row Property $'ARPHELPLINK\thttps://github.com/norvik/norvik#readme'
+expect_row Property $'ARPPRODUCTICON\tnorvik.ico'
+[ -n "$(row Icon norvik.ico)" ] || fail "no icon norvik.ico for the installed-apps list"
+
+# Older versions are removed (256: the minimum is included), newer ones only detected (2),
+# which the launch condition then refuses.
+[ "$(rows Upgrade | sort)" = "$(printf '%s\t%s\t%s\t\t%s\t\t%s\n' \
+    "$upgrade_code" "$version" "" 2 NEWERFOUND \
+    "$upgrade_code" 0.0.0 "$version" 256 OLDERFOUND | sort)" ] ||
+    fail "Upgrade: $(rows Upgrade)"
+[ -n "$(row LaunchCondition 'NOT NEWERFOUND')" ] || fail "a newer version is not refused"
+
+# Program Files\Norvik (the 64-bit one), with every file of the zip.
+expect_row Directory $'INSTALLDIR\tProgramFiles64Folder\tNorvik'
+files=$(rows File | cut -f3 | sort | tr '\n' ' ')
+for file in LICENSE.txt 'Language.ini Language.ini' README.txt norvik-scan.exe norvik-set.exe norvik.exe; do
+    [[ " $files" == *" $file "* ]] || fail "no $file among the files: $files"
+done
+programs=$(rows File | cut -f3 | sed -n 's/\.exe$//p' | sort)
+[ "$(rows Component | awk -F'\t' '$4 != 256 && $4 != 260')" = "" ] ||
+    fail "a component is not 64-bit: $(rows Component)"
+
+# The Start menu entry starts the window, with its icon.
+shortcut=$(row Shortcut NorvikShortcut | cut -f2,3,5,9,12)
+[ "$shortcut" = $'ProgramMenuFolder\tNorvik\t[INSTALLDIR]norvik.exe\tnorvik.ico\tINSTALLDIR' ] ||
+    fail "shortcut: $shortcut"
+
+# The firewall: 3186 is a program named by a property (50) whose failure is ignored (64),
+# deferred (1024) and not impersonated (2048), so that it runs elevated. One rule for each
+# program, on private and domain networks only; the commands are fixed text.
+expect_row CustomAction $'FindNetsh\t2099\tNETSH\t[System64Folder]netsh.exe\t'
+netsh=$'\t3186\tNETSH\tadvfirewall firewall'
+expect_row CustomAction "DeleteFirewallRules$netsh delete rule name=\"Norvik\""$'\t'
+rule='add rule name="Norvik" dir=in action=allow protocol=UDP localport=4022,4023'
+allow_actions=()
+for program in $programs; do
+    allow_actions+=("AllowThroughFirewall_${program//-/_}")
+    expect_row CustomAction \
+        "${allow_actions[-1]}$netsh $rule program=\"[INSTALLDIR]$program.exe\" profile=private,domain"$'\t'
+done
+# Nothing else runs.
+[ "$(rows CustomAction | wc -l)" = $((2 + ${#allow_actions[@]})) ] ||
+    fail "custom actions: $(rows CustomAction)"
+
+# Deferred actions run only between InstallInitialize and InstallFinalize; the rules are
+# deleted on every run (also when an upgrade removes the old version) and added again unless
+# the product is being removed.
+initialize=$(sequence InstallInitialize)
+finalize=$(sequence InstallFinalize)
+[ "$(sequence FindNetsh)" -lt "$initialize" ] || fail "netsh is looked for too late"
+for action in DeleteFirewallRules "${allow_actions[@]}"; do
+    s=$(sequence "$action")
+    [ -n "$s" ] && [ "$s" -gt "$initialize" ] && [ "$s" -lt "$finalize" ] ||
+        fail "$action at ${s:-no place}, not between $initialize and $finalize"
+    [ -z "$s" ] || [ "$action" = DeleteFirewallRules ] ||
+        [ "$s" -gt "$(sequence DeleteFirewallRules)" ] ||
+        fail "$action comes before the rules are deleted"
+done
+[ "$(row InstallExecuteSequence DeleteFirewallRules | cut -f2)" = "" ] ||
+    fail "the rules are not always deleted"
+for action in "${allow_actions[@]}"; do
+    [ "$(row InstallExecuteSequence "$action" | cut -f2)" = 'NOT REMOVE~="ALL"' ] ||
+        fail "$action: condition $(row InstallExecuteSequence "$action" | cut -f2)"
+done
+# The old version goes before any file is installed.
+remove=$(sequence RemoveExistingProducts)
+[ -n "$remove" ] && [ "$remove" -gt "$(sequence InstallValidate)" ] &&
+    [ "$remove" -lt "$(sequence InstallFiles)" ] ||
+    fail "RemoveExistingProducts at ${remove:-no place}"
+
+[ "$failures" = 0 ] || exit 1
+echo "msi_tables: $msi is as intended"

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The installer under Wine, in the fresh prefix of one tools/wine/norvik-wine run: a silent
+# install, the upgrade to a newer version built from the same files, the refusal of the older
+# one after it, and the uninstall.
+#
+#   tools/wine/norvik-wine -- tests/windows/msi_under_wine.sh NORVIK.msi STAGE ICON
+#
+# STAGE and ICON are what the installer was built from (tools/windows/build-msi); the newer
+# version is built from them here.
+set -euo pipefail
+
+msi=$(realpath "$1")
+stage=$(realpath "$2")
+icon=$(realpath "$3")
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+run=$root/tools/wine/run-windows-program
+# Refuses to go on outside norvik-wine, before any Windows program runs.
+"$run" cmd /c exit 0 || exit 1
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+installed="$WINEPREFIX/drive_c/Program Files/Norvik"
+failures=0
+fail() {
+    echo "msi_under_wine: $*" >&2
+    failures=$((failures + 1))
+}
+# Which version of Norvik the installed-apps list shows, one line an entry.
+listed_versions() {
+    "$run" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+        tr -d '\r' | awk '/^HKEY/ { name = "" } /DisplayName/ { name = $NF }
+            /DisplayVersion/ { version = $NF } /^$/ && name == "Norvik" { print version; name = "" }'
+}
+shortcuts() { find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Norvik.lnk'; }
+msiexec() { "$run" msiexec "$@" /qn; }
+
+version=$(cd "$work" && msiinfo export "$msi" Property | tr -d '\r' |
+    awk -F'\t' '$1 == "ProductVersion" { print $2 }')
+# A higher version by the third field, the last one Windows Installer compares.
+IFS=. read -r major minor build <<<"$version"
+newer=$major.${minor:-0}.$((${build:-0} + 1))
+"$root/tools/windows/build-msi" "$stage" "$newer" "$icon" "$work/newer.msi" 2>"$work/wixl.log" ||
+    { cat "$work/wixl.log" >&2; exit 1; }
+
+echo "msi_under_wine: installing $version"
+msiexec /i "$msi" || fail "msiexec /i $msi failed"
+(cd "$stage" && find . -type f) | while read -r file; do
+    cmp -s "$stage/$file" "$installed/$file" || echo "not installed as built: $file"
+done >"$work/missing"
+[ ! -s "$work/missing" ] || fail "$(cat "$work/missing")"
+[ "$(shortcuts | wc -l)" = 1 ] || fail "Start menu shortcuts: $(shortcuts)"
+[ "$(listed_versions)" = "$version" ] || fail "installed apps list Norvik as: $(listed_versions)"
+# The installed scanner runs; there is no device in this private network.
+scan=$("$run" 'C:\Program Files\Norvik\norvik-scan.exe' --json --timeout 0.5 2>"$work/scan.err") ||
+    fail "the installed norvik-scan.exe failed: $(cat "$work/scan.err")"
+[[ $scan == *'"dropped_devices":0}'* ]] || fail "the installed norvik-scan.exe printed: $scan"
+# Having heard nothing, it says why that may be, and gives the commands of the installer's own
+# rules for the programs of its folder (Wine shows no card but loopback).
+{
+    echo "norvik-scan: no report arrived on any network card within 0.5 s. The likely cause is" \
+        "Windows Firewall: it drops the devices' reports to UDP ports 4022 and 4023 unless a" \
+        "rule lets them in, as on a network it calls Public, or after \"Cancel\" in its first" \
+        "question about a program."
+    echo "norvik-scan: Windows names no network card that can broadcast."
+    echo "norvik-scan: to let the reports in on private and domain networks, run in a command" \
+        "prompt started as administrator:"
+    (cd "$work" && msiinfo export "$msi" CustomAction) | tr -d '\r' |
+        awk -F'\t' '$1 ~ /^AllowThroughFirewall_/ { print "netsh " $4 }' |
+        sed 's|\[INSTALLDIR\]|C:\\Program Files\\Norvik\\|' | sort
+} >"$work/expected.err"
+head -n 3 "$work/scan.err" >"$work/said.err"
+tail -n +4 "$work/scan.err" | sort >>"$work/said.err"
+diff "$work/expected.err" "$work/said.err" >&2 || fail "the scanner's words on silence differ"
+
+echo "msi_under_wine: upgrading to $newer"
+echo "a file of the old version" >"$installed/README.txt"
+msiexec /i "$work/newer.msi" || fail "msiexec /i of $newer failed"
+[ "$(listed_versions)" = "$newer" ] || fail "after the upgrade installed apps list: $(listed_versions)"
+cmp -s "$stage/README.txt" "$installed/README.txt" || fail "the upgrade kept an old file"
+[ "$(shortcuts | wc -l)" = 1 ] || fail "Start menu shortcuts after the upgrade: $(shortcuts)"
+
+echo "msi_under_wine: $version must not replace $newer"
+if msiexec /i "$msi"; then
+    fail "the older version installed over the newer one"
+fi
+[ "$(listed_versions)" = "$newer" ] || fail "after the refusal installed apps list: $(listed_versions)"
+
+echo "msi_under_wine: uninstalling"
+msiexec /x "$work/newer.msi" || fail "msiexec /x failed"
+[ ! -e "$installed" ] || fail "left behind: $(find "$installed")"
+[ -z "$(shortcuts)" ] || fail "shortcut left behind: $(shortcuts)"
+[ -z "$(listed_versions)" ] || fail "still in installed apps: $(listed_versions)"
+
+[ "$failures" = 0 ] || exit 1
+echo "msi_under_wine: installed, upgraded, refused the downgrade and uninstalled"
