@@ -284,6 +284,30 @@ TEST(Set, RefusesWhatSubmitRefusesAndAsksNoOneWithoutATerminal) {
     }
 }
 
+// On a terminal the question is asked, as the window asks it; the answer decides.
+TEST(Set, AsksTheSubnetQuestionOnATerminal) {
+    SimulatedDevices devices(std::string("pcedit ") + kCamera + " on_set=ignore\n");
+    UdpPeer port(pcedit::kPort);
+    ASSERT_TRUE(port.bound());
+    for (const std::string answer : {"n", "y"}) {
+        SCOPED_TRACE(answer);
+        // script gives the program a terminal and types the answer into it.
+        const std::string command = std::string(NORVIK_TOOL_NORVIK_SET) + " " + kCameraMac +
+                                    " --gateway 192.168.2.1 --no-verify --timeout 2";
+        ProcessOptions options =
+            Command({"/bin/sh", "-c",
+                     "echo " + answer + " | /usr/bin/script --quiet --return --command '" +
+                         command + "' /dev/null"});
+        options.timeout = 30s;
+        const ProcessResult run = RunProcess(options);
+        EXPECT_NE(run.out.find("IP and Gateway do not match. Do you want to continue? [y/N]"),
+                  std::string::npos)
+            << run.out << run.err;
+        EXPECT_EQ(run.exit_code, answer == "y" ? 0 : 2) << run.out;
+        EXPECT_EQ(SetRequestsSeen(port, 300ms).size(), answer == "y" ? 1u : 0u);
+    }
+}
+
 TEST(Set, RejectsBadOptionsBeforeSearching) {
     for (const auto& args :
          std::vector<std::vector<std::string>>{{},
