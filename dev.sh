@@ -22,6 +22,8 @@ cd "$(dirname "$0")"
 # nftables plays a firewall in one of them.
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux nftables)
+# Header-only, for the command-line programs: CLI11 (options) and nlohmann-json (JSON).
+PACKAGES+=(libcli11-dev nlohmann-json3-dev)
 # The Debian package's checks and its trial installation into a bare Debian of this release.
 PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap)
 # Only the flood benchmark needs valgrind (callgrind counts its instructions).
@@ -103,7 +105,7 @@ project_version() {
 # build/windows/norvik-VERSION-x64.msi, which installs the same files.
 package_windows() {
     # The window and the command-line programs, by their place in the Windows build.
-    local programs=(app/norvik.exe tools/scan/norvik-scan.exe)
+    local programs=(app/norvik.exe cli/scan/norvik-scan.exe cli/set/norvik-set.exe)
     local version stage zip program
     version=$(project_version)
     stage=build/windows/package/norvik-$version
@@ -171,7 +173,7 @@ require_display() {
     [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] && return 0
     echo "dev.sh $1: Norvik is a window and needs a display, but neither DISPLAY nor" >&2
     echo "WAYLAND_DISPLAY is set. Run it from a desktop session (or ssh -X), or use the" >&2
-    echo "headless scanner: ./dev.sh build, then build/release/tools/scan/norvik-scan" >&2
+    echo "headless scanner: ./dev.sh build, then build/release/cli/scan/norvik-scan" >&2
     echo "(see README.md)." >&2
     exit 1
 }

@@ -15,7 +15,7 @@ flood() {
 peak_mb() {
     awk '/^VmHWM:/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"
 }
-"$build/tools/scan/norvik-scan" --timeout 6 --json >/dev/null &
+"$build/cli/scan/norvik-scan" --timeout 6 --json >/dev/null &
 scanner=$!
 sleep 0.5
 flood

@@ -3,7 +3,7 @@
 # The device simulator and the namespace runner are tools for testing and stay out of it.
 include(GNUInstallDirs)
 
-install(TARGETS norvik norvik-scan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS norvik norvik-scan norvik-set RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES res/linux/org.norvik.Norvik.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES res/linux/org.norvik.Norvik.metainfo.xml
@@ -34,6 +34,7 @@ configure_file(res/linux/changelog.in ${CMAKE_BINARY_DIR}/changelog.Debian @ONLY
 set(NORVIK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/norvik)
 set(compressed)
 foreach(source ${PROJECT_SOURCE_DIR}/docs/man/norvik.1 ${PROJECT_SOURCE_DIR}/docs/man/norvik-scan.1
+        ${PROJECT_SOURCE_DIR}/docs/man/norvik-set.1
         ${CMAKE_BINARY_DIR}/changelog.Debian)
     get_filename_component(name ${source} NAME)
     set(output ${CMAKE_BINARY_DIR}/compressed/${name}.gz)
@@ -46,6 +47,7 @@ foreach(source ${PROJECT_SOURCE_DIR}/docs/man/norvik.1 ${PROJECT_SOURCE_DIR}/doc
 endforeach()
 add_custom_target(norvik_compressed_docs ALL DEPENDS ${compressed})
 install(FILES ${CMAKE_BINARY_DIR}/compressed/norvik.1.gz ${CMAKE_BINARY_DIR}/compressed/norvik-scan.1.gz
+    ${CMAKE_BINARY_DIR}/compressed/norvik-set.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/compressed/changelog.Debian.gz res/linux/copyright
     DESTINATION ${NORVIK_DOC_DIR})
@@ -66,8 +68,9 @@ them, shows the network settings of the one you pick, sends it new settings
 (addressed by its MAC address, so it works from a foreign subnet) and opens
 its web page. It searches through every network card of the PC.
 
-The package holds the window, norvik, and norvik-scan, the same search on the
-command line with JSON output and a trace of every datagram.")
+The package holds the window, norvik, norvik-scan, the same search on the
+command line with JSON output and a trace of every datagram, and norvik-set,
+which sets one device or a whole plan file and tells whether each took it.")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt libraries (and through them the X11 platform plugin) from the binaries themselves; a

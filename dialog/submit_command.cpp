@@ -6,20 +6,12 @@
 #include "dialog_template.h"
 #include "ip_address.h"
 #include "set_request.h"
+#include "submit_checks.h"
 
 namespace norvik {
 namespace {
 
 constexpr std::u16string_view kSubnetQuestionCaption = u"Choice";
-
-bool InOneSubnet(const Ipv4& ip, const Ipv4& gateway, const Ipv4& netmask) {
-    for (std::size_t i = 0; i < ip.size(); ++i) {
-        if ((ip[i] & netmask[i]) != (gateway[i] & netmask[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -44,11 +36,10 @@ void DialogRules::OnSubmit() {
     values.http_port = data_.port;
     values.dhcp = view_.IsChecked(kDhcpRadio);
 
-    if (values.ip[3] == 0 || values.ip[3] == 255) {
+    if (RefusedAddress(values.ip)) {
         return;
     }
-    if (!InOneSubnet(values.ip, values.gateway, values.netmask) &&
-        values.gateway != Ipv4{0, 0, 0, 0} &&
+    if (NeedsSubnetQuestion(values) &&
         !view_.AskOkCancel(kSubnetQuestionCaption, strings_.Text(UiStringId::IpGatewayMismatch))) {
         return;
     }

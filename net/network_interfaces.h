@@ -13,6 +13,7 @@ struct NetworkInterface {
     std::uint32_t index = 0;  // the system's interface index, never 0
     std::string name;         // Linux: its name; Windows: its friendly name (UTF-8)
     Ipv4 address{};           // its first IPv4 address
+    Ipv4 netmask{};           // that address's subnet mask
 };
 
 // Every IPv4 interface that is up, not loopback and able to broadcast, in the system's order,

@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace norvik {
 
@@ -27,9 +28,15 @@ std::vector<NetworkInterface> BroadcastInterfaces() {
             })) {
             continue;
         }
-        const auto* in = reinterpret_cast<const sockaddr_in*>(i->ifa_addr);
-        const auto* octets = reinterpret_cast<const std::uint8_t*>(&in->sin_addr);
-        found.push_back({index, i->ifa_name, {octets[0], octets[1], octets[2], octets[3]}});
+        const auto octets = [](const sockaddr* address) {
+            Ipv4 ip{};
+            if (address != nullptr) {
+                const auto* in = reinterpret_cast<const sockaddr_in*>(address);
+                std::memcpy(ip.data(), &in->sin_addr, ip.size());
+            }
+            return ip;
+        };
+        found.push_back({index, i->ifa_name, octets(i->ifa_addr), octets(i->ifa_netmask)});
     }
     ::freeifaddrs(all);
     return found;

@@ -63,6 +63,13 @@ std::vector<NetworkInterface> BroadcastInterfaces() {
             card.index = a->IfIndex;
             card.name = Utf16ToUtf8(FromWide(a->FriendlyName ? a->FriendlyName : L""));
             card.address = {octets[0], octets[1], octets[2], octets[3]};
+            const std::uint32_t mask =
+                u->OnLinkPrefixLength == 0
+                    ? 0
+                    : ~std::uint32_t{0} << (32 - std::min<unsigned>(u->OnLinkPrefixLength, 32));
+            card.netmask = {static_cast<std::uint8_t>(mask >> 24),
+                            static_cast<std::uint8_t>(mask >> 16),
+                            static_cast<std::uint8_t>(mask >> 8), static_cast<std::uint8_t>(mask)};
             found.push_back(std::move(card));
             break;
         }

@@ -70,6 +70,8 @@ TEST(DevsimDescription, EveryStateReadsBackAsItself) {
     device.report_type = 49;
     device.report_length = 0;
     device.reject_set = true;
+    device.on_set = SetBehaviour::kRestart;
+    device.restart_ms = 0;
     device.http_port = -9999;
     device.dhcp = 255;
     const NameField names[] = {

@@ -66,7 +66,8 @@ TEST(Scan, PrintsTheRowsAsTextOrTheDocumentedJson) {
     ASSERT_TRUE(devices.WaitForOutput("ready\n", 10s));
     const ProcessResult text = RunProcess(Scan({"--timeout", "1"}));
     EXPECT_EQ(text.exit_code, 0) << text.err;
-    EXPECT_EQ(text.out, "1\tcam-1\t192.168.001.010\n");
+    // No card of the private network's PC (it has the loopback alone) holds the address.
+    EXPECT_EQ(text.out, "1\tcam-1\t192.168.001.010\twarnings: outside-every-card\n");
     const ProcessResult scan = RunProcess(Scan({"--json", "--timeout", "1"}));
     EXPECT_EQ(scan.exit_code, 0) << scan.err;
     EXPECT_EQ(scan.out,
@@ -75,9 +76,54 @@ TEST(Scan, PrintsTheRowsAsTextOrTheDocumentedJson) {
               "\"255.255.255.0\",\"gateway\":\"192.168.1.1\",\"mac\":\"00:11:22:33:44:55\","
               "\"name\":\"cam-1\",\"name_hex\":\"63616d2d3100000000000000000000000000\","
               "\"dns_enabled\":1,\"dns1\":\"8.8.8.8\",\"dns2\":\"0.0.0.0\",\"http_port\":80,"
-              "\"port2\":0,\"dhcp_on\":0,\"dhcp_supported\":1,\"interface\":\"lo\"}],"
+              "\"port2\":0,\"dhcp_on\":0,\"dhcp_supported\":1,\"interface\":\"lo\","
+              "\"warnings\":[\"outside-every-card\"]}],"
               "\"dropped_devices\":0}\n");
     EXPECT_EQ(scan.err, "");
+    ::unlink(file);
+}
+
+// Each kind of warning, in the text, the JSON; and the CSV a plan file is made from.
+TEST(Scan, WarnsOfWhatIsWrongWithEachDeviceAndWritesThePlanColumns) {
+    char file[] = "/tmp/norvik-scan-test-XXXXXX";
+    ::close(::mkstemp(file));
+    std::ofstream(file) << "pcedit mac=02:00:00:00:00:01 ip=192.168.1.10 gateway=192.168.2.1 "
+                           "name=\"a, \\\"b\\\"\"\n"
+                           "pcedit mac=02:00:00:00:00:02 ip=192.168.1.10 netmask=255.0.255.0\n"
+                           "3297 mac=02:00:00:00:00:03 ip=169.254.3.4 netmask=255.255.0.0 dhcp=1\n"
+                           "pcedit mac=02:00:00:00:00:04 ip=0.0.0.0 length=60\n";
+    BackgroundProcess devices(Simulator({"--file", file}));
+    ASSERT_TRUE(devices.WaitForOutput("ready\n", 10s));
+    const ProcessResult scan = RunProcess(Scan({"--json", "--timeout", "1"}));
+    EXPECT_EQ(scan.exit_code, 0) << scan.err;
+    std::map<std::string, std::string> warnings;
+    for (const auto& [mac, device] : DevicesByMac(scan)) {
+        for (const JsonValue& warning : device["warnings"].array()) {
+            warnings[mac] += warning.string() + " ";
+        }
+    }
+    EXPECT_EQ(warnings,
+              (std::map<std::string, std::string>{
+                  {"02:00:00:00:00:01", "duplicate-ip outside-every-card gateway-outside-subnet "},
+                  {"02:00:00:00:00:02", "duplicate-ip outside-every-card netmask-not-contiguous "},
+                  {"02:00:00:00:00:03", "link-local outside-every-card "},
+                  {"02:00:00:00:00:04", "no-address "}}));
+    const ProcessResult text = RunProcess(Scan({"--timeout", "1"}));
+    EXPECT_NE(text.out.find("\t000.000.000.000\twarnings: no-address\n"), std::string::npos)
+        << text.out;
+    const ProcessResult csv = RunProcess(Scan({"--csv", "--timeout", "1"}));
+    EXPECT_EQ(csv.exit_code, 0) << csv.err;
+    EXPECT_EQ(
+        Lines(csv.out),
+        (std::multiset<std::string>{
+            "mac,name,ip,netmask,gateway,dns1,dns2,port,mode",
+            "02:00:00:00:00:01,\"a, \"\"b\"\"\",192.168.1.10,255.255.255.0,192.168.2.1,0.0.0.0,"
+            "0.0.0.0,80,static",
+            "02:00:00:00:00:02,,192.168.1.10,255.0.255.0,0.0.0.0,0.0.0.0,0.0.0.0,80,static",
+            "02:00:00:00:00:03,,169.254.3.4,255.255.0.0,0.0.0.0,0.0.0.0,0.0.0.0,80,dhcp",
+            // A 60-byte report carries neither DNS servers nor the mode.
+            "02:00:00:00:00:04,,0.0.0.0,255.255.255.0,0.0.0.0,,,80,"}));
+    EXPECT_EQ(csv.out.rfind("mac,", 0), 0u) << "the header comes first";
     ::unlink(file);
 }
 
@@ -233,8 +279,11 @@ TEST(Scan, WithoutFileDescriptorsTheSocketFailureEndsTheScan) {
 }
 
 TEST(Scan, RejectsBadOptions) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--timeout"}, {"--timeout", "x"}, {"--timeout", "-1"}, {"--bogus"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--timeout"},
+                                                                  {"--timeout", "x"},
+                                                                  {"--timeout", "-1"},
+                                                                  {"--bogus"},
+                                                                  {"--json", "--csv"}}) {
         const ProcessResult scan = RunProcess(Scan(args));
         EXPECT_EQ(scan.exit_code, 2);
         EXPECT_EQ(scan.out, "");

@@ -158,7 +158,7 @@ protected:
     std::array<Lan, 2> lans_{
         Lan{"nvk-a", "10.1.0",
             "pcedit mac=00:1a:07:0a:00:01 ip=192.168.1.20 name=a-pcedit\n"
-            "3297 mac=00:1a:07:0a:00:02 ip=192.168.1.21 name=a-3297\n",
+            "3297 mac=00:1a:07:0a:00:02 ip=10.1.0.21 name=a-3297\n",
             nullptr, nullptr, ""},
         Lan{"nvk-b", "10.2.0",
             "pcedit mac=00:1a:07:0b:00:01 ip=172.16.0.20 netmask=255.255.0.0 name=b-pcedit\n"
@@ -174,6 +174,18 @@ TEST_F(TwoLans, TheScanListsBothLansAndEachHearsOneSearchPerProtocol) {
                                                   {"00:1a:07:0a:00:02", "nvk-a"},
                                                   {"00:1a:07:0b:00:01", "nvk-b"},
                                                   {"00:1a:07:0b:00:02", "nvk-b"}}));
+    // Only the device inside card A's subnet can have its web page opened from this PC.
+    std::map<std::string, std::vector<std::string>> warnings;
+    for (const auto& [mac, device] : norvik::test::ScannedDevicesByMac(scan.out)) {
+        for (const JsonValue& warning : device["warnings"].array()) {
+            warnings[mac].push_back(warning.string());
+        }
+    }
+    const std::vector<std::string> outside = {"outside-every-card"};
+    EXPECT_EQ(warnings,
+              (std::map<std::string, std::vector<std::string>>{{"00:1a:07:0a:00:01", outside},
+                                                               {"00:1a:07:0b:00:01", outside},
+                                                               {"00:1a:07:0b:00:02", outside}}));
     // The trace tells of each request through each card, and of no failure.
     for (const std::string port : {"4022", "4023"}) {
         for (const Lan& lan : lans_) {

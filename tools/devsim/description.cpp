@@ -120,6 +120,14 @@ std::optional<std::string> SetDeviceKey(Device& device, const std::string& key,
     if (key == "reject_set") {
         return number(0, 1, [&](int n) { device.reject_set = n == 1; });
     }
+    if (key == "on_set") {
+        const auto behaviour = SetBehaviourFromWord(value);
+        device.on_set = behaviour.value_or(device.on_set);
+        return behaviour ? std::string() : "apply, ignore, partial, silent or restart";
+    }
+    if (key == "restart_ms") {
+        return number(0, 3600000, [&](int n) { device.restart_ms = n; });
+    }
     return std::nullopt;
 }
 

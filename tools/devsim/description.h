@@ -31,6 +31,12 @@
 //                              for pcedit, 445 for 3297)
 //   reject_set=0|1             answer a set request with a 3297 type-3 report instead of
 //                              applying it (default 0)
+//   on_set=WORD                what the device does with a set request for it: apply
+//                              (default), ignore (takes nothing), partial (takes all but
+//                              the address and netmask), silent (takes all, then never
+//                              answers again), restart (takes all, then answers nothing for
+//                              restart_ms)
+//   restart_ms=N               0 to 3600000 (default 3000)
 //
 // Raw keys (port and hex are required):
 //   port=N                     destination UDP port, 1 to 65535

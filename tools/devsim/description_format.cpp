@@ -92,6 +92,12 @@ std::string FormatDevice(const Device& device) {
     if (device.reject_set) {
         line += " reject_set=1";
     }
+    if (device.on_set != SetBehaviour::kApply) {
+        line += std::string(" on_set=") + SetBehaviourWord(device.on_set);
+    }
+    if (device.restart_ms != Device().restart_ms) {
+        line += " restart_ms=" + std::to_string(device.restart_ms);
+    }
     return line;
 }
 

@@ -63,6 +63,34 @@ void ApplySettings(const SettingsChange& change, Device& device) {
     device.dhcp = change.dhcp.value_or(device.dhcp);
 }
 
+namespace {
+
+constexpr std::pair<SetBehaviour, const char*> kSetBehaviourWords[] = {
+    {SetBehaviour::kApply, "apply"},     {SetBehaviour::kIgnore, "ignore"},
+    {SetBehaviour::kPartial, "partial"}, {SetBehaviour::kSilent, "silent"},
+    {SetBehaviour::kRestart, "restart"},
+};
+
+}  // namespace
+
+const char* SetBehaviourWord(SetBehaviour behaviour) {
+    for (const auto& [b, word] : kSetBehaviourWords) {
+        if (b == behaviour) {
+            return word;
+        }
+    }
+    return "apply";
+}
+
+std::optional<SetBehaviour> SetBehaviourFromWord(std::string_view word) {
+    for (const auto& [b, w] : kSetBehaviourWords) {
+        if (word == w) {
+            return b;
+        }
+    }
+    return std::nullopt;
+}
+
 std::string FormatMac(const Mac& mac) {
     char text[18];
     std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", mac[0], mac[1], mac[2],

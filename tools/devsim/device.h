@@ -19,6 +19,15 @@ using TagField = std::array<std::uint8_t, wire::kTagSize>;
 
 enum class Protocol { kPcEdit, k3297 };
 
+// What a device does with a set request for it, the ways real ones fail included.
+enum class SetBehaviour {
+    kApply,    // takes every field
+    kIgnore,   // takes nothing and answers as before
+    kPartial,  // takes every field but the address and netmask
+    kSilent,   // takes every field and never answers again
+    kRestart,  // takes every field and answers nothing for restart_ms, as while restarting
+};
+
 // One simulated device: what it reports, and how oddly it reports it.
 struct Device {
     Protocol protocol = Protocol::kPcEdit;
@@ -40,6 +49,8 @@ struct Device {
     // Answers a settings change with a 3297 type-3 report ("wrong account or password")
     // instead of applying it.
     bool reject_set = false;
+    SetBehaviour on_set = SetBehaviour::kApply;
+    int restart_ms = 3000;  // SetBehaviour::kRestart
 
     bool operator==(const Device&) const = default;
 };
@@ -85,6 +96,10 @@ struct SettingsChange {
 };
 
 void ApplySettings(const SettingsChange& change, Device& device);
+
+// The words of the description format: "apply", "ignore", "partial", "silent", "restart".
+const char* SetBehaviourWord(SetBehaviour behaviour);
+std::optional<SetBehaviour> SetBehaviourFromWord(std::string_view word);
 
 std::string FormatMac(const Mac& mac);   // 00:11:22:aa:bb:cc
 std::string FormatIpv4(const Ipv4& ip);  // 192.168.1.10

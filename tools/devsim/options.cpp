@@ -69,8 +69,10 @@ MAC is in bytes 15 to 20, whatever its protocol.
 Standard output, one line each, flushed at once:
   ready                               sockets bound (and --announce reports sent)
   applied MAC LINE                    a set request changed the device now described by LINE
+                                      (partly, for on_set=partial)
   rejected MAC LINE                   a device with reject_set answered with a type-3 report
-  ignored set for MAC: REASON         a set request that matched no device or was malformed
+  ignored set for MAC: REASON         a set request that matched no device, was malformed or
+                                      went to a device with on_set=ignore
   # state: D devices, R raw datagrams  on SIGUSR1 and at the end (SIGTERM, SIGINT): the
   LINE...                             table in the description format, closed by
   # end of state
@@ -93,6 +95,10 @@ Device keys (mac and ip required):
   type=N           report type byte (pcedit 0, 3297 1)
   length=N         datagram length, cut or zero-padded, 0 to 65507 (pcedit 70, 3297 445)
   reject_set=0|1   answer set requests with a 3297 type-3 report instead of applying them
+  on_set=WORD      apply (default), ignore, partial (all but address and netmask),
+                   silent (apply, then never answer again), restart (apply, then answer
+                   nothing for restart_ms)
+  restart_ms=N     0 to 3600000 (3000)
 Raw keys (port and hex required):
   port=N hex=HEX length=N on=pcedit|3297|both (3297 for port 4023, else pcedit)
 )";

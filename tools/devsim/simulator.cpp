@@ -72,7 +72,10 @@ struct PendingAnswer {
 class Simulator {
 public:
     Simulator(DeviceTable table, const SimulatorSettings& settings)
-        : table_(std::move(table)), settings_(settings), buffer_(wire::kMaxDatagramSize + 1) {}
+        : table_(std::move(table)),
+          settings_(settings),
+          buffer_(wire::kMaxDatagramSize + 1),
+          quiet_until_(table_.devices.size(), Clock::time_point::min()) {}
 
     int Run() {
         std::string error;
@@ -218,10 +221,14 @@ private:
         }
     }
 
+    // A device that went silent after a set request, or is still restarting.
+    bool Quiet(std::size_t index) const { return Clock::now() < quiet_until_[index]; }
+
     void Answer(Search search) {
         for (int round = 0; round < settings_.count; ++round) {
-            for (const auto& device : table_.devices) {
-                if (Answers(device.protocol, search)) {
+            for (std::size_t i = 0; i < table_.devices.size(); ++i) {
+                const Device& device = table_.devices[i];
+                if (Answers(device.protocol, search) && !Quiet(i)) {
                     Send(ReportPort(device), BuildReport(device));
                 }
             }
@@ -247,12 +254,15 @@ private:
     void ApplySet(const PcEditSet& set) {
         const std::string mac = FormatMac(set.target);
         bool matched = false;
-        for (auto& device : table_.devices) {
+        for (std::size_t i = 0; i < table_.devices.size(); ++i) {
+            Device& device = table_.devices[i];
             if (device.mac != set.target) {
                 continue;
             }
             matched = true;
-            if (device.reject_set || settings_.reject_all) {
+            if (device.on_set == SetBehaviour::kIgnore) {
+                PrintLine("ignored set for " + mac + ": the device ignores set requests");
+            } else if (device.reject_set || settings_.reject_all) {
                 Device refusal = device;
                 refusal.protocol = Protocol::k3297;
                 refusal.report_type = wire::packet3297::kTypeWrongPassword;
@@ -260,7 +270,17 @@ private:
                 Send(wire::k3297Port, Build3297Report(refusal));
                 PrintLine("rejected " + mac + " " + FormatDevice(device));
             } else {
-                ApplySettings(set.change, device);
+                SettingsChange change = set.change;
+                if (device.on_set == SetBehaviour::kPartial) {
+                    change.ip.reset();
+                    change.netmask.reset();
+                }
+                ApplySettings(change, device);
+                if (device.on_set == SetBehaviour::kSilent) {
+                    quiet_until_[i] = Clock::time_point::max();
+                } else if (device.on_set == SetBehaviour::kRestart) {
+                    quiet_until_[i] = Clock::now() + std::chrono::milliseconds(device.restart_ms);
+                }
                 PrintLine("applied " + mac + " " + FormatDevice(device));
             }
         }
@@ -291,6 +311,7 @@ private:
     std::uint16_t sender_port_ = 0;
     std::vector<std::uint8_t> buffer_;
     std::deque<PendingAnswer> pending_;
+    std::vector<Clock::time_point> quiet_until_;  // by device index
 };
 
 }  // namespace

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "device_list.h"
+#include "memory_list_view.h"
+#include "wire.h"
+
+namespace norvik::cli {
+
+// Members keep the order they were added in, as readers of the scanner's documents know it.
+using Json = nlohmann::ordered_json;
+
+// Card names by index, looked up once each: a null name when the card is not known.
+using InterfaceNames = std::map<std::uint32_t, Json>;
+
+// One device record as the scanner's "devices" list shows it.
+Json DeviceJson(const DeviceRecord& device, InterfaceNames& interface_names);
+
+// The scanner's document: "rows" in list-view order, "devices" in list order, head to tail,
+// each with its "warnings" (given in list order), and "dropped_devices", the reports of new
+// devices dropped because the list was full.
+Json ScanJson(const MemoryListView& view, const DeviceList& devices,
+              const std::vector<std::vector<std::string>>& warnings);
+
+// The compact text of a document, with a line feed after it.
+std::string JsonText(const Json& document);
+
+// Lower-case hexadecimal pairs.
+std::string HexText(ByteSpan bytes);
+
+}  // namespace norvik::cli

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "device_record.h"
+#include "network_interfaces.h"
+
+// What is wrong with the settings a device reports, as the scanner tells it.
+namespace norvik::cli {
+
+// For each device, in the order given, its warnings in this order (none when all is well):
+//   "no-address"              0.0.0.0
+//   "link-local"              169.254.0.0/16
+//   "duplicate-ip"            a device with another MAC reports the same address
+//   "outside-every-card"      no card's subnet holds the address: its web page will not open
+//                             from this PC, though a set request by MAC still reaches it
+//   "gateway-outside-subnet"  a gateway other than 0.0.0.0 outside the device's subnet
+//   "netmask-not-contiguous"  the mask's one bits do not all come before its zero bits
+std::vector<std::vector<std::string>> DeviceWarnings(std::span<const DeviceRecord> devices,
+                                                     std::span<const NetworkInterface> cards);
+
+}  // namespace norvik::cli

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string_view>
+
+namespace norvik::cli {
+
+// Whether a person can answer a question: standard input and standard error are terminals.
+bool CanAskPerson();
+
+// Asks on standard error and reads the answer from standard input: true for "y" or "yes"
+// (any case), false for anything else, an empty line or the end of input.
+bool AskYesNo(std::string_view question);
+
+}  // namespace norvik::cli

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "device_record.h"
+#include "request_buffer.h"
+#include "set_request.h"
+
+// A device's new settings, made into the set request that the window's Submit would send for
+// the same edits, through the same code.
+namespace norvik::cli {
+
+// What the person asked to change; an empty member keeps what the device reported.
+struct DeviceEdits {
+    std::optional<std::string> name;  // UTF-8
+    std::optional<Ipv4> ip;
+    std::optional<Ipv4> netmask;
+    std::optional<Ipv4> gateway;
+    std::optional<Ipv4> dns1;
+    std::optional<Ipv4> dns2;
+    std::optional<long long> port;
+    std::optional<bool> dhcp;
+};
+
+// The settings a set request carries, by field name ("name", "ip", "netmask", "gateway",
+// "dns1", "dns2", "port", "mode"), each as text: the name's bytes up to their NUL, dotted
+// addresses, the port in decimal, "dhcp" or "static".
+using FieldTexts = std::array<std::pair<const char*, std::string>, 8>;
+FieldTexts TextsOf(const pcedit::SetValues& values);
+// What the device reported, in the same form.
+pcedit::SetValues ValuesOf(const DeviceRecord& device);
+
+struct FieldChange {
+    std::string field;
+    std::string old_value;
+    std::string new_value;
+};
+
+struct PreparedSet {
+    pcedit::SetValues values;          // every field, as it is to be
+    std::vector<FieldChange> changes;  // empty: the device has these values; nothing is sent
+    RequestBuffer::Bytes request{};    // the set request, when there are changes
+    bool asks_subnet_question = false;
+    bool name_cut = false;  // the name's UTF-8 is longer than the device's 18 bytes
+};
+
+// Applies Submit's checks to the device's values with the edits; the request, or why the
+// checks refuse it.
+std::variant<PreparedSet, std::string> PrepareSet(const DeviceRecord& device,
+                                                  const DeviceEdits& edits);
+
+}  // namespace norvik::cli

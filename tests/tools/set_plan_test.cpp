@@ -1,0 +1,158 @@
+// norvik-set --plan against the device simulator, inside the suite's private network
+// namespace: a plan with problems sends nothing, and forty devices in one go.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+
+#include "simulated_devices.h"
+#include "subprocess.h"
+#include "test_files.h"
+#include "udp_peer.h"
+
+namespace norvik::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint16_t kPcEditPort = 4022;
+
+ProcessResult SetPlan(const std::string& plan, std::vector<std::string> more = {}) {
+    std::vector<std::string> args = {NORVIK_TOOL_NORVIK_SET, "--plan", plan};
+    args.insert(args.end(), more.begin(), more.end());
+    ProcessOptions options = Command(args);
+    options.timeout = 90s;
+    return RunProcess(options);
+}
+
+std::string WritePlan(const TemporaryDirectory& directory, const std::string& text) {
+    const auto path = directory / "plan.csv";
+    std::ofstream(path, std::ios::binary) << text;
+    return path.string();
+}
+
+std::string Mac(int i) {
+    char text[18];
+    std::snprintf(text, sizeof text, "02:00:00:00:01:%02x", i);
+    return text;
+}
+
+TEST(SetPlan, APlanWithProblemsSendsNothingAndNamesEveryBadLine) {
+    SimulatedDevices devices(
+        "pcedit mac=02:00:00:00:00:01 ip=10.0.0.1 gateway=10.0.0.254\n"
+        "pcedit mac=02:00:00:00:00:02 ip=10.0.0.2 gateway=10.0.0.254\n"
+        "pcedit mac=02:00:00:00:00:03 ip=10.0.0.3 gateway=10.0.0.254\n"
+        "pcedit mac=02:00:00:00:00:04 ip=10.0.0.4 gateway=10.0.0.254\n");
+    UdpPeer port(kPcEditPort);
+    ASSERT_TRUE(port.bound());
+    TemporaryDirectory directory;
+    const std::string plan =
+        WritePlan(directory,
+                  "\xEF\xBB\xBFmac,name,ip,netmask,gateway,dns1,dns2,port,mode\r\n"  // 1
+                  "# a good line first\r\n"                                          // 2
+                  "02:00:00:00:00:01,fine,10.0.0.11,,,,,,\r\n"                       // 3
+                  "02:00:00:00:00:0x,,,,,,,,\r\n"                                    // 4 MAC
+                  "02:00:00:00:00:09,,10.0.0.300,,,,,,\r\n"                          // 5 address
+                  "02:00:00:00:00:09,,,,,,,65537,\r\n"                               // 6 port
+                  "02:00:00:00:00:01,again,,,,,,,\r\n"                               // 7 MAC twice
+                  "02:00:00:00:00:08,,10.0.0.11,,,,,,\r\n"                           // 8 ip twice
+                  "02:00:00:00:00:03,,10.0.0.2,,,,,,\r\n"                            // 9 taken
+                  "02:00:00:00:00:04,,10.0.0.255,,,,,,\r\n"                          // 10 .255
+                  "02:00:00:00:00:09,,,,,,,,bridge\r\n");                            // 11 mode
+    const ProcessResult run = SetPlan(plan, {"--timeout", "1"});
+    EXPECT_EQ(run.exit_code, 2);
+    EXPECT_EQ(run.out, "");
+    for (const int line : {4, 5, 6, 7, 8, 9, 10, 11}) {
+        EXPECT_NE(run.err.find(plan + ":" + std::to_string(line) + ": "), std::string::npos)
+            << "line " << line << "\n"
+            << run.err;
+    }
+    EXPECT_EQ(run.err.find(plan + ":3:"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(":9: the address 10.0.0.2 is taken by 02:00:00:00:00:02"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("norvik-set: nothing sent\n"), std::string::npos);
+    EXPECT_TRUE(SetRequestsSeen(port, 300ms).empty());
+    EXPECT_EQ(devices.Stop().out.find("applied"), std::string::npos);
+}
+
+// Forty devices, as a site has: one ignores set requests, one goes silent after it, one is
+// given the address another device has (refused until --force).
+TEST(SetPlan, FortyDevicesOneIgnoringOneSilentOneWithATakenAddress) {
+    constexpr int kDevices = 40;
+    constexpr int kIgnoring = 5;
+    constexpr int kSilent = 6;
+    constexpr int kTaking = 7;   // is given the address of...
+    constexpr int kHolder = 40;  // ...this one, which keeps it
+    std::string description;
+    std::string plan_text = "mac,name,ip,netmask,gateway,dns1,dns2,port,mode\n";
+    for (int i = 1; i <= kDevices; ++i) {
+        description += "pcedit mac=" + Mac(i) + " ip=10.0.1." + std::to_string(i + 10) +
+                       " gateway=10.0.1.1 name=cam" + std::to_string(i) +
+                       (i == kIgnoring ? " on_set=ignore"
+                        : i == kSilent ? " on_set=silent"
+                                       : "") +
+                       "\n";
+        const std::string ip = i == kHolder   ? ""
+                               : i == kTaking ? "10.0.1." + std::to_string(kHolder + 10)
+                                              : "10.0.1." + std::to_string(i + 110);
+        plan_text += Mac(i) + ",site-" + std::to_string(i) + "," + ip + ",,,,,8080,\n";
+    }
+    SimulatedDevices devices(description);
+    TemporaryDirectory directory;
+    const std::string plan = WritePlan(directory, plan_text);
+
+    const ProcessResult refused = SetPlan(plan);
+    EXPECT_EQ(refused.exit_code, 2);
+    EXPECT_EQ(refused.err, plan + ":" + std::to_string(kTaking + 1) + ": the address 10.0.1." +
+                               std::to_string(kHolder + 10) + " is taken by " + Mac(kHolder) +
+                               " (give --force to send all the same)\nnorvik-set: nothing sent\n");
+
+    const ProcessResult run = SetPlan(plan, {"--force", "--verify-timeout", "4", "--json"});
+    EXPECT_EQ(run.exit_code, 4) << run.err;  // the worst outcome: no answer
+    const auto json = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_FALSE(json.is_discarded()) << run.out;
+    std::map<std::string, std::string> outcomes;
+    for (const auto& device : json["devices"]) {
+        outcomes[device["mac"]] = device["outcome"];
+    }
+    ASSERT_EQ(outcomes.size(), 40u);
+    for (int i = 1; i <= kDevices; ++i) {
+        const std::string expected = i == kIgnoring ? "not applied"
+                                     : i == kSilent ? "no answer"
+                                                    : "applied";
+        EXPECT_EQ(outcomes[Mac(i)], expected) << Mac(i);
+    }
+    const auto& ignoring = json["devices"][kIgnoring - 1];
+    EXPECT_EQ(ignoring["line"], kIgnoring + 1);
+    EXPECT_EQ(ignoring["differs"][0]["field"], "name");
+    EXPECT_EQ(ignoring["differs"][0]["reported"], "cam5");
+    EXPECT_EQ(ignoring["differs"][0]["sent"], "site-5");
+}
+
+// Every device applies at once: the plan is done within 15 s, the search's 3 s included.
+TEST(SetPlan, FortyDevicesThatApplyAtOnceTakeUnderFifteenSeconds) {
+    std::string description;
+    std::string plan_text = "mac,ip,mode\n";
+    for (int i = 1; i <= 40; ++i) {
+        description += "pcedit mac=" + Mac(i) + " ip=10.0.1." + std::to_string(i + 10) + "\n";
+        plan_text += Mac(i) + ",10.0.1." + std::to_string(i + 110) + ",dhcp\n";
+    }
+    SimulatedDevices devices(description);
+    UdpPeer port(kPcEditPort);
+    TemporaryDirectory directory;
+    const auto start = std::chrono::steady_clock::now();
+    const ProcessResult run = SetPlan(WritePlan(directory, plan_text));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+    EXPECT_LT(took, 15s);
+    std::cout << "40 devices set and verified in "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms\n";
+    // One request each, paced: the forty took at least 39 gaps of 50 ms.
+    EXPECT_EQ(SetRequestsSeen(port, 300ms).size(), 40u);
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "mac\tname\toutcome\tdiffers");
+}
+
+}  // namespace
+}  // namespace norvik::test

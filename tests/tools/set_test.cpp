@@ -1,0 +1,329 @@
+// norvik-set against the device simulator, inside the suite's private network namespace: its
+// request bytes against the window's Submit for the same edits, and each outcome.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <mutex>
+#include <nlohmann/json.hpp>
+
+#include "dialog_rules.h"
+#include "dialog_template.h"
+#include "memory_dialog_view.h"
+#include "pcedit.h"
+#include "recording_messages.h"
+#include "report_bytes.h"
+#include "simulated_devices.h"
+#include "subprocess.h"
+#include "udp_peer.h"
+#include "utf.h"
+
+namespace norvik::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Device() of report_bytes.h named "cam", as the simulator's description file has it.
+constexpr const char* kCamera =
+    "mac=00:11:22:33:44:55 ip=192.168.1.10 netmask=255.255.255.0 gateway=192.168.1.1 name=cam "
+    "port=80 dns1=8.8.8.8 dns2=0.0.0.0 dhcp=0 tag=AB";
+constexpr const char* kCameraMac = "00:11:22:33:44:55";
+
+ProcessOptions Set(std::vector<std::string> args) {
+    args.insert(args.begin(), NORVIK_TOOL_NORVIK_SET);
+    ProcessOptions options = Command(std::move(args));
+    options.timeout = 60s;
+    return options;
+}
+
+std::string Hex(const Bytes& bytes) {
+    std::string hex;
+    for (const std::uint8_t b : bytes) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", b);
+        hex += pair;
+    }
+    return hex;
+}
+
+// The window's Submit, through the dialog's rules over a window in memory: the request it
+// sends for the camera with these edits, the question answered with OK.
+std::optional<Bytes> WindowSubmit(const std::function<void(MemoryDialogView&)>& edit) {
+    ListLock lock("");
+    MemoryDialogView view;
+    RecordingMessages messages;
+    Discovery discovery(lock, view.rows, messages, [](int) {});
+    std::optional<Bytes> sent;
+    DialogRules rules(view, lock, discovery, [&](const BroadcastSender& sender, ByteSpan request) {
+        sent = Bytes(request.begin(), request.begin() + static_cast<long>(sender.length));
+    });
+    {
+        std::lock_guard guard(lock);
+        pcedit::HandleDatagram(discovery.report_context(), PcEditReport(Device().Named("cam")));
+    }
+    rules.OnListClick(view.rows.rows().at(0)[0]);
+    edit(view);
+    rules.OnSubmit();
+    return sent;
+}
+
+// One table of edits, made in the window and given to norvik-set.
+struct EditCase {
+    const char* what;
+    std::vector<std::string> options;
+    std::function<void(MemoryDialogView&)> edit;
+};
+
+const std::vector<EditCase>& EditCases() {
+    static const std::vector<EditCase> cases = {
+        {"a new name", {"--name", "Hall"}, [](auto& v) { v.SetControlText(kNameEdit, u"Hall"); }},
+        {"a name cut to 18 bytes of UTF-8",
+         {"--name", "Cámara de la entrada"},
+         [](auto& v) { v.SetControlText(kNameEdit, u"Cámara de la entrada"); }},
+        {"a new address in another subnet",
+         {"--ip", "10.0.0.254", "--yes"},
+         [](auto& v) { v.SetAddress(kIpControl, 0x0A0000FE); }},
+        {"the netmask alone",
+         {"--netmask", "255.255.0.0"},
+         [](auto& v) { v.SetAddress(kNetmaskControl, 0xFFFF0000); }},
+        {"a foreign gateway, answered yes",
+         {"--gateway", "192.168.2.1", "--yes"},
+         [](auto& v) { v.SetAddress(kGatewayControl, 0xC0A80201); }},
+        {"port 65536",
+         {"--port", "65536"},
+         [](auto& v) { v.SetControlText(kPort1Edit, u"65536"); }},
+        {"port 0", {"--port", "0"}, [](auto& v) { v.SetControlText(kPort1Edit, u"0"); }},
+        {"DNS 2 alone",
+         {"--dns2", "1.1.1.1"},
+         [](auto& v) { v.SetAddress(kDns2Control, 0x01010101); }},
+        {"DHCP",
+         {"--dhcp"},
+         [](auto& v) {
+             v.SetChecked(kDhcpRadio, true);
+             v.SetChecked(kStaticRadio, false);
+         }},
+        {"everything at once",
+         {"--name", "x", "--ip", "192.168.1.11", "--gateway", "0.0.0.0", "--dns1", "9.9.9.9",
+          "--port", "8080"},
+         [](auto& v) {
+             v.SetControlText(kNameEdit, u"x");
+             v.SetAddress(kIpControl, 0xC0A8010B);
+             v.SetAddress(kGatewayControl, 0);
+             v.SetAddress(kDns1Control, 0x09090909);
+             v.SetControlText(kPort1Edit, u"8080");
+         }},
+    };
+    return cases;
+}
+
+TEST(Set, SendsTheWindowsSubmitBytesForTheSameEdits) {
+    // The device ignores the requests, so every case starts from the same settings.
+    SimulatedDevices devices(std::string("pcedit ") + kCamera + " on_set=ignore\n");
+    UdpPeer port(pcedit::kPort);
+    ASSERT_TRUE(port.bound());
+    for (const EditCase& c : EditCases()) {
+        SCOPED_TRACE(c.what);
+        const std::optional<Bytes> window = WindowSubmit(c.edit);
+        ASSERT_TRUE(window.has_value());
+        std::vector<std::string> args = {kCameraMac, "--dry-run"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const ProcessResult dry_run = RunProcess(Set(args));
+        EXPECT_EQ(dry_run.exit_code, 0) << dry_run.err;
+        EXPECT_NE(dry_run.out.find("request\t" + Hex(*window) + "\n"), std::string::npos)
+            << dry_run.out;
+        EXPECT_TRUE(SetRequestsSeen(port, 300ms).empty()) << "a dry run sends no set request";
+
+        args[1] = "--no-verify";
+        const ProcessResult run = RunProcess(Set(args));
+        EXPECT_EQ(run.exit_code, 0) << run.err;
+        // Through the one card there is, the loopback: one request.
+        EXPECT_EQ(SetRequestsSeen(port, 300ms), std::vector<Bytes>{*window});
+    }
+}
+
+// The window's Search after a Submit re-sends the set request's bytes with the search flags
+// in bytes 6 and 25 alone, which a device may take for the settings again; the searches that
+// verify a change are new ones, the start-up search's bytes.
+TEST(Set, VerifiesWithNewSearchesNotTheSetRequestsBytes) {
+    SimulatedDevices devices(std::string("pcedit ") + kCamera + " on_set=ignore\n");
+    UdpPeer port(pcedit::kPort);
+    ASSERT_TRUE(port.bound());
+    const ProcessResult run =
+        RunProcess(Set({kCameraMac, "--name", "Hall", "--port", "81", "--verify-timeout", "3"}));
+    EXPECT_EQ(run.exit_code, 3) << run.err;
+    Bytes startup_search(74, 0);
+    std::copy_n("PCEdit", 6, startup_search.begin());
+    for (const std::size_t flag : {6, 25, 32, 60}) {
+        startup_search[flag] = pcedit::kFlagSearch;
+    }
+    int searches = 0;
+    while (const auto datagram = port.Receive(300ms)) {
+        if (datagram->size() == 74 && (*datagram)[6] == pcedit::kFlagSearch) {
+            EXPECT_EQ(*datagram, startup_search);
+            ++searches;
+        }
+    }
+    // The first search, one at once after the request, one every 2 s of the 3 s.
+    EXPECT_GE(searches, 3);
+}
+
+struct Outcome {
+    int exit_code;
+    std::string line;  // standard output's last line
+};
+
+Outcome RunSet(std::vector<std::string> args) {
+    const ProcessResult run = RunProcess(Set(std::move(args)));
+    std::string out = run.out;
+    if (!out.empty() && out.back() == '\n') {
+        out.pop_back();
+    }
+    return {run.exit_code, out.substr(out.rfind('\n') + 1)};
+}
+
+// Devices that fail the ways real ones do, and what norvik-set makes of each.
+TEST(Set, TellsWhetherTheDeviceTookTheSettings) {
+    SimulatedDevices devices(
+        "pcedit mac=02:00:00:00:00:01 ip=10.0.0.1 name=good\n"
+        "pcedit mac=02:00:00:00:00:02 ip=10.0.0.2 name=deaf on_set=ignore\n"
+        "3297 mac=02:00:00:00:00:03 ip=10.0.0.3 name=half on_set=partial\n"
+        "pcedit mac=02:00:00:00:00:04 ip=10.0.0.4 name=gone on_set=silent\n"
+        "pcedit mac=02:00:00:00:00:05 ip=10.0.0.5 name=slow on_set=restart restart_ms=2500\n");
+    const std::vector<std::string> quick = {"--timeout", "2", "--verify-timeout", "3"};
+    const auto set = [&](std::vector<std::string> args, const std::vector<std::string>& more) {
+        args.insert(args.end(), more.begin(), more.end());
+        return RunSet(args);
+    };
+    const Outcome good = set({"02:00:00:00:00:01", "--ip", "10.0.0.101"}, quick);
+    EXPECT_EQ(good.exit_code, 0);
+    EXPECT_EQ(good.line, "applied: 02:00:00:00:00:01 reports every value sent");
+
+    const Outcome deaf = set({"02:00:00:00:00:02", "--name", "new"}, quick);
+    EXPECT_EQ(deaf.exit_code, 3);
+    EXPECT_EQ(deaf.line, "not applied: 02:00:00:00:00:02 reports name deaf (sent new)");
+
+    const Outcome half = set({"02:00:00:00:00:03", "--name", "whole", "--ip", "10.0.0.103"}, quick);
+    EXPECT_EQ(half.exit_code, 3);
+    EXPECT_EQ(half.line, "not applied: 02:00:00:00:00:03 reports ip 10.0.0.3 (sent 10.0.0.103)");
+
+    const Outcome gone = set({"02:00:00:00:00:04", "--name", "new"}, quick);
+    EXPECT_EQ(gone.exit_code, 4);
+    EXPECT_EQ(gone.line, "no answer: 02:00:00:00:00:04 was not heard again");
+
+    // Silent for 2.5 s after the request, then with the new name: found by a later search.
+    const Outcome slow = set({"02:00:00:00:00:05", "--name", "new", "--verify-timeout", "10"}, {});
+    EXPECT_EQ(slow.exit_code, 0);
+    EXPECT_EQ(slow.line, "applied: 02:00:00:00:00:05 reports every value sent");
+
+    const ProcessResult missing =
+        RunProcess(Set({"02:00:00:00:00:09", "--name", "x", "--timeout", "1"}));
+    EXPECT_EQ(missing.exit_code, 4);
+    EXPECT_EQ(missing.err,
+              "norvik-set: no device with the MAC address 02:00:00:00:00:09 answered\n");
+}
+
+TEST(Set, JsonHasTheDeviceBeforeTheRequestTheOutcomeAndTheDeviceAfter) {
+    SimulatedDevices devices("3297 mac=02:00:00:00:00:03 ip=10.0.0.3 name=half on_set=partial\n");
+    const ProcessResult run = RunProcess(Set({"02:00:00:00:00:03", "--name", "whole", "--ip",
+                                              "10.0.0.103", "--verify-timeout", "3", "--json"}));
+    EXPECT_EQ(run.exit_code, 3) << run.err;
+    const auto json = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_FALSE(json.is_discarded()) << run.out;
+    EXPECT_EQ(json["mac"], "02:00:00:00:00:03");
+    EXPECT_EQ(json["before"]["name"], "half");
+    EXPECT_EQ(json["before"]["ip"], "10.0.0.3");
+    EXPECT_EQ(json["changes"],
+              nlohmann::json::parse(R"([{"field":"name","old":"half","new":"whole"},
+        {"field":"ip","old":"10.0.0.3","new":"10.0.0.103"}])"));
+    EXPECT_EQ(json["request"].get<std::string>().size(), 148u);
+    EXPECT_EQ(json["request"].get<std::string>().substr(0, 12), "504345646974");
+    EXPECT_EQ(json["outcome"], "not applied");
+    EXPECT_EQ(json["after"]["name"], "whole");
+    EXPECT_EQ(json["after"]["ip"], "10.0.0.3");
+    EXPECT_EQ(
+        json["differs"],
+        nlohmann::json::parse(R"([{"field":"ip","sent":"10.0.0.103","reported":"10.0.0.3"}])"));
+}
+
+// Where Submit stops without a word, norvik-set says why, and sends nothing either.
+TEST(Set, RefusesWhatSubmitRefusesAndAsksNoOneWithoutATerminal) {
+    SimulatedDevices devices(std::string("pcedit ") + kCamera + "\n");
+    UdpPeer port(pcedit::kPort);
+    ASSERT_TRUE(port.bound());
+    const struct {
+        std::vector<std::string> options;
+        int exit_code;
+        std::string err;
+    } cases[] = {
+        {{"--ip", "192.168.1.0"},
+         2,
+         "norvik-set: not sent: the address 192.168.1.0 ends in .0 or .255\n"},
+        {{"--ip", "10.0.0.255"},
+         2,
+         "norvik-set: not sent: the address 10.0.0.255 ends in .0 or .255\n"},
+        {{"--port", "65537"}, 2, "norvik-set: not sent: the port is not from 0 to 65536\n"},
+        {{"--port", "-1"}, 2, "norvik-set: not sent: the port is not from 0 to 65536\n"},
+        {{"--name", std::string(32, 'n')},
+         2,
+         "norvik-set: not sent: the name has more than 31 characters\n"},
+        {{"--gateway", "192.168.2.1"},
+         2,
+         "norvik-set: IP and Gateway do not match. Do you want to continue? No terminal to ask "
+         "on: give --yes to send all the same.\n"},
+        {{"--name", "cam", "--ip", "192.168.1.10"},
+         0,
+         "norvik-set: nothing to change: 00:11:22:33:44:55 already reports these values\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options.front() + " " + c.options.back());
+        std::vector<std::string> args = {kCameraMac, "--timeout", "2"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const ProcessResult run = RunProcess(Set(args));
+        EXPECT_EQ(run.exit_code, c.exit_code);
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_TRUE(SetRequestsSeen(port, 200ms).empty());
+    }
+}
+
+// On a terminal the question is asked, as the window asks it; the answer decides.
+TEST(Set, AsksTheSubnetQuestionOnATerminal) {
+    SimulatedDevices devices(std::string("pcedit ") + kCamera + " on_set=ignore\n");
+    UdpPeer port(pcedit::kPort);
+    ASSERT_TRUE(port.bound());
+    for (const std::string answer : {"n", "y"}) {
+        SCOPED_TRACE(answer);
+        // script gives the program a terminal and types the answer into it.
+        const std::string command = std::string(NORVIK_TOOL_NORVIK_SET) + " " + kCameraMac +
+                                    " --gateway 192.168.2.1 --no-verify --timeout 2";
+        ProcessOptions options =
+            Command({"/bin/sh", "-c",
+                     "echo " + answer + " | /usr/bin/script --quiet --return --command '" +
+                         command + "' /dev/null"});
+        options.timeout = 30s;
+        const ProcessResult run = RunProcess(options);
+        EXPECT_NE(run.out.find("IP and Gateway do not match. Do you want to continue? [y/N]"),
+                  std::string::npos)
+            << run.out << run.err;
+        EXPECT_EQ(run.exit_code, answer == "y" ? 0 : 2) << run.out;
+        EXPECT_EQ(SetRequestsSeen(port, 300ms).size(), answer == "y" ? 1u : 0u);
+    }
+}
+
+TEST(Set, RejectsBadOptionsBeforeSearching) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"00:11:22:33:44"},
+                                               {kCameraMac, "--ip", "1.2.3"},
+                                               {kCameraMac, "--ip", "1.2.3.256"},
+                                               {kCameraMac, "--port", "http"},
+                                               {kCameraMac, "--dhcp", "--static"},
+                                               {kCameraMac, "--verify-timeout", "-1"},
+                                               {kCameraMac, "--bogus"}}) {
+        const ProcessResult run = RunProcess(Set(args));
+        EXPECT_EQ(run.exit_code, 2) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("Run with --help for more."), std::string::npos) << run.err;
+    }
+}
+
+}  // namespace
+}  // namespace norvik::test

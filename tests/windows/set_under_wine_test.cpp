@@ -1,0 +1,72 @@
+// norvik-set.exe under Wine against the Linux device simulator, in the private network of
+// tools/wine/norvik-wine: the same request as the Linux program's, and the device set.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "json_reader.h"
+#include "norvik_wine.h"
+#include "subprocess.h"
+
+namespace norvik::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string WindowsSet() {
+    return WindowsBuildDir() + "/cli/set/norvik-set.exe";
+}
+
+ProcessOptions SetCommand(std::vector<std::string> args, bool windows) {
+    if (windows) {
+        args.insert(args.begin(), {NORVIK_RUN_WINDOWS_PROGRAM, WindowsSet()});
+    } else {
+        args.insert(args.begin(), NORVIK_TOOL_NORVIK_SET);
+    }
+    ProcessOptions options = Command(std::move(args));
+    options.timeout = 90s;  // Wine's first start in a run takes a while
+    return options;
+}
+
+std::string RequestLine(const std::string& dry_run) {
+    const std::size_t at = dry_run.find("request\t");
+    return at == std::string::npos ? "" : dry_run.substr(at, dry_run.find('\n', at) - at);
+}
+
+TEST(SetUnderWine, SetsADeviceWithTheLinuxProgramsRequest) {
+    if (!InsideNorvikWine()) {
+        GTEST_SKIP() << "not inside tools/wine/norvik-wine: no Windows program runs here";
+    }
+    ASSERT_TRUE(std::filesystem::exists(WindowsSet())) << WindowsSet();
+    BackgroundProcess devices(
+        Command({NORVIK_TOOL_NORVIK_DEVSIM, "--file",
+                 std::string(NORVIK_TEST_DATA_DIR) + "/devsim/wine_scan.txt"}));
+    ASSERT_TRUE(devices.WaitForOutput("ready\n", 10s));
+    // A name beyond ASCII, through the wide command line.
+    const std::vector<std::string> edits = {"00:11:22:33:55:01", "--name",    "Cámara 2", "--ip",
+                                            "192.168.1.60",      "--timeout", "5"};
+    std::vector<std::string> dry = edits;
+    dry.push_back("--dry-run");
+    const ProcessResult linux_dry = RunProcess(SetCommand(dry, false));
+    const ProcessResult windows_dry = RunProcess(SetCommand(dry, true));
+    EXPECT_EQ(linux_dry.exit_code, 0) << linux_dry.err;
+    EXPECT_EQ(windows_dry.exit_code, 0) << windows_dry.err;
+    EXPECT_FALSE(RequestLine(linux_dry.out).empty()) << linux_dry.out;
+    EXPECT_EQ(RequestLine(windows_dry.out), RequestLine(linux_dry.out));
+
+    std::vector<std::string> set = edits;
+    set.push_back("--json");
+    const ProcessResult run = RunProcess(SetCommand(set, true));
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    const std::optional<JsonValue> json = ParseJson(run.out);
+    ASSERT_TRUE(json.has_value()) << run.out;
+    EXPECT_EQ((*json)["outcome"].string(), "applied");
+    EXPECT_EQ((*json)["after"]["name"].string(), "Cámara 2");
+    EXPECT_EQ((*json)["after"]["ip"].string(), "192.168.1.60");
+
+    const ProcessResult bad = RunProcess(SetCommand({"00:11:22:33:55:01", "--port", "x"}, true));
+    EXPECT_EQ(bad.exit_code, 2);
+}
+
+}  // namespace
+}  // namespace norvik::test
