@@ -3,12 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <fstream>
 #include <map>
 #include <set>
 #include <thread>
 
-#include "json_reader.h"
 #include "private_network.h"
 #include "scan_json.h"
 #include "subprocess.h"
@@ -18,7 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using norvik::test::BackgroundProcess;
-using norvik::test::JsonValue;
 using norvik::test::ProcessOptions;
 using norvik::test::ProcessResult;
 using norvik::test::RunProcess;
@@ -45,10 +45,10 @@ std::multiset<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-std::multimap<std::string, JsonValue> DevicesByMac(const ProcessResult& scan) {
+std::multimap<std::string, nlohmann::json> DevicesByMac(const ProcessResult& scan) {
     return norvik::test::ScannedDevicesByMac(scan.out);
 }
-std::multiset<std::string> Macs(const std::multimap<std::string, JsonValue>& devices) {
+std::multiset<std::string> Macs(const std::multimap<std::string, nlohmann::json>& devices) {
     std::multiset<std::string> macs;
     for (const auto& [mac, device] : devices) {
         macs.insert(mac);
@@ -98,8 +98,8 @@ TEST(Scan, WarnsOfWhatIsWrongWithEachDeviceAndWritesThePlanColumns) {
     EXPECT_EQ(scan.exit_code, 0) << scan.err;
     std::map<std::string, std::string> warnings;
     for (const auto& [mac, device] : DevicesByMac(scan)) {
-        for (const JsonValue& warning : device["warnings"].array()) {
-            warnings[mac] += warning.string() + " ";
+        for (const nlohmann::json& warning : device.at("warnings")) {
+            warnings[mac] += warning.get<std::string>() + " ";
         }
     }
     EXPECT_EQ(warnings,
@@ -140,13 +140,14 @@ TEST(Scan, OddDatagramsAreDroppedOrListedByTheRules) {
                                                         "00:00:00:00:01:04", "00:00:00:00:01:05",
                                                         "00:00:00:00:01:06", "00:00:00:00:02:03"}));
     ASSERT_EQ(by_mac.size(), 6u);
-    const JsonValue& junk = by_mac.find("00:00:00:00:01:05")->second;
-    EXPECT_EQ(junk["name"].string(), "cam");
-    EXPECT_EQ(junk["name_hex"].string(), "63616d000000000000000000000000000000");
-    EXPECT_EQ(by_mac.find("00:00:00:00:01:06")->second["name"].string(), "abcdefghijklmnopqr");
-    const JsonValue& minimal = by_mac.find("00:00:00:00:01:02")->second;
-    EXPECT_EQ(minimal["dns_enabled"].integer(), 0);
-    EXPECT_EQ(minimal["dhcp_supported"].integer(), 0);
+    const nlohmann::json& junk = by_mac.find("00:00:00:00:01:05")->second;
+    EXPECT_EQ(junk.at("name").get<std::string>(), "cam");
+    EXPECT_EQ(junk.at("name_hex").get<std::string>(), "63616d000000000000000000000000000000");
+    EXPECT_EQ(by_mac.find("00:00:00:00:01:06")->second.at("name").get<std::string>(),
+              "abcdefghijklmnopqr");
+    const nlohmann::json& minimal = by_mac.find("00:00:00:00:01:02")->second;
+    EXPECT_EQ(minimal.at("dns_enabled").get<long long>(), 0);
+    EXPECT_EQ(minimal.at("dhcp_supported").get<long long>(), 0);
     // Each type-3 report tells of the refused setting on standard error.
     EXPECT_EQ(scan.err, "設定失敗:帳號密碼錯誤\n設定失敗:帳號密碼錯誤\n");
 }

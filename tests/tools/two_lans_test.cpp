@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <array>
 #include <fstream>
@@ -15,7 +17,6 @@
 #include "broadcast_sender.h"
 #include "device_list.h"
 #include "discovery.h"
-#include "json_reader.h"
 #include "list_lock.h"
 #include "memory_list_view.h"
 #include "network_interfaces.h"
@@ -31,7 +32,6 @@ namespace {
 using namespace std::chrono_literals;
 using norvik::test::BackgroundProcess;
 using norvik::test::Command;
-using norvik::test::JsonValue;
 using norvik::test::ProcessOptions;
 using norvik::test::ProcessResult;
 using norvik::test::RunProcess;
@@ -144,7 +144,7 @@ protected:
     static std::map<std::string, std::string> CardsByMac(const ProcessResult& scan) {
         std::map<std::string, std::string> cards;
         for (const auto& [mac, device] : norvik::test::ScannedDevicesByMac(scan.out)) {
-            cards[mac] = device["interface"].string();
+            cards[mac] = device.at("interface").get<std::string>();
         }
         return cards;
     }
@@ -152,7 +152,7 @@ protected:
     static std::string Ip(const ProcessResult& scan, const std::string& mac) {
         const auto devices = norvik::test::ScannedDevicesByMac(scan.out);
         const auto found = devices.find(mac);
-        return found == devices.end() ? "" : found->second["ip"].string();
+        return found == devices.end() ? "" : found->second.at("ip").get<std::string>();
     }
 
     std::array<Lan, 2> lans_{
@@ -177,8 +177,8 @@ TEST_F(TwoLans, TheScanListsBothLansAndEachHearsOneSearchPerProtocol) {
     // Only the device inside card A's subnet can have its web page opened from this PC.
     std::map<std::string, std::vector<std::string>> warnings;
     for (const auto& [mac, device] : norvik::test::ScannedDevicesByMac(scan.out)) {
-        for (const JsonValue& warning : device["warnings"].array()) {
-            warnings[mac].push_back(warning.string());
+        for (const nlohmann::json& warning : device.at("warnings")) {
+            warnings[mac].push_back(warning.get<std::string>());
         }
     }
     const std::vector<std::string> outside = {"outside-every-card"};

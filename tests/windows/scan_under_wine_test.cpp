@@ -2,12 +2,13 @@
 // the private network of tools/wine/norvik-wine.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
 
-#include "json_reader.h"
 #include "norvik_wine.h"
 #include "subprocess.h"
 #include "udp_peer.h"
@@ -56,29 +57,28 @@ protected:
 // What a scan found, apart from the order of discovery, which the two protocols' answers
 // interleave as they come: each device's record without its list_index, and each row's texts.
 struct Found {
-    std::map<std::string, JsonValue> devices;                 // by MAC
+    std::map<std::string, nlohmann::json> devices;            // by MAC
     std::multiset<std::pair<std::string, std::string>> rows;  // name and address
     bool operator==(const Found&) const = default;
 };
 
 Found Parse(const std::string& document) {
-    const std::optional<JsonValue> json = ParseJson(document);
-    EXPECT_TRUE(json.has_value()) << document;
+    const nlohmann::json json = nlohmann::json::parse(document, nullptr, false);
+    EXPECT_FALSE(json.is_discarded()) << document;
     Found found;
-    if (!json) {
+    if (json.is_discarded()) {
         return found;
     }
     std::set<long long> numbers;
-    for (const JsonValue& row : (*json)["rows"].array()) {
-        found.rows.emplace(row["name"].string(), row["address"].string());
-        numbers.insert(std::stoll(row["number"].string()));
+    for (const nlohmann::json& row : json.at("rows")) {
+        found.rows.emplace(row.at("name").get<std::string>(), row.at("address").get<std::string>());
+        numbers.insert(std::stoll(row.at("number").get<std::string>()));
     }
-    for (JsonValue device : (*json)["devices"].array()) {
+    for (nlohmann::json device : json.at("devices")) {
         // Each device has the row its list_index numbers.
-        EXPECT_EQ(numbers.count(device["list_index"].integer() + 1), 1u);
-        JsonObject record = device.object();
-        record.erase("list_index");
-        found.devices.emplace(record.at("mac").string(), JsonValue{record});
+        EXPECT_EQ(numbers.count(device.at("list_index").get<long long>() + 1), 1u);
+        device.erase("list_index");
+        found.devices.emplace(device.at("mac").get<std::string>(), device);
     }
     return found;
 }
@@ -93,9 +93,10 @@ TEST_F(ScanUnderWine, ListsExactlyWhatTheLinuxScannerLists) {
     const Found linux_found = Parse(linux_scan.out);
     EXPECT_EQ(linux_found.devices.size(), 6u);
     EXPECT_EQ(Parse(windows_scan.out), linux_found);
-    EXPECT_EQ(linux_found.devices.at("00:11:22:33:55:02")["name"].string(), "Ångström hall");
+    EXPECT_EQ(linux_found.devices.at("00:11:22:33:55:02").at("name").get<std::string>(),
+              "Ångström hall");
     // The card each was heard on: WSARecvMsg's IP_PKTINFO and the adapter's friendly name.
-    EXPECT_EQ(linux_found.devices.at("00:11:22:33:55:02")["interface"].string(), "lo");
+    EXPECT_EQ(linux_found.devices.at("00:11:22:33:55:02").at("interface").get<std::string>(), "lo");
 }
 
 // Text rows through a pipe: UTF-8, as the devices sent the names, and bare line feeds.
