@@ -11,8 +11,8 @@ namespace norvik {
 // Each card a search goes out through, with the profile of the network it is on.
 std::vector<CardProfile> CardProfiles();
 
-// This program's full path, and norvik.exe's beside it: the window that the installer lets
-// through too.
+// This program's full path, and those of Norvik's other programs beside it, which the installer
+// lets through too.
 std::vector<std::string> ProgramsToLetThrough();
 
 }  // namespace norvik

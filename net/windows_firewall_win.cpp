@@ -110,12 +110,14 @@ std::vector<std::string> ProgramsToLetThrough() {
         path.resize(path.size() * 2);
     }
     std::vector<std::string> programs{Utf16ToUtf8(FromWide(path))};
-    const std::filesystem::path window =
-        std::filesystem::path(path).replace_filename(L"norvik.exe");
-    std::error_code error;
-    if (!std::filesystem::equivalent(window, path, error) &&
-        std::filesystem::exists(window, error)) {
-        programs.push_back(Utf16ToUtf8(FromWide(window.wstring())));
+    // The installer lets each of Norvik's programs through; each needs its own rule.
+    for (const wchar_t* name : {L"norvik.exe", L"norvik-scan.exe", L"norvik-set.exe"}) {
+        const std::filesystem::path other = std::filesystem::path(path).replace_filename(name);
+        std::error_code error;
+        if (!std::filesystem::equivalent(other, path, error) &&
+            std::filesystem::exists(other, error)) {
+            programs.push_back(Utf16ToUtf8(FromWide(other.wstring())));
+        }
     }
     return programs;
 }
