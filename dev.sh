@@ -153,7 +153,7 @@ package_deb() {
     chroot "$trial" env DEBIAN_FRONTEND=noninteractive \
         sh -c "apt-get update && apt-get install -y /tmp/$(basename "$deb")" >"$log" 2>&1 ||
         { cat "$log"; echo "dev.sh package: apt could not install $deb" >&2; exit 1; }
-    chroot "$trial" sh -c '! ldd /usr/bin/norvik /usr/bin/norvik-scan | grep "not found"'
+    chroot "$trial" sh -c '! ldd /usr/bin/norvik /usr/bin/norvik-scan /usr/bin/norvik-set | grep "not found"'
     chroot "$trial" test -f /usr/share/applications/org.norvik.Norvik.desktop
     build/release/tools/netns/norvik-netns -- \
         chroot "$trial" /usr/bin/norvik-scan --json --timeout 0.5 |
