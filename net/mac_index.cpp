@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace norvik {
 
@@ -12,13 +13,17 @@ bool AppendedBefore(const DeviceRecord* a, const DeviceRecord* b) {
     return a->appended < b->appended;
 }
 
-// A MAC's six octets mixed so that MACs differing only in their last octets (one vendor's
-// devices) spread over the whole table.
-std::uint64_t MacHash(const MacAddress& mac) {
+// Any packing of the six octets serves, as long as it is the same for every MAC; one copy is
+// the cheapest.
+std::uint64_t MacKey(const MacAddress& mac) {
     std::uint64_t key = 0;
-    for (const std::uint8_t octet : mac) {
-        key = key << 8 | octet;
-    }
+    std::memcpy(&key, mac.data(), mac.size());
+    return key;
+}
+
+// A MAC's key mixed so that MACs differing only in their last octets (one vendor's devices)
+// spread over the whole table.
+std::uint64_t MacHash(std::uint64_t key) {
     key ^= key >> 33;
     key *= 0xFF51AFD7ED558CCDull;
     key ^= key >> 33;
@@ -57,33 +62,35 @@ void AddressedRecords::Erase(const DeviceRecord* record) {
 MacIndex::MacIndex(std::size_t capacity)
     : slots_(std::bit_ceil(capacity * 2)), capacity_(capacity) {}
 
-std::size_t MacIndex::SlotOf(const MacAddress& mac) const {
+std::size_t MacIndex::SlotOf(std::uint64_t key) const {
     const std::size_t mask = slots_.size() - 1;
-    std::size_t slot = static_cast<std::size_t>(MacHash(mac)) & mask;
+    std::size_t slot = static_cast<std::size_t>(MacHash(key)) & mask;
     // Never more than half full, so an empty slot always ends the probe.
-    while (slots_[slot].first != nullptr && slots_[slot].first->mac != mac) {
+    while (slots_[slot].first != nullptr && slots_[slot].key != key) {
         slot = (slot + 1) & mask;
     }
     return slot;
 }
 
 MacRecords* MacIndex::Find(const MacAddress& mac) {
-    MacRecords& entry = slots_[SlotOf(mac)];
+    MacRecords& entry = slots_[SlotOf(MacKey(mac))];
     return entry.first == nullptr ? nullptr : &entry;
 }
 
 const MacRecords* MacIndex::Find(const MacAddress& mac) const {
-    const MacRecords& entry = slots_[SlotOf(mac)];
+    const MacRecords& entry = slots_[SlotOf(MacKey(mac))];
     return entry.first == nullptr ? nullptr : &entry;
 }
 
 MacRecords* MacIndex::FindOrAdd(DeviceRecord& first) {
-    MacRecords& entry = slots_[SlotOf(first.mac)];
+    const std::uint64_t key = MacKey(first.mac);
+    MacRecords& entry = slots_[SlotOf(key)];
     if (entry.first == nullptr) {
         if (size_ == capacity_) {
             return nullptr;
         }
         entry.first = &first;
+        entry.key = key;
         ++size_;
     }
     return &entry;

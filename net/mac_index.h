@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "device_record.h"
@@ -25,6 +26,9 @@ private:
 struct MacRecords {
     DeviceRecord* first = nullptr;  // whatever its address; its MAC is the entry's key
     AddressedRecords addressed;
+    // The MAC's six octets as one number, so that a probe compares the slot without reading
+    // the record.
+    std::uint64_t key = 0;
 };
 
 // The device list's records by MAC: a table of fixed size, open addressing with linear probing,
@@ -43,7 +47,7 @@ public:
     void Clear();
 
 private:
-    std::size_t SlotOf(const MacAddress& mac) const;
+    std::size_t SlotOf(std::uint64_t key) const;
 
     std::vector<MacRecords> slots_;
     std::size_t capacity_;
