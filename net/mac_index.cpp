@@ -100,6 +100,11 @@ MacRecords* MacIndex::FindOrAdd(DeviceRecord& first) {
     return &entries_[(slot & 0xFFFF) - 1];
 }
 
+void MacIndex::Prefetch(const MacAddress& mac) const {
+    const std::size_t mask = slots_.size() - 1;
+    __builtin_prefetch(slots_.data() + (static_cast<std::size_t>(MacHash(MacKey(mac))) & mask));
+}
+
 void MacIndex::Clear() {
     if (entries_.empty()) {
         return;

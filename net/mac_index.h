@@ -45,6 +45,10 @@ public:
     // the index holds its capacity of MACs already.
     MacRecords* FindOrAdd(DeviceRecord& first);
     void Clear();
+    // Asks the processor to fetch the slot where the MAC's probe starts, so that a lookup soon
+    // after does not wait for memory. Reads only where the table lies, which never changes once
+    // it is made: any thread may call it, without LIST LOCK.
+    void Prefetch(const MacAddress& mac) const;
 
 private:
     // The slot that holds the MAC, or the empty slot where it would go.

@@ -157,6 +157,12 @@ void ReceiveThread::ReceiveLoop() {
         if (received) {
             protocol_.Inspect(datagram);
         }
+        // The next datagram of the batch, if any, readied while this one is handled.
+        if (next_ < received_ && received_datagrams_[next_].length > 0) {
+            protocol_.Prefetch(
+                context_, ByteSpan(buffer_spans_[next_])
+                              .first(static_cast<std::size_t>(received_datagrams_[next_].length)));
+        }
         DatagramOutcome outcome = DatagramOutcome::Dropped(
             arrival.too_long ? DropReason::kTooLong : DropReason::kReceiveFailed);
         {
