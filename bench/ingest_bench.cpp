@@ -5,7 +5,11 @@
 // by a mutex of their own); the clock runs from its release to the last report handled. Runs
 // in a private network namespace of its own.
 //
-//   norvik-bench-ingest [--trials K] [--sizes 256,1024,4096,16384]
+//   norvik-bench-ingest [--trials K] [--sizes 256,1024,4096,16384] [--handle-nothing]
+//
+// --handle-nothing puts a receive loop in place of the two that drops every datagram without
+// looking at it: what is left is the loop itself, LIST LOCK and the datagram's source and card,
+// the least the receive loops can cost while they take LIST LOCK for every datagram.
 //
 // For each size, protocol and kind (new devices, refreshes of known ones) the three receivers
 // take turns, trial after trial; each figure is the median of its trials (default 7).
@@ -226,6 +230,52 @@ Drain DrainReceiveLoops(const Protocol& protocol, const std::vector<Bytes>& repo
     return took.count();
 }
 
+// What a receive loop costs when its protocol drops every datagram unread.
+class HandleNothing : public norvik::ReceiveProtocol {
+public:
+    explicit HandleNothing(std::uint16_t port) : port_(port) {}
+    std::uint16_t port() const override { return port_; }
+    void SendStartupSearch() override {}
+    norvik::DatagramOutcome Handle(const norvik::ReportContext&, norvik::ByteSpan,
+                                   std::uint32_t) override {
+        return norvik::DatagramOutcome::Dropped(norvik::DropReason::kWrongMagic);
+    }
+
+private:
+    std::uint16_t port_;
+};
+
+// One receive loop with a protocol that handles nothing; the same drain as the real loops'.
+Drain DrainLoopHandlingNothing(const Protocol& protocol, const std::vector<Bytes>& reports) {
+    norvik::ListLock lock(g_lock_path);
+    norvik::MemoryListView view;
+    norvik::DeviceList devices;
+    std::atomic<int> busy{0};
+    Stopwatch stopwatch;
+    HandleNothing nothing(protocol.port);
+    const norvik::ReportContext context{devices, view, busy, stopwatch};
+    norvik::ReceiveThread thread(nothing, lock, context, stopwatch, [](int) {});
+    if (!thread.Start() || !thread.WaitUntilListening(5s)) {
+        return -1;
+    }
+    EnlargeReceiveBuffers(protocol.port);
+    Clock::time_point start;
+    {
+        std::unique_lock held(lock);
+        stopwatch.Expect(reports.size());
+        if (!SendAndQueue(reports, protocol.port)) {
+            return -1;
+        }
+        start = Clock::now();
+    }
+    Clock::time_point end;
+    if (!stopwatch.WaitForLast(end)) {
+        return -1;
+    }
+    const std::chrono::duration<double, std::nano> took = end - start;
+    return took.count();
+}
+
 // A bare loop that only receives: recvfrom one datagram a call, or recvmmsg up to the receive
 // loops' batch a call.
 Drain DrainBareLoop(const Protocol& protocol, const std::vector<Bytes>& reports, bool batched) {
@@ -312,16 +362,19 @@ int main(int argc, char** argv) {
     }
     int trials = 7;
     std::vector<int> sizes{256, 1024, 4096, 16384};
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--trials") == 0) {
-            trials = std::max(1, std::atoi(argv[i + 1]));
-        } else if (std::strcmp(argv[i], "--sizes") == 0) {
-            sizes = ParseSizes(argv[i + 1]);
+    bool handle_nothing = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--handle-nothing") == 0) {
+            handle_nothing = true;
+        } else if (i + 1 < argc && std::strcmp(argv[i], "--trials") == 0) {
+            trials = std::max(1, std::atoi(argv[++i]));
+        } else if (i + 1 < argc && std::strcmp(argv[i], "--sizes") == 0) {
+            sizes = ParseSizes(argv[++i]);
         }
     }
     std::printf(
-        "Reports queued, then drained; the median of %d trials, in reports/s and ns a report.\n",
-        trials);
+        "Reports queued, then drained; the median of %d trials, in reports/s and ns a report.%s\n",
+        trials, handle_nothing ? " The loops handle nothing." : "");
     std::vector<std::string> summary;
     for (const int count : sizes) {
         for (const Protocol& protocol : kProtocols) {
@@ -331,7 +384,9 @@ int main(int argc, char** argv) {
                 int failed = 0;
                 for (int trial = 0; trial < trials; ++trial) {
                     // The three take turns, so that a slow spell of the machine hits all alike.
-                    const double a = DrainReceiveLoops(protocol, reports, refresh);
+                    // Handling nothing, a refresh is the same as a new device.
+                    const double a = handle_nothing ? DrainLoopHandlingNothing(protocol, reports)
+                                                    : DrainReceiveLoops(protocol, reports, refresh);
                     const double b = DrainBareLoop(protocol, reports, false);
                     const double c = DrainBareLoop(protocol, reports, true);
                     if (a < 0 || b < 0 || c < 0) {

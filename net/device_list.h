@@ -37,6 +37,8 @@ public:
     DeviceRecord* FindByMac(const MacAddress& mac) const;
     // The first record from head with this MAC, whatever its address.
     DeviceRecord* FindByMacIncludingUnaddressed(const MacAddress& mac) const;
+    // Readies a coming FindByMac of this MAC (MacIndex::Prefetch); safe without LIST LOCK.
+    void PrefetchMac(const MacAddress& mac) const { by_mac_.Prefetch(mac); }
     // A new unlisted record for the device with this MAC at the tail; null (and the list
     // unchanged) when none can be made: memory is short, or the list holds kMaxDevices.
     DeviceRecord* AppendRecord(const MacAddress& mac);

@@ -44,14 +44,14 @@ DatagramOutcome HandleDeviceReport(const ReportContext& context, const DeviceRep
     auto kind = DatagramOutcome::Kind::kNewDevice;
     if (record != nullptr) {
         kind = DatagramOutcome::Kind::kUpdated;
-        context.receive_busy = 1;
+        context.receive_busy.store(1, std::memory_order_relaxed);
         // The device listed first since the list was emptied is never re-listed. The name
         // is compared as all 18 raw bytes, so junk after the NUL counts as a change.
         if (record->list_index > 0 && (record->ip != report.ip || record->name != report.name)) {
             devices.RelistRecord(*record, context.view, MakeRowTexts(report.name, report.ip));
             kind = DatagramOutcome::Kind::kRowMoved;
         }
-        context.receive_busy = 0;
+        context.receive_busy.store(0, std::memory_order_relaxed);
     } else {
         created_in_empty_list = devices.empty();
         record = devices.AppendRecord(report.mac);

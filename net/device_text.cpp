@@ -1,7 +1,9 @@
 #include "device_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 
 #include "utf.h"
@@ -18,20 +20,34 @@ bool IsSpace(char16_t c) {
 
 std::u16string TextUpToNul(ByteSpan bytes) {
     const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
-    return Utf8ToUtf16(bytes.first(static_cast<std::size_t>(end - bytes.begin())));
+    const ByteSpan text = bytes.first(static_cast<std::size_t>(end - bytes.begin()));
+    // Names are nearly always ASCII, each byte one unit of the same value: no decoding needed.
+    if (std::all_of(text.begin(), text.end(), [](std::uint8_t byte) { return byte < 0x80; })) {
+        return std::u16string(text.begin(), text.end());
+    }
+    return Utf8ToUtf16(text);
 }
 
 std::u16string AddressText(const Ipv4& address) {
-    // Written out by hand: it is made for every new row of a burst of thousands.
-    std::u16string text(15, u'.');
-    std::size_t at = 0;
-    for (const std::uint8_t octet : address) {
-        text[at] = static_cast<char16_t>(u'0' + octet / 100);
-        text[at + 1] = static_cast<char16_t>(u'0' + octet / 10 % 10);
-        text[at + 2] = static_cast<char16_t>(u'0' + octet % 10);
-        at += 4;
+    // Each octet's three digits looked up, into one buffer made a string in one go: it is
+    // made for every new row of a burst of thousands.
+    static constexpr auto kDigits = [] {
+        std::array<std::array<char16_t, 3>, 256> digits{};
+        for (std::size_t octet = 0; octet < digits.size(); ++octet) {
+            digits[octet] = {static_cast<char16_t>(u'0' + octet / 100),
+                             static_cast<char16_t>(u'0' + octet / 10 % 10),
+                             static_cast<char16_t>(u'0' + octet % 10)};
+        }
+        return digits;
+    }();
+    char16_t text[15];
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        std::copy_n(kDigits[address[i]].begin(), 3, text + 4 * i);
+        if (i + 1 < address.size()) {
+            text[4 * i + 3] = u'.';
+        }
     }
-    return text;
+    return std::u16string(text, std::size(text));
 }
 
 RowTexts MakeRowTexts(const DeviceName& name, const Ipv4& address) {

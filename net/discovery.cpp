@@ -17,6 +17,10 @@ void PcEditReceiver::SendStartupSearch() {
     SendRequest(kPcEditSender, request, messages_);
 }
 
+void PcEditReceiver::Prefetch(const ReportContext& context, ByteSpan datagram) {
+    context.devices.PrefetchMac(DatagramReader(datagram).Bytes<6>(pcedit::report::kMac));
+}
+
 DatagramOutcome PcEditReceiver::Handle(const ReportContext& context, ByteSpan datagram,
                                        std::uint32_t interface_index) {
     return pcedit::HandleDatagram(context, datagram, interface_index);
@@ -35,6 +39,10 @@ void Receiver3297::Inspect(ByteSpan datagram) {
     if (p3297::IsLoginFailedReport(datagram)) {
         messages_.ShowMessage(MessageStyle::kApplication, p3297::kLoginFailedMessage);
     }
+}
+
+void Receiver3297::Prefetch(const ReportContext& context, ByteSpan datagram) {
+    context.devices.PrefetchMac(DatagramReader(datagram).Bytes<6>(p3297::offset::kMac));
 }
 
 DatagramOutcome Receiver3297::Handle(const ReportContext& context, ByteSpan datagram,

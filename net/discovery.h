@@ -20,6 +20,7 @@ public:
         : request_(request), messages_(messages) {}
     std::uint16_t port() const override;
     void SendStartupSearch() override;
+    void Prefetch(const ReportContext& context, ByteSpan datagram) override;
     DatagramOutcome Handle(const ReportContext& context, ByteSpan datagram,
                            std::uint32_t interface_index) override;
 
@@ -36,6 +37,7 @@ public:
     std::uint16_t port() const override;
     void SendStartupSearch() override;
     void Inspect(ByteSpan datagram) override;
+    void Prefetch(const ReportContext& context, ByteSpan datagram) override;
     DatagramOutcome Handle(const ReportContext& context, ByteSpan datagram,
                            std::uint32_t interface_index) override;
 

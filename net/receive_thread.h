@@ -27,6 +27,12 @@ public:
     // Sees each datagram before LIST LOCK is taken, so that a message it shows never holds
     // up the other loop or another running copy.
     virtual void Inspect(ByteSpan datagram) { (void)datagram; }
+    // Sees the datagram that comes next in a batch while the current one is handled, without
+    // LIST LOCK, to ready what handling it will read; it must change nothing.
+    virtual void Prefetch(const ReportContext& context, ByteSpan datagram) {
+        (void)context;
+        (void)datagram;
+    }
     // Handles each datagram with LIST LOCK held; interface_index is the card it came in on (0
     // when not known).
     virtual DatagramOutcome Handle(const ReportContext& context, ByteSpan datagram,

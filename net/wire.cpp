@@ -5,14 +5,6 @@
 
 namespace norvik {
 
-std::int32_t DatagramReader::I32Le(std::size_t offset) const {
-    const std::uint32_t value = static_cast<std::uint32_t>(U8(offset)) |
-                                static_cast<std::uint32_t>(U8(offset + 1)) << 8 |
-                                static_cast<std::uint32_t>(U8(offset + 2)) << 16 |
-                                static_cast<std::uint32_t>(U8(offset + 3)) << 24;
-    return static_cast<std::int32_t>(value);
-}
-
 bool DatagramReader::HasMagic(std::size_t offset, std::string_view magic) const {
     if (offset + magic.size() > bytes_.size()) {
         return false;
@@ -26,19 +18,23 @@ bool DatagramReader::HasMagic(std::size_t offset, std::string_view magic) const 
 }
 
 std::int32_t DatagramReader::AtoiField(std::size_t offset, std::size_t width) const {
-    const auto is_blank = [](std::uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    std::size_t i = 0;
-    while (i < width && is_blank(U8(offset + i))) {
-        ++i;
+    // Only the bytes the datagram holds are read: a byte past its end reads as 0, which is no
+    // blank, sign or digit, so it would end the number just as the end of the field does.
+    const std::size_t held = Available(offset, width);
+    const std::uint8_t* at = held > 0 ? bytes_.data() + offset : nullptr;
+    const std::uint8_t* const end = at + held;
+    while (at != end && (*at == ' ' || (*at >= '\t' && *at <= '\r'))) {
+        ++at;
     }
     bool negative = false;
-    if (i < width && (U8(offset + i) == '+' || U8(offset + i) == '-')) {
-        negative = U8(offset + i) == '-';
-        ++i;
+    if (at != end && (*at == '+' || *at == '-')) {
+        negative = *at == '-';
+        ++at;
     }
+    // Saturates at INT32_MAX of either sign, which a five-digit port field never reaches.
     std::int64_t value = 0;
-    for (; i < width && U8(offset + i) >= '0' && U8(offset + i) <= '9'; ++i) {
-        value = std::min<std::int64_t>(value * 10 + (U8(offset + i) - '0'), INT32_MAX);
+    for (; at != end && static_cast<unsigned>(*at - '0') <= 9; ++at) {
+        value = std::min<std::int64_t>(value * 10 + (*at - '0'), INT32_MAX);
     }
     return static_cast<std::int32_t>(negative ? -value : value);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -23,19 +25,36 @@ public:
     }
     template <std::size_t N>
     std::array<std::uint8_t, N> Bytes(std::size_t offset) const {
-        std::array<std::uint8_t, N> field{};
-        for (std::size_t i = 0; i < N; ++i) {
-            field[i] = U8(offset + i);
+        std::array<std::uint8_t, N> field;
+        // A field the datagram holds whole, as nearly every field is, in one copy of a size
+        // known here; a field cut by the datagram's end keeps its zeros from there on.
+        if (Available(offset, N) == N) {
+            std::memcpy(field.data(), bytes_.data() + offset, N);
+        } else {
+            field = {};
+            if (const std::size_t held = Available(offset, N); held > 0) {
+                std::memcpy(field.data(), bytes_.data() + offset, held);
+            }
         }
         return field;
     }
-    std::int32_t I32Le(std::size_t offset) const;
+    std::int32_t I32Le(std::size_t offset) const {
+        const std::array<std::uint8_t, 4> b = Bytes<4>(offset);
+        return static_cast<std::int32_t>(
+            static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+            static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24);
+    }
     bool HasMagic(std::size_t offset, std::string_view magic) const;
     // A decimal number in a text field of width characters, read the way atoi reads text:
     // leading blanks and a sign allowed, up to the first non-digit; no digits read as 0.
     std::int32_t AtoiField(std::size_t offset, std::size_t width) const;
 
 private:
+    // How many of the width bytes from offset the datagram holds.
+    std::size_t Available(std::size_t offset, std::size_t width) const {
+        return offset < bytes_.size() ? std::min(width, bytes_.size() - offset) : 0;
+    }
+
     ByteSpan bytes_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "memory_list_view.h"
 
 namespace norvik {
@@ -61,8 +63,8 @@ TEST(DeviceList, FindByMacSkipsRecordsWithoutAnAddressAndTakesTheFirstMatch) {
 TEST(DeviceList, HoldsAtMostItsLimitOfDevices) {
     DeviceList list;
     for (std::size_t i = 0; i < DeviceList::kMaxDevices; ++i) {
-        const MacAddress mac{2, 0, 0, 0, static_cast<std::uint8_t>(i >> 8),
-                             static_cast<std::uint8_t>(i)};
+        const MacAddress mac{
+            2, 0, 0, 0, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};
         ASSERT_NE(list.AppendRecord(mac), nullptr) << i;
     }
     EXPECT_TRUE(list.full());
@@ -73,6 +75,29 @@ TEST(DeviceList, HoldsAtMostItsLimitOfDevices) {
     list.FreeAllRecords();
     EXPECT_NE(list.AppendRecord(Mac(1)), nullptr);
     EXPECT_EQ(list.dropped_devices(), 2u);  // counted for the whole run
+}
+
+// A table of 8 slots for 4 MACs, so that they share slots and probe past each other: each is
+// found as itself, whichever octet sets it apart, and a MAC never added is not found.
+TEST(MacIndex, MacsThatShareSlotsAreToldApartByEveryOctet) {
+    MacIndex index(4);
+    std::array<DeviceRecord, 4> records;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        records[i].mac = {0x02, 0, 0, 0, 0, 0x10};
+        if (i > 0) {
+            records[i].mac[i == 1 ? 0 : (i == 2 ? 2 : 5)] ^= 0x80;  // first, middle, last octet
+        }
+        ASSERT_EQ(index.FindOrAdd(records[i])->first, &records[i]);
+    }
+    for (const DeviceRecord& record : records) {
+        ASSERT_NE(index.Find(record.mac), nullptr);
+        EXPECT_EQ(index.Find(record.mac)->first, &record);
+    }
+    DeviceRecord fifth;
+    fifth.mac = {0x02, 0, 0, 0, 0, 0x11};
+    EXPECT_EQ(index.Find(fifth.mac), nullptr);
+    EXPECT_EQ(index.FindOrAdd(fifth), nullptr);  // full at its capacity
+    EXPECT_EQ(index.FindOrAdd(records[3])->first, &records[3]);
 }
 
 TEST(DeviceList, RelistWithoutAMatchingRowStillAppendsOne) {
