@@ -95,7 +95,7 @@ public:
     explicit MetricsWriter(std::string path) : path_(std::move(path)) {}
     void Write(const norvik::cli::WatchMetrics& metrics) {
         std::string error;
-        if (norvik::cli::ReplaceFile(path_, norvik::cli::PrometheusText(metrics), error)) {
+        if (norvik::cli::ReplaceFileContents(path_, norvik::cli::PrometheusText(metrics), error)) {
             last_error_.clear();
         } else if (error != last_error_) {
             norvik::WriteText(stderr, "norvik-watch: " + path_ + ": " + error + "\n");
