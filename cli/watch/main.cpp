@@ -1,5 +1,6 @@
 // norvik-watch: searches again and again, keeps the devices by MAC and tells what changed:
 // event lines on standard output and, if asked, a metrics file for Prometheus.
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -156,7 +157,8 @@ int Watch(const Options& options, const norvik::cli::Baseline& baseline) {
         if (metrics) {
             metrics->Write(Metrics(watch, search, duration));
         }
-        next_start += interval;
+        // After a pause (a suspended PC) the next search starts now, not all those missed.
+        next_start = std::max(next_start + interval, std::chrono::steady_clock::now());
         if (options.searches != 0 && done + 1 >= options.searches) {
             break;
         }
