@@ -24,6 +24,8 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux nftables)
 # Header-only, for the command-line programs: CLI11 (options) and nlohmann-json (JSON).
 PACKAGES+=(libcli11-dev nlohmann-json3-dev)
+# promtool (Debian's prometheus package) checks the metrics file norvik-watch writes.
+PACKAGES+=(prometheus)
 # The Debian package's checks and its trial installation into a bare Debian of this release.
 PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap)
 # Only the flood benchmark needs valgrind (callgrind counts its instructions).
