@@ -24,8 +24,9 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux nftables)
 # Header-only, for the command-line programs: CLI11 (options) and nlohmann-json (JSON).
 PACKAGES+=(libcli11-dev nlohmann-json3-dev)
-# norvik-watch's metrics as a site's Prometheus meets them: promtool checks the example
-# configuration and alert rules, and a test scrapes a real node-exporter serving the metrics.
+# norvik-watch's metrics as a site's Prometheus meets them: promtool (Debian's prometheus
+# package) checks the metrics file, the example configuration and alert rules, and a test
+# scrapes a real node-exporter serving the metrics.
 PACKAGES+=(prometheus prometheus-node-exporter)
 # The Debian package's checks and its trial installation into a bare Debian of this release;
 # systemd-analyze checks norvik-watch.service, which starts setfacl (acl).

@@ -71,6 +71,10 @@ public:
     // Datagrams other than requests received on either port since the start. None after a
     // search's wait usually means a firewall on this computer drops the reports.
     std::uint64_t arrivals() const { return pcedit_thread_.arrivals() + thread_3297_.arrivals(); }
+    // Datagrams dropped on either port since the start for the reason.
+    std::uint64_t dropped(DropReason reason) const {
+        return pcedit_thread_.dropped(reason) + thread_3297_.dropped(reason);
+    }
 
     ListLock& lock() { return lock_; }
     ListView& view() { return view_; }

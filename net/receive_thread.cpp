@@ -176,6 +176,12 @@ void ReceiveThread::ReceiveLoop() {
                           outcome.reason == DropReason::kRequest)) {
             ++arrivals_;
         }
+        if (outcome.kind == DatagramOutcome::Kind::kDropped) {
+            const auto reason = static_cast<std::size_t>(outcome.reason);
+            if (reason < kDropReasonCount) {
+                dropped_[reason].fetch_add(1, std::memory_order_relaxed);
+            }
+        }
         // Written after LIST LOCK is given back: a slow trace file must not hold up the list.
         if (messages_.tracing()) {
             Trace(arrival, outcome);

@@ -63,6 +63,10 @@ public:
     // Datagrams received so far that are not requests: anything a device (or anyone) sent to
     // this port, listed or dropped. Requests, this program's own included, do not count.
     std::uint64_t arrivals() const { return arrivals_.load(); }
+    // Datagrams dropped so far for the reason, requests (our own too) included.
+    std::uint64_t dropped(DropReason reason) const {
+        return dropped_[static_cast<std::size_t>(reason)].load(std::memory_order_relaxed);
+    }
 
 private:
     void Run();
@@ -82,6 +86,8 @@ private:
     bool listening_ = false;
     std::atomic<bool> stopping_{false};
     std::atomic<std::uint64_t> arrivals_{0};
+    // Counted without a lock: whoever reads them (a metrics file) never holds up this loop.
+    std::array<std::atomic<std::uint64_t>, kDropReasonCount> dropped_{};
     UdpSocket socket_;
     // The datagrams of the last batch, and how far the loop has handled them.
     std::array<std::array<std::uint8_t, kReceiveBufferSize>, kBatch> buffers_{};

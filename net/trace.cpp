@@ -37,6 +37,32 @@ const char* ReasonText(DropReason reason) {
 
 }  // namespace
 
+const char* DropReasonName(DropReason reason) {
+    switch (reason) {
+        case DropReason::kReceiveFailed:
+            return "receive-failed";
+        case DropReason::kTooLong:
+            return "too-long";
+        case DropReason::kTooShort:
+            return "too-short";
+        case DropReason::kWrongLength:
+            return "wrong-length";
+        case DropReason::kWrongMagic:
+            return "wrong-magic";
+        case DropReason::kRequest:
+            return "request";
+        case DropReason::kUnknownType:
+            return "unknown-type";
+        case DropReason::kListFull:
+            return "list-full";
+        case DropReason::kNoMemory:
+            return "out-of-memory";
+        case DropReason::kUnknownMac:
+            return "unknown-mac";
+    }
+    return "?";
+}
+
 std::string DescribeOutcome(const DatagramOutcome& outcome) {
     const std::string row = std::to_string(outcome.row);
     switch (outcome.kind) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -20,6 +21,10 @@ enum class DropReason : std::uint8_t {
     kNoMemory,     // a new device for which no record could be made
     kUnknownMac,   // a re-numbering report of a device not listed
 };
+inline constexpr std::size_t kDropReasonCount = 10;
+
+// A reason as a metric's label shows it: "too-short", "list-full".
+const char* DropReasonName(DropReason reason);
 
 struct DatagramOutcome {
     enum class Kind : std::uint8_t { kNewDevice, kUpdated, kRowMoved, kRenumbered, kDropped };

@@ -49,6 +49,8 @@ public:
     // Datagrams received on either port since the start; none after a wait usually means a
     // firewall (see nothing_arrived.h).
     std::uint64_t arrivals() const { return discovery_.arrivals(); }
+    // Datagrams dropped for the reason since the start, as the trace tells of each.
+    std::uint64_t dropped(DropReason reason) const { return discovery_.dropped(reason); }
     DeviceList& devices() { return discovery_.devices(); }
     MemoryListView& view() { return view_; }
     ListLock& lock() { return lock_; }

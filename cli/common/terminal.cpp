@@ -22,6 +22,10 @@ bool CanAskPerson() {
     return NORVIK_ISATTY(NORVIK_FILENO(stdin)) != 0 && NORVIK_ISATTY(NORVIK_FILENO(stderr)) != 0;
 }
 
+bool OutputIsTerminal() {
+    return NORVIK_ISATTY(NORVIK_FILENO(stdout)) != 0;
+}
+
 bool AskYesNo(std::string_view question) {
     WriteText(stderr, std::string(question) + " [y/N] ");
     std::string answer;

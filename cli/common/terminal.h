@@ -7,6 +7,9 @@ namespace norvik::cli {
 // Whether a person can answer a question: standard input and standard error are terminals.
 bool CanAskPerson();
 
+// Whether standard output is a terminal (a person reads it) rather than a file or a pipe.
+bool OutputIsTerminal();
+
 // Asks on standard error and reads the answer from standard input: true for "y" or "yes"
 // (any case), false for anything else, an empty line or the end of input.
 bool AskYesNo(std::string_view question);

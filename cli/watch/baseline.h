@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device_watch.h"
+
+// A saved `norvik-scan --json` document, which norvik-watch's first search is compared with.
+namespace norvik::cli {
+
+struct Baseline {
+    std::vector<HeardDevice> devices;  // in the document's order
+    std::string error;                 // what is wrong with the document; empty when it read
+};
+
+// Documents larger than this are refused unread: a full list's scan is about 9 MB.
+inline constexpr std::size_t kMaxBaselineBytes = 32u << 20;
+
+// Reads the document's "devices": each must have every field of the scanner's record, of its
+// type, and a MAC. Unknown members are passed over; list_index is not kept.
+Baseline ReadBaseline(std::string_view text);
+
+}  // namespace norvik::cli

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "trace.h"
+
+// norvik-watch's metrics in Prometheus' text exposition format, for node_exporter's textfile
+// collector.
+namespace norvik::cli {
+
+struct WatchMetrics {
+    struct Device {
+        std::string mac;
+        std::string name;
+        std::string ip;
+        std::string interface;  // empty when not known
+        bool up = false;
+    };
+    std::vector<Device> devices;  // every device kept, each once
+    std::size_t devices_heard = 0;
+    double search_duration_seconds = 0;
+    double last_search_timestamp_seconds = 0;
+    std::array<std::uint64_t, kDropReasonCount> dropped{};  // by DropReason
+};
+
+// A label's value between its quotes: backslash, double quote and line feed escaped, and
+// whatever is not UTF-8 (names are bytes from the network) as U+FFFD.
+std::string PrometheusLabelValue(std::string_view text);
+
+// Every metric with its HELP and TYPE lines; devices in MAC order.
+std::string PrometheusText(const WatchMetrics& metrics);
+
+}  // namespace norvik::cli

@@ -1,0 +1,51 @@
+#include <pthread.h>
+#include <signal.h>
+
+#include <atomic>
+
+#include "stop_signal.h"
+
+namespace norvik::cli {
+namespace {
+
+// A signal handler may touch nothing but a lock-free atomic.
+std::atomic<bool> stop_requested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void OnStopSignal(int) {
+    stop_requested.store(true);
+}
+
+sigset_t StopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    return set;
+}
+
+}  // namespace
+
+void InstallStopHandlers() {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    const sigset_t set = StopSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+void AcceptStopSignals() {
+    const sigset_t set = StopSignals();
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+bool StopRequested() {
+    return stop_requested.load();
+}
+
+void StopFinished() {}
+
+}  // namespace norvik::cli

@@ -1,0 +1,111 @@
+// Reading a saved scan: the scanner's own document reads back as the devices it holds, and
+// every kind of bad file is refused with a reason.
+#include "baseline.h"
+
+#include <gtest/gtest.h>
+
+#include "device_text.h"
+#include "memory_list_view.h"
+#include "watch_devices.h"
+
+namespace norvik::cli {
+namespace {
+
+TEST(Baseline, TheScannersDocumentReadsBackAsTheDevicesItHolds) {
+    DeviceList list;
+    MemoryListView view;
+    std::vector<HeardDevice> expected;
+    for (const DeviceRecord& made : {test::Record(1, "hall \"1\"", {10, 0, 0, 5}),
+                                     test::Record(2, "Cámara", {169, 254, 3, 4})}) {
+        DeviceRecord& record = *list.AppendRecord(made.mac);
+        record.name = made.name;
+        record.netmask = made.netmask;
+        record.http_port = made.http_port;
+        record.interface_index = made.interface_index;
+        list.SetAddress(record, made.ip);
+        list.ListRecord(record, view, MakeRowTexts(record.name, record.ip));
+        expected.push_back(test::Heard(record));
+    }
+    expected[1].warnings = {"link-local", "outside-every-card"};
+    Json document = ScanJson(view, list, {{}, expected[1].warnings});
+    // The interface names of the PC that saved it.
+    for (Json& device : document["devices"]) {
+        device["interface"] = "eth0";
+    }
+    const Baseline baseline = ReadBaseline(JsonText(document));
+    EXPECT_EQ(baseline.error, "");
+    ASSERT_EQ(baseline.devices.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(baseline.devices[i].mac, expected[i].mac);
+        // Field for field and in the same order, so that it compares with a search's.
+        EXPECT_EQ(baseline.devices[i].device.dump(), expected[i].device.dump());
+        EXPECT_EQ(baseline.devices[i].warnings, expected[i].warnings);
+    }
+}
+
+TEST(Baseline, AMacIsReadAsThePlanFileTakesItAndKeptAsTheScannerWritesIt) {
+    Json device = test::Heard(1).device;
+    device["mac"] = "00-11-22-AA-BB-CC";
+    const Baseline baseline = ReadBaseline(Json{{"devices", {device}}}.dump());
+    ASSERT_EQ(baseline.error, "");
+    EXPECT_EQ(baseline.devices.at(0).mac, "00:11:22:aa:bb:cc");
+    EXPECT_EQ(baseline.devices.at(0).device["mac"], "00:11:22:aa:bb:cc");
+    // No warnings at all is as good as none.
+    EXPECT_TRUE(baseline.devices.at(0).warnings.empty());
+}
+
+TEST(Baseline, BadDocumentsAreRefusedWithWhatIsWrong) {
+    const Json good = test::Heard(1).device;
+    const auto with = [&](const char* key, Json value) {
+        Json device = good;
+        device[key] = std::move(value);
+        return Json{{"devices", {device}}}.dump();
+    };
+    Json without_name = good;
+    without_name.erase("name");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "it is not JSON"},
+        {"{\"devices\":[", "it is not JSON"},
+        {"{\"devices\":[]} trailing", "it is not JSON"},
+        {"{\"devices\":[{\"name\":\"\xC3\"}]}", "it is not JSON"},  // not UTF-8
+        {"[]", "it has no \"devices\" list"},
+        {"{\"devices\":{}}", "it has no \"devices\" list"},
+        {"{\"rows\":[]}", "it has no \"devices\" list"},
+        {std::string(9, '[') + std::string(9, ']'), "it nests deeper than a scan's document"},
+        {"{\"devices\":[1]}", "device 1 of \"devices\" is not an object"},
+        {Json{{"devices", {without_name}}}.dump(), "device 1 of \"devices\" has no \"name\""},
+        {with("http_port", 1LL << 40),
+         "device 1 of \"devices\" has a \"http_port\" that is not a 32-bit integer"},
+        {with("http_port", 80.5),
+         "device 1 of \"devices\" has a \"http_port\" that is not a 32-bit integer"},
+        {with("ip", 3), "device 1 of \"devices\" has a \"ip\" that is not a text"},
+        {with("interface", false),
+         "device 1 of \"devices\" has a \"interface\" that is not a text"},
+        {with("mac", "00:11:22:33:44"),
+         "device 1 of \"devices\" has a \"mac\" that is no MAC address"},
+        {with("warnings", "none"), "device 1 of \"devices\" has \"warnings\" that are not a list"},
+        {with("warnings", {1}), "device 1 of \"devices\" has a warning that is not a text"},
+    };
+    for (const auto& [text, error] : cases) {
+        const Baseline baseline = ReadBaseline(text);
+        EXPECT_EQ(baseline.error, error) << text;
+        EXPECT_TRUE(baseline.devices.empty()) << text;
+    }
+    // Brackets inside a text are no nesting.
+    const Baseline quoted = ReadBaseline(with("name", std::string(20, '[')));
+    EXPECT_EQ(quoted.error, "");
+}
+
+TEST(Baseline, MoreDevicesThanAListHoldsAreRefused) {
+    Json devices = Json::array();
+    for (std::size_t i = 0; i <= DeviceList::kMaxDevices; ++i) {
+        devices.push_back(0);
+    }
+    EXPECT_EQ(ReadBaseline(Json{{"devices", devices}}.dump()).error,
+              "it lists more than 16384 devices");
+    EXPECT_EQ(ReadBaseline(std::string(kMaxBaselineBytes + 1, ' ')).error,
+              "it is larger than 32 MiB");
+}
+
+}  // namespace
+}  // namespace norvik::cli

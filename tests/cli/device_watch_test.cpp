@@ -1,0 +1,146 @@
+// What norvik-watch makes of a run of searches: which devices are added, changed, lost and
+// back, and which it forgets when it holds as many as it may.
+#include "device_watch.h"
+
+#include <gtest/gtest.h>
+
+#include "watch_devices.h"
+
+namespace norvik::cli {
+namespace {
+
+using test::Heard;
+
+// Each event as "kind mac-last-byte", e.g. "added 01".
+std::vector<std::string> Said(const std::vector<WatchEvent>& events) {
+    std::vector<std::string> said;
+    for (const WatchEvent& event : events) {
+        said.push_back(std::string(WatchEventName(event.kind)) + ' ' + event.device.mac.substr(15));
+    }
+    return said;
+}
+
+using Said_ = std::vector<std::string>;
+
+TEST(DeviceWatch, AddsNewDevicesInTheOrderFoundAndIsQuietWhileNothingChanges) {
+    DeviceWatch watch(3);
+    EXPECT_EQ(Said(watch.AfterSearch({Heard(2), Heard(1)})), (Said_{"added 02", "added 01"}));
+    EXPECT_TRUE(watch.AfterSearch({Heard(1), Heard(2)}).empty());
+    // Heard on another card: the same device, no change of it.
+    HeardDevice elsewhere = Heard(test::Record(1, "cam", {192, 168, 1, 10}));
+    elsewhere.device["interface"] = "eth1";
+    EXPECT_TRUE(watch.AfterSearch({elsewhere, Heard(2)}).empty());
+    EXPECT_EQ(watch.heard_last(), 2u);
+}
+
+TEST(DeviceWatch, AChangeNamesTheFieldsThatDifferWithOldAndNew) {
+    DeviceWatch watch(3);
+    watch.AfterSearch({Heard(1, "hall", {10, 0, 0, 5})});
+    const auto events = watch.AfterSearch({Heard(1, "gate", {10, 0, 0, 6})});
+    ASSERT_EQ(Said(events), (Said_{"changed 01"}));
+    EXPECT_EQ(events[0].changes.dump(),
+              R"({"ip":{"old":"10.0.0.5","new":"10.0.0.6"},)"
+              R"("name":{"old":"hall","new":"gate"},)"
+              R"("name_hex":{"old":"68616c6c0000000000000000000000000000",)"
+              R"("new":"676174650000000000000000000000000000"}})");
+    EXPECT_EQ(events[0].device.device["name"], "gate");
+    // The next search compares with what was heard last.
+    EXPECT_TRUE(watch.AfterSearch({Heard(1, "gate", {10, 0, 0, 6})}).empty());
+}
+
+TEST(DeviceWatch, LostOnlyAfterLostAfterSearchesInARowThenBack) {
+    DeviceWatch watch(3);
+    watch.AfterSearch({Heard(1), Heard(2)});
+    EXPECT_TRUE(watch.AfterSearch({Heard(2)}).empty());
+    EXPECT_TRUE(watch.AfterSearch({Heard(2)}).empty());
+    // Heard again before the third miss: the count starts again.
+    EXPECT_TRUE(watch.AfterSearch({Heard(1), Heard(2)}).empty());
+    EXPECT_TRUE(watch.AfterSearch({}).empty());
+    EXPECT_TRUE(watch.AfterSearch({}).empty());
+    EXPECT_EQ(Said(watch.AfterSearch({})), (Said_{"lost 01", "lost 02"}));
+    EXPECT_TRUE(watch.devices().at(test::Heard(1).mac).lost);
+    // Said once, however long it stays away.
+    EXPECT_TRUE(watch.AfterSearch({}).empty());
+    EXPECT_EQ(Said(watch.AfterSearch({Heard(2)})), (Said_{"back 02"}));
+    // Back with other settings: both.
+    EXPECT_EQ(Said(watch.AfterSearch({Heard(2), Heard(1, "renamed")})),
+              (Said_{"back 01", "changed 01"}));
+    EXPECT_FALSE(watch.devices().at(test::Heard(1).mac).lost);
+}
+
+TEST(DeviceWatch, LostAfterOneSearch) {
+    DeviceWatch watch(1);
+    watch.AfterSearch({Heard(1)});
+    const auto events = watch.AfterSearch({});
+    ASSERT_EQ(Said(events), (Said_{"lost 01"}));
+    // The lost event carries the device as last heard.
+    EXPECT_EQ(events[0].device.device["ip"], "192.168.1.10");
+}
+
+TEST(DeviceWatch, TheFirstSearchIsComparedWithTheBaseline) {
+    DeviceWatch watch(3);
+    watch.SetBaseline({Heard(1), Heard(2, "old name"), Heard(3)});
+    // 01 as saved: nothing; 02 renamed; 04 new; 03 missing is lost at once.
+    EXPECT_EQ(Said(watch.AfterSearch({Heard(1), Heard(2, "new name"), Heard(4)})),
+              (Said_{"changed 02", "added 04", "lost 03"}));
+    EXPECT_EQ(Said(watch.AfterSearch({Heard(1), Heard(2, "new name"), Heard(3), Heard(4)})),
+              (Said_{"back 03"}));
+}
+
+TEST(DeviceWatch, ADeviceListedTwiceInASearchCountsOnceAsLastReported) {
+    DeviceWatch watch(3);
+    EXPECT_EQ(Said(watch.AfterSearch({Heard(1, "a"), Heard(1, "b")})), (Said_{"added 01"}));
+    EXPECT_EQ(watch.devices().at(Heard(1).mac).device.device["name"], "b");
+    EXPECT_EQ(watch.heard_last(), 1u);
+}
+
+TEST(DeviceWatch, WhenFullTheDeviceHeardLongestAgoIsForgottenFirst) {
+    DeviceWatch watch(1, 3);
+    watch.AfterSearch({Heard(1), Heard(2), Heard(3)});
+    EXPECT_EQ(Said(watch.AfterSearch({Heard(2), Heard(3)})), (Said_{"lost 01"}));
+    EXPECT_EQ(Said(watch.AfterSearch({Heard(3)})), (Said_{"lost 02"}));
+    // No room for 04: 01, lost the longest, is forgotten without a word.
+    EXPECT_EQ(Said(watch.AfterSearch({Heard(4)})), (Said_{"added 04", "lost 03"}));
+    EXPECT_EQ(watch.devices().size(), 3u);
+    EXPECT_EQ(watch.devices().count(Heard(1).mac), 0u);
+    // Forgotten, so new again (and 02 makes room for it), not back.
+    EXPECT_EQ(Said(watch.AfterSearch({Heard(1), Heard(4)})), (Said_{"added 01"}));
+    EXPECT_EQ(watch.devices().count(Heard(2).mac), 0u);
+    EXPECT_EQ(watch.not_kept(), 0u);
+}
+
+TEST(DeviceWatch, DevicesBeyondTheBoundInOneSearchAreNotKept) {
+    DeviceWatch watch(3, 2);
+    EXPECT_EQ(Said(watch.AfterSearch({Heard(1), Heard(2), Heard(3)})),
+              (Said_{"added 01", "added 02"}));
+    EXPECT_EQ(watch.not_kept(), 1u);
+    EXPECT_EQ(watch.devices().size(), 2u);
+}
+
+// Devices that come and go for good: what is kept stays at the bound, so memory stays flat.
+TEST(DeviceWatch, ChurnKeepsTheDeviceCountAtTheBound) {
+    constexpr std::size_t kBound = 64;
+    DeviceWatch watch(2, kBound);
+    std::uint32_t next = 0;
+    std::size_t added = 0;
+    for (int search = 0; search < 300; ++search) {
+        std::vector<HeardDevice> heard;
+        for (int i = 0; i < 10; ++i, ++next) {
+            DeviceRecord record = test::Record(0, "cam", {10, 0, 0, 1});
+            record.mac[3] = static_cast<std::uint8_t>(next >> 16);
+            record.mac[4] = static_cast<std::uint8_t>(next >> 8);
+            record.mac[5] = static_cast<std::uint8_t>(next);
+            heard.push_back(Heard(record));
+        }
+        for (const WatchEvent& event : watch.AfterSearch(heard)) {
+            added += event.kind == WatchEventKind::kAdded ? 1 : 0;
+        }
+        ASSERT_LE(watch.devices().size(), kBound);
+    }
+    EXPECT_EQ(added, 3000u);
+    EXPECT_EQ(watch.devices().size(), kBound);
+    EXPECT_EQ(watch.not_kept(), 0u);
+}
+
+}  // namespace
+}  // namespace norvik::cli

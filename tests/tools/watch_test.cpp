@@ -1,0 +1,285 @@
+// norvik-watch against the device simulator, inside the suite's private network namespace:
+// the event lines as devices come, change, go and come back, a saved scan to compare with,
+// the metrics file as promtool reads it, and the end on SIGTERM.
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "subprocess.h"
+#include "test_files.h"
+#include "udp_peer.h"
+
+namespace norvik::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kHall = "00:11:22:33:44:01";
+constexpr const char* kGate = "00:11:22:33:44:02";
+constexpr const char* kYard = "00:11:22:33:44:03";
+constexpr const char* kDoor = "00:11:22:33:44:04";
+
+// Short searches, so that a device is lost within a second or two.
+const std::vector<std::string> kQuick = {"--interval", "0.4", "--timeout", "0.2"};
+
+ProcessOptions Program(const char* path, std::vector<std::string> args) {
+    args.insert(args.begin(), path);
+    return Command(std::move(args));
+}
+
+ProcessOptions Watch(std::vector<std::string> args) {
+    args.insert(args.end(), kQuick.begin(), kQuick.end());
+    return Program(NORVIK_TOOL_NORVIK_WATCH, std::move(args));
+}
+
+// A simulator playing the devices of the description's lines, until it goes out of scope.
+class Devices {
+public:
+    Devices(const TemporaryDirectory& dir, const std::string& name, const std::string& lines) {
+        const auto file = dir / name;
+        std::ofstream(file) << lines;
+        process_ = std::make_unique<BackgroundProcess>(
+            Program(NORVIK_TOOL_NORVIK_DEVSIM, {"--file", file.string()}));
+        EXPECT_TRUE(process_->WaitForOutput("ready\n", 10s)) << name;
+    }
+
+private:
+    std::unique_ptr<BackgroundProcess> process_;
+};
+
+std::string Line(const char* mac, const std::string& rest) {
+    return std::string("pcedit mac=") + mac + ' ' + rest + '\n';
+}
+
+// The output's lines, each parsed as JSON with its members in order; a line that is not JSON
+// fails the test.
+std::vector<nlohmann::ordered_json> Events(const std::string& out) {
+    std::vector<nlohmann::ordered_json> events;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        nlohmann::ordered_json event = nlohmann::ordered_json::parse(line, nullptr, false);
+        EXPECT_FALSE(event.is_discarded()) << line;
+        if (!event.is_discarded()) {
+            events.push_back(std::move(event));
+        }
+    }
+    return events;
+}
+
+// Each event as "event mac", in order; and each line's form checked on the way.
+std::vector<std::string> Said(const std::vector<nlohmann::ordered_json>& events) {
+    static const std::regex kTime(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)");
+    std::vector<std::string> said;
+    for (const nlohmann::ordered_json& event : events) {
+        std::vector<std::string> keys;
+        for (const auto& item : event.items()) {
+            keys.push_back(item.key());
+        }
+        std::vector<std::string> expected = {"time",      "event",  "mac",
+                                             "interface", "device", "warnings"};
+        if (event.at("event") == "changed") {
+            expected.push_back("changes");
+        }
+        EXPECT_EQ(keys, expected) << event;
+        EXPECT_TRUE(std::regex_match(event.at("time").get<std::string>(), kTime)) << event;
+        EXPECT_EQ(event.at("device").at("mac"), event.at("mac"));
+        EXPECT_FALSE(event.at("device").contains("list_index"));
+        EXPECT_EQ(event.at("interface"), "lo");
+        said.push_back(event.at("event").get<std::string>() + ' ' +
+                       event.at("mac").get<std::string>());
+    }
+    return said;
+}
+
+std::string EventText(const char* event, const char* mac) {
+    return std::string("\"event\":\"") + event + "\",\"mac\":\"" + mac + '"';
+}
+
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Waits until the file holds the text; false on time-out.
+bool WaitForFileText(const std::filesystem::path& path, const std::string& text,
+                     std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (FileText(path).find(text) == std::string::npos) {
+        if (Clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+TEST(Watch, TellsOfDevicesAddedChangedLostAndBack) {
+    const TemporaryDirectory dir;
+    const std::string hall = "ip=192.168.1.10 name=hall";
+    const std::string gate = "ip=192.168.1.11 name=gate";
+    auto hall_devices = std::make_unique<Devices>(dir, "hall", Line(kHall, hall));
+    auto gate_devices = std::make_unique<Devices>(dir, "gate", Line(kGate, gate));
+    // A pipe, not a terminal: JSON lines without being asked.
+    BackgroundProcess watch(Watch({"--lost-after", "3"}));
+    ASSERT_TRUE(watch.WaitForOutput(EventText("added", kHall), 5s));
+    ASSERT_TRUE(watch.WaitForOutput(EventText("added", kGate), 5s));
+    // The hall camera renamed and readdressed: its simulator starts again with that.
+    hall_devices.reset();
+    hall_devices =
+        std::make_unique<Devices>(dir, "hall2", Line(kHall, "ip=192.168.1.20 name=lobby"));
+    ASSERT_TRUE(watch.WaitForOutput(EventText("changed", kHall), 5s));
+    const auto gone = Clock::now();
+    gate_devices.reset();
+    ASSERT_TRUE(watch.WaitForOutput(EventText("lost", kGate), 5s));
+    // Three searches 0.4 s apart: not before the third has missed it.
+    EXPECT_GE(Clock::now() - gone, 800ms);
+    gate_devices = std::make_unique<Devices>(dir, "gate", Line(kGate, gate));
+    ASSERT_TRUE(watch.WaitForOutput(EventText("back", kGate), 5s));
+    const ProcessResult result = watch.Stop();
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const auto events = Events(result.out);
+    std::vector<std::string> said = Said(events);
+    ASSERT_EQ(said.size(), 5u) << result.out;
+    // The first search hears both, in whichever order they answered.
+    std::sort(said.begin(), said.begin() + 2);
+    EXPECT_EQ(said, (std::vector<std::string>{
+                        std::string("added ") + kHall, std::string("added ") + kGate,
+                        std::string("changed ") + kHall, std::string("lost ") + kGate,
+                        std::string("back ") + kGate}));
+    EXPECT_EQ(
+        events[2].at("changes"),
+        nlohmann::ordered_json::parse(R"({"ip":{"old":"192.168.1.10","new":"192.168.1.20"},)"
+                                      R"("name":{"old":"hall","new":"lobby"},)"
+                                      R"("name_hex":{"old":"68616c6c0000000000000000000000000000",)"
+                                      R"("new":"6c6f62627900000000000000000000000000"}})"));
+    EXPECT_EQ(events[2].at("device").at("name"), "lobby");
+    // The lost event shows the device as last heard; the private network's loopback holds
+    // none of these addresses.
+    EXPECT_EQ(events[3].at("device").at("ip"), "192.168.1.11");
+    EXPECT_EQ(events[3].at("warnings"), nlohmann::ordered_json::array({"outside-every-card"}));
+}
+
+TEST(Watch, TheFirstSearchIsComparedWithASavedScan) {
+    const TemporaryDirectory dir;
+    const auto baseline = dir / "site.json";
+    {
+        const Devices devices(dir, "before",
+                              Line(kHall, "ip=192.168.1.10 name=hall") +
+                                  Line(kGate, "ip=192.168.1.11 name=gate") +
+                                  Line(kYard, "ip=192.168.1.12 name=yard"));
+        const ProcessResult scan =
+            RunProcess(Program(NORVIK_TOOL_NORVIK_SCAN, {"--json", "--timeout", "0.5"}));
+        ASSERT_EQ(scan.exit_code, 0) << scan.err;
+        std::ofstream(baseline) << scan.out;
+    }
+    // The hall as saved, the gate moved, the yard gone and a door new.
+    const Devices devices(dir, "after",
+                          Line(kHall, "ip=192.168.1.10 name=hall") +
+                              Line(kGate, "ip=192.168.1.31 name=gate") +
+                              Line(kDoor, "ip=192.168.1.14 name=door"));
+    const ProcessResult result = RunProcess(
+        Watch({"--baseline", baseline.string(), "--searches", "3", "--lost-after", "2"}));
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    const auto events = Events(result.out);
+    std::vector<std::string> said = Said(events);
+    ASSERT_EQ(said.size(), 3u) << result.out;
+    // A saved device missing is lost at once, after those heard.
+    EXPECT_EQ(said.back(), std::string("lost ") + kYard);
+    std::sort(said.begin(), said.end() - 1);
+    EXPECT_EQ(said, (std::vector<std::string>{std::string("added ") + kDoor,
+                                              std::string("changed ") + kGate,
+                                              std::string("lost ") + kYard}));
+    for (const nlohmann::ordered_json& event : events) {
+        if (event.at("event") == "changed") {
+            EXPECT_EQ(event.at("changes"),
+                      nlohmann::ordered_json::parse(
+                          R"({"ip":{"old":"192.168.1.11","new":"192.168.1.31"}})"));
+        }
+    }
+}
+
+// A device whose name holds what a label must escape, and bytes that are no UTF-8.
+TEST(Watch, TheMetricsFileIsWhatPromtoolAcceptsAndStaysWholeOnSigterm) {
+    const TemporaryDirectory dir;
+    const auto metrics = dir / "norvik.prom";
+    // a " b \ c LF é and a lone 0xff byte
+    const Devices devices(dir, "odd", Line(kHall, "ip=192.168.1.10 name_hex=6122625c630ac3a9ff"));
+    for (const auto delay : {0ms, 130ms, 270ms}) {
+        BackgroundProcess watch(Watch({"--prometheus", metrics.string()}));
+        ASSERT_TRUE(watch.WaitForOutput(EventText("added", kHall), 5s));
+        ASSERT_TRUE(WaitForFileText(metrics, "norvik_devices 1\n", 5s));
+        // At some point of the interval: while a search listens, or between searches.
+        std::this_thread::sleep_for(delay);
+        const auto signalled = Clock::now();
+        ASSERT_TRUE(watch.Signal(SIGTERM));
+        const ProcessResult result = watch.Wait(5s);
+        EXPECT_LT(Clock::now() - signalled, 1s) << "delay " << delay.count() << " ms";
+        EXPECT_EQ(result.exit_code, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        const std::string text = FileText(metrics);
+        EXPECT_NE(text.find("norvik_device_up{mac=\"00:11:22:33:44:01\",name=\"a\\\"b\\\\c\\n"
+                            "\xC3\xA9\xEF\xBF\xBD\",ip=\"192.168.1.10\",interface=\"lo\"} 1\n"),
+                  std::string::npos)
+            << text;
+        // Debian's prometheus package; it reads the metrics from standard input.
+        const ProcessResult check = RunProcess(Program(
+            "/bin/sh", {"-c", "/usr/bin/promtool check metrics < '" + metrics.string() + "'"}));
+        EXPECT_EQ(check.exit_code, 0) << check.out << check.err << text;
+        EXPECT_FALSE(std::filesystem::exists(metrics.string() + ".tmp"));
+        std::filesystem::remove(metrics);
+    }
+}
+
+TEST(Watch, CountsTheDatagramsItDropsByReason) {
+    const TemporaryDirectory dir;
+    const auto metrics = dir / "norvik.prom";
+    BackgroundProcess watch(Watch({"--prometheus", metrics.string()}));
+    ASSERT_TRUE(WaitForFileText(metrics, "norvik_devices 0\n", 5s));
+    UdpPeer sender;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(sender.Broadcast({'n', 'o', 'i', 's', 'e'}, 4022));
+    }
+    EXPECT_TRUE(
+        WaitForFileText(metrics, "norvik_reports_dropped_total{reason=\"too-short\"} 3\n", 5s))
+        << FileText(metrics);
+    // Our own search requests come back to us too, and are dropped as requests.
+    EXPECT_EQ(FileText(metrics).find("norvik_reports_dropped_total{reason=\"request\"} 0\n"),
+              std::string::npos);
+    EXPECT_EQ(watch.Stop().exit_code, 0);
+}
+
+TEST(Watch, RefusesBadOptionsAndBadBaselinesBeforeSendingAnything) {
+    const TemporaryDirectory dir;
+    const auto not_a_scan = dir / "not-a-scan.json";
+    std::ofstream(not_a_scan) << "{\"rows\":[]}";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--interval", "0"}, "--interval"},
+        {{"--interval", "x"}, "--interval"},
+        {{"--timeout", "0.5", "--interval", "0.4"}, "--timeout"},
+        {{"--lost-after", "0"}, "--lost-after"},
+        {{"--searches", "0"}, "--searches"},
+        {{"--baseline", (dir / "missing.json").string()}, "missing.json: cannot open it"},
+        {{"--baseline", not_a_scan.string()},
+         "not-a-scan.json: not a saved norvik-scan --json document: it has no \"devices\" "
+         "list"},
+    };
+    for (const auto& [args, said] : cases) {
+        const ProcessResult result = RunProcess(Program(NORVIK_TOOL_NORVIK_WATCH, args));
+        EXPECT_EQ(result.exit_code, 2) << args.front();
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
+    }
+}
+
+}  // namespace
+}  // namespace norvik::test
