@@ -3,64 +3,44 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <iterator>
 
 #include "local_time.h"
 
 namespace norvik {
 namespace {
 
-const char* ReasonText(DropReason reason) {
-    switch (reason) {
-        case DropReason::kReceiveFailed:
-            return "the receive failed";
-        case DropReason::kTooLong:
-            return "too long (over 1000 bytes)";
-        case DropReason::kTooShort:
-            return "too short";
-        case DropReason::kWrongLength:
-            return "wrong length (not 445 bytes)";
-        case DropReason::kWrongMagic:
-            return "wrong magic";
-        case DropReason::kRequest:
-            return "a request, not a report";
-        case DropReason::kUnknownType:
-            return "unknown type";
-        case DropReason::kListFull:
-            return "list full";
-        case DropReason::kNoMemory:
-            return "out of memory";
-        case DropReason::kUnknownMac:
-            return "not a known MAC for a re-numbering report";
-    }
-    return "?";
+// Each reason's words, in the enum's order: its name for a metric's label and its text for the
+// trace.
+struct ReasonWords {
+    const char* name;
+    const char* text;
+};
+constexpr ReasonWords kReasonWords[] = {
+    {"receive-failed", "the receive failed"},
+    {"too-long", "too long (over 1000 bytes)"},
+    {"too-short", "too short"},
+    {"wrong-length", "wrong length (not 445 bytes)"},
+    {"wrong-magic", "wrong magic"},
+    {"request", "a request, not a report"},
+    {"unknown-type", "unknown type"},
+    {"list-full", "list full"},
+    {"out-of-memory", "out of memory"},
+    {"unknown-mac", "not a known MAC for a re-numbering report"},
+};
+static_assert(std::size(kReasonWords) == kDropReasonCount);
+static_assert(static_cast<std::size_t>(DropReason::kUnknownMac) + 1 == kDropReasonCount);
+
+const ReasonWords& Words(DropReason reason) {
+    static constexpr ReasonWords kUnknown{"?", "?"};
+    const auto index = static_cast<std::size_t>(reason);
+    return index < kDropReasonCount ? kReasonWords[index] : kUnknown;
 }
 
 }  // namespace
 
 const char* DropReasonName(DropReason reason) {
-    switch (reason) {
-        case DropReason::kReceiveFailed:
-            return "receive-failed";
-        case DropReason::kTooLong:
-            return "too-long";
-        case DropReason::kTooShort:
-            return "too-short";
-        case DropReason::kWrongLength:
-            return "wrong-length";
-        case DropReason::kWrongMagic:
-            return "wrong-magic";
-        case DropReason::kRequest:
-            return "request";
-        case DropReason::kUnknownType:
-            return "unknown-type";
-        case DropReason::kListFull:
-            return "list-full";
-        case DropReason::kNoMemory:
-            return "out-of-memory";
-        case DropReason::kUnknownMac:
-            return "unknown-mac";
-    }
-    return "?";
+    return Words(reason).name;
 }
 
 std::string DescribeOutcome(const DatagramOutcome& outcome) {
@@ -77,7 +57,7 @@ std::string DescribeOutcome(const DatagramOutcome& outcome) {
         case DatagramOutcome::Kind::kDropped:
             break;
     }
-    std::string text = std::string("dropped: ") + ReasonText(outcome.reason);
+    std::string text = std::string("dropped: ") + Words(outcome.reason).text;
     if (outcome.reason == DropReason::kUnknownType) {
         text += " " + std::to_string(outcome.type);
     }

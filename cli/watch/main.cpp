@@ -1,9 +1,11 @@
 // norvik-watch: searches again and again, keeps the devices by MAC and tells what changed:
 // event lines on standard output and, if asked, a metrics file for Prometheus.
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,7 +96,7 @@ public:
     explicit MetricsWriter(std::string path) : path_(std::move(path)) {}
     void Write(const norvik::cli::WatchMetrics& metrics) {
         std::string error;
-        if (norvik::cli::ReplaceFile(path_, norvik::cli::PrometheusText(metrics), error)) {
+        if (norvik::cli::ReplaceFileContents(path_, norvik::cli::PrometheusText(metrics), error)) {
             last_error_.clear();
         } else if (error != last_error_) {
             norvik::WriteText(stderr, "norvik-watch: " + path_ + ": " + error + "\n");
@@ -155,7 +157,8 @@ int Watch(const Options& options, const norvik::cli::Baseline& baseline) {
         if (metrics) {
             metrics->Write(Metrics(watch, search, duration));
         }
-        next_start += interval;
+        // After a pause (a suspended PC) the next search starts now, not all those missed.
+        next_start = std::max(next_start + interval, std::chrono::steady_clock::now());
         if (options.searches != 0 && done + 1 >= options.searches) {
             break;
         }

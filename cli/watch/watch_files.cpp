@@ -120,7 +120,7 @@ std::string TemporaryFileFor(const std::string& path) {
     return path + ".tmp";
 }
 
-bool ReplaceFile(const std::string& path, std::string_view contents, std::string& error) {
+bool ReplaceFileContents(const std::string& path, std::string_view contents, std::string& error) {
     const std::string temporary = TemporaryFileFor(path);
 #ifdef _WIN32
     const std::wstring wide_temporary = ToWide(Utf8ToUtf16(temporary));

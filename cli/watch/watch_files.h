@@ -15,9 +15,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
 // Writes a temporary file beside `path`, flushes it to the disk and renames it over `path`,
 // so that a reader finds the old contents or the new, never part of them. False (with why in
 // `error`) when any step failed; the temporary file is then removed.
-bool ReplaceFile(const std::string& path, std::string_view contents, std::string& error);
+bool ReplaceFileContents(const std::string& path, std::string_view contents, std::string& error);
 
-// The temporary file ReplaceFile writes: `path` with ".tmp" after it, so that a collector
+// The temporary file ReplaceFileContents writes: `path` with ".tmp" after it, so that a collector
 // reading "*.prom" passes it over.
 std::string TemporaryFileFor(const std::string& path);
 

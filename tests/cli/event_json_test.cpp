@@ -53,5 +53,14 @@ TEST(EventJson, OtherEventsHaveNoChangesAndAnUnknownCardIsNull) {
               "T lost 00:11:22:33:44:66 gate 10.0.0.7\n");
 }
 
+// A name is whatever bytes a device sends: a line feed in it must not make two lines.
+TEST(EventJson, ATextLineQuotesANameWithControlCharacters) {
+    const HeardDevice device = test::Heard(test::Record(0x77, "a\nb\tc", {10, 0, 0, 8}));
+    EXPECT_EQ(EventText({WatchEventKind::kAdded, device, {}}, "T"),
+              "T added 00:11:22:33:44:77 \"a\\nb\\tc\" 10.0.0.8 on eth0\n");
+    EXPECT_EQ(EventText({WatchEventKind::kAdded, test::Heard(0x78, "Cámara 1"), {}}, "T"),
+              "T added 00:11:22:33:44:78 Cámara 1 192.168.1.10 on eth0\n");
+}
+
 }  // namespace
 }  // namespace norvik::cli

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <mutex>
 
 #include "memory_list_view.h"
@@ -120,6 +121,45 @@ TEST_F(DiscoveryOverUdp, ADatagramLongerThanTheBufferIsDroppedNotCutAndTheTraceS
     EXPECT_EQ(has(card), 4);
     EXPECT_EQ(has(" ? bytes: dropped: too long (over 1000 bytes)\n"), 1);
     EXPECT_EQ(has(" 1000 bytes: new device, row 1\n"), 1);
+}
+
+// Counted whether or not anyone traces, for the metrics of a program that watches.
+TEST_F(DiscoveryOverUdp, DroppedDatagramsAreCountedByReason) {
+    StartListening();
+    UdpPeer device;
+    Device d;
+    ASSERT_TRUE(device.Broadcast({'n', 'o', 'i', 's', 'e'}, 4022));
+    ASSERT_TRUE(device.Broadcast({'n', 'o', 'i', 's', 'e'}, 4022));
+    Bytes too_long = PcEditReport(d);
+    too_long.resize(1001);
+    ASSERT_TRUE(device.Broadcast(too_long, 4022));
+    Bytes padded = Report3297(d);
+    padded.resize(446);  // longer than a 3297 report, shorter than the buffer
+    ASSERT_TRUE(device.Broadcast(padded, 4023));
+    ASSERT_TRUE(device.Broadcast(PcEditReport(d.WithIp({10, 0, 0, 2})), 4022));
+    ASSERT_TRUE(WaitFor([&] { return RowCount() == 1; }));
+    // Both our requests come back to our own ports.
+    const std::map<DropReason, std::uint64_t> expected = {{DropReason::kTooShort, 2},
+                                                          {DropReason::kTooLong, 1},
+                                                          {DropReason::kWrongLength, 1},
+                                                          {DropReason::kRequest, 2}};
+    const auto expected_count = [&](DropReason reason) {
+        const auto found = expected.find(reason);
+        return found == expected.end() ? std::uint64_t{0} : found->second;
+    };
+    const auto all_counted = [&] {
+        for (const auto& [reason, count] : expected) {
+            if (discovery.dropped(reason) != count) {
+                return false;
+            }
+        }
+        return true;
+    };
+    EXPECT_TRUE(WaitFor(all_counted));
+    for (std::size_t i = 0; i < kDropReasonCount; ++i) {
+        const auto reason = static_cast<DropReason>(i);
+        EXPECT_EQ(discovery.dropped(reason), expected_count(reason)) << DropReasonName(reason);
+    }
 }
 
 TEST_F(DiscoveryOverUdp, AHeldPortEndsWithTheBindMessageAndAFailureCode) {

@@ -258,6 +258,16 @@ TEST(Watch, CountsTheDatagramsItDropsByReason) {
     EXPECT_EQ(watch.Stop().exit_code, 0);
 }
 
+// A metrics file that cannot be written is said once, and the watch goes on.
+TEST(Watch, AMetricsFileThatCannotBeWrittenIsSaidOnce) {
+    const TemporaryDirectory dir;
+    const std::string metrics = (dir / "gone" / "norvik.prom").string();
+    const ProcessResult result = RunProcess(Watch({"--prometheus", metrics, "--searches", "3"}));
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.err, "norvik-watch: " + metrics +
+                              ": creating the temporary file failed: No such file or directory\n");
+}
+
 TEST(Watch, RefusesBadOptionsAndBadBaselinesBeforeSendingAnything) {
     const TemporaryDirectory dir;
     const auto not_a_scan = dir / "not-a-scan.json";
