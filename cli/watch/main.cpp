@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
                                   "how long each search listens (default 3)");
     app.add_option("--lost-after", options.lost_after,
                    "searches in a row without a device that make it lost (default 3)")
-        ->check(CLI::Range(1, 1000000))
+        ->check(CLI::Range(1, 1000000).description(""))
         ->type_name("N");
     app.add_option("--baseline", options.baseline,
                    "a saved norvik-scan --json document to compare the first search with")
@@ -198,7 +198,8 @@ int main(int argc, char** argv) {
     app.add_flag("--json-lines", options.json_lines, "one JSON object a line, also on a terminal");
     app.add_flag("--trace", options.trace, "trace every request and datagram on standard error");
     app.add_option("--searches", options.searches, "stop after N searches (default: never)")
-        ->check(CLI::Range(std::uint64_t{1}, std::numeric_limits<std::uint64_t>::max()))
+        ->check(
+            CLI::Range(std::uint64_t{1}, std::numeric_limits<std::uint64_t>::max()).description(""))
         ->type_name("N");
     if (const auto exit_code = norvik::cli::ParseCommandLine(app, argc, argv)) {
         return *exit_code;

@@ -7,7 +7,6 @@
 
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -73,9 +72,24 @@ std::vector<nlohmann::ordered_json> Events(const std::string& out) {
     return events;
 }
 
+// "2026-12-08T06:41:00Z": digits where the pattern has 9, the other characters as they are.
+// (Not std::regex, which GCC 12's sanitized builds warn about.)
+bool IsUtcTime(const std::string& text) {
+    constexpr std::string_view kPattern = "9999-99-99T99:99:99Z";
+    if (text.size() != kPattern.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kPattern[i] == '9' ? !digit : text[i] != kPattern[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Each event as "event mac", in order; and each line's form checked on the way.
 std::vector<std::string> Said(const std::vector<nlohmann::ordered_json>& events) {
-    static const std::regex kTime(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)");
     std::vector<std::string> said;
     for (const nlohmann::ordered_json& event : events) {
         std::vector<std::string> keys;
@@ -88,7 +102,7 @@ std::vector<std::string> Said(const std::vector<nlohmann::ordered_json>& events)
             expected.push_back("changes");
         }
         EXPECT_EQ(keys, expected) << event;
-        EXPECT_TRUE(std::regex_match(event.at("time").get<std::string>(), kTime)) << event;
+        EXPECT_TRUE(IsUtcTime(event.at("time").get<std::string>())) << event;
         EXPECT_EQ(event.at("device").at("mac"), event.at("mac"));
         EXPECT_FALSE(event.at("device").contains("list_index"));
         EXPECT_EQ(event.at("interface"), "lo");
