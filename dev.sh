@@ -24,10 +24,13 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux nftables)
 # Header-only, for the command-line programs: CLI11 (options) and nlohmann-json (JSON).
 PACKAGES+=(libcli11-dev nlohmann-json3-dev)
-# promtool (Debian's prometheus package) checks the metrics file norvik-watch writes.
-PACKAGES+=(prometheus)
-# The Debian package's checks and its trial installation into a bare Debian of this release.
-PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap)
+# norvik-watch's metrics as a site's Prometheus meets them: promtool (Debian's prometheus
+# package) checks the metrics file, the example configuration and alert rules, and a test
+# scrapes a real node-exporter serving the metrics.
+PACKAGES+=(prometheus prometheus-node-exporter)
+# The Debian package's checks and its trial installation into a bare Debian of this release;
+# systemd-analyze checks norvik-watch.service, which starts setfacl (acl).
+PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap systemd acl)
 # Only the flood benchmark needs valgrind (callgrind counts its instructions).
 BENCH_PACKAGES=(valgrind)
 # The Windows build: the cross compiler, GoogleTest's sources for it, and Wine to test with.
@@ -107,7 +110,8 @@ project_version() {
 # build/windows/norvik-VERSION-x64.msi, which installs the same files.
 package_windows() {
     # The window and the command-line programs, by their place in the Windows build.
-    local programs=(app/norvik.exe cli/scan/norvik-scan.exe cli/set/norvik-set.exe)
+    local programs=(app/norvik.exe cli/scan/norvik-scan.exe cli/set/norvik-set.exe
+                    cli/watch/norvik-watch.exe)
     local version stage zip program
     version=$(project_version)
     stage=build/windows/package/norvik-$version
@@ -130,11 +134,12 @@ package_windows() {
 }
 
 # The .deb of the release build for the Debian release dev.sh runs on (its name says which:
-# norvik_VERSION-1~deb12_amd64.deb), checked by lintian, desktop-file-validate and appstreamcli,
-# then installed with apt into a bare root of that same release (tools/debian-root), where the
-# installed norvik-scan runs inside a private network namespace.
+# norvik_VERSION-1~deb12_amd64.deb), checked by lintian, desktop-file-validate, appstreamcli and
+# systemd-analyze (norvik-watch.service as packaged), then installed with apt into a bare root
+# of that same release (tools/debian-root), where the installed norvik-scan runs inside a
+# private network namespace and norvik-watch.service is left disabled.
 package_deb() {
-    local deb root trial=build/debootstrap/trial log=build/debootstrap/install.log
+    local deb root unpacked trial=build/debootstrap/trial log=build/debootstrap/install.log
     rm -f build/release/norvik_*.deb
     (cd build/release && cpack -G DEB >cpack.log 2>&1) || { cat build/release/cpack.log; exit 1; }
     deb=$(echo build/release/norvik_*_amd64.deb)
@@ -143,6 +148,13 @@ package_deb() {
     lintian --fail-on error "$deb"
     desktop-file-validate res/linux/org.norvik.Norvik.desktop
     appstreamcli validate --no-net res/linux/org.norvik.Norvik.metainfo.xml
+    unpacked=build/release/unpacked-deb
+    rm -rf "$unpacked"
+    dpkg-deb -x "$deb" "$unpacked"
+    # The exposure score systemd-analyze gives the unit (1.1 on Debian 12) may not grow.
+    tools/check-service "$unpacked/usr/lib/systemd/system/norvik-watch.service" \
+        "$unpacked/usr/bin/norvik-watch" 12
+    rm -rf "$unpacked"
     if [ "$(id -u)" != 0 ]; then
         echo "dev.sh package: $deb is built and checked; trying its installation needs root."
         return 0
@@ -155,8 +167,18 @@ package_deb() {
     chroot "$trial" env DEBIAN_FRONTEND=noninteractive \
         sh -c "apt-get update && apt-get install -y /tmp/$(basename "$deb")" >"$log" 2>&1 ||
         { cat "$log"; echo "dev.sh package: apt could not install $deb" >&2; exit 1; }
-    chroot "$trial" sh -c '! ldd /usr/bin/norvik /usr/bin/norvik-scan /usr/bin/norvik-set | grep "not found"'
+    chroot "$trial" sh -c '! ldd /usr/bin/norvik /usr/bin/norvik-scan /usr/bin/norvik-set \
+        /usr/bin/norvik-watch | grep "not found"'
     chroot "$trial" test -f /usr/share/applications/org.norvik.Norvik.desktop
+    chroot "$trial" test -f /usr/lib/systemd/system/norvik-watch.service
+    # With systemd there too, the postinst makes the group the service writes its metrics with,
+    # and the service stays disabled.
+    chroot "$trial" env DEBIAN_FRONTEND=noninteractive sh -c \
+        'apt-get install -y --no-install-recommends systemd && /var/lib/dpkg/info/norvik.postinst configure' \
+        >>"$log" 2>&1 || { cat "$log"; echo "dev.sh package: norvik's postinst failed" >&2; exit 1; }
+    chroot "$trial" getent group norvik-textfile >/dev/null
+    [ "$(chroot "$trial" systemctl is-enabled norvik-watch.service || true)" = disabled ] ||
+        { echo "dev.sh package: norvik-watch.service is not left disabled" >&2; exit 1; }
     build/release/tools/netns/norvik-netns -- \
         chroot "$trial" /usr/bin/norvik-scan --json --timeout 0.5 |
         grep -q '"dropped_devices":0'

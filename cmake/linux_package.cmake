@@ -1,9 +1,10 @@
-# Installing on Linux and the Debian package: the window and the scanner, the desktop entry,
-# AppStream metadata, the icon in the hicolor theme, man pages, and the sample language files.
+# Installing on Linux and the Debian package: the window and the command-line programs, the
+# desktop entry, AppStream metadata, the icon in the hicolor theme, man pages, the sample
+# language files, and norvik-watch's systemd unit with the Prometheus examples.
 # The device simulator and the namespace runner are tools for testing and stay out of it.
 include(GNUInstallDirs)
 
-install(TARGETS norvik norvik-scan norvik-set RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS norvik norvik-scan norvik-set norvik-watch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES res/linux/org.norvik.Norvik.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES res/linux/org.norvik.Norvik.metainfo.xml
@@ -34,7 +35,7 @@ configure_file(res/linux/changelog.in ${CMAKE_BINARY_DIR}/changelog.Debian @ONLY
 set(NORVIK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/norvik)
 set(compressed)
 foreach(source ${PROJECT_SOURCE_DIR}/docs/man/norvik.1 ${PROJECT_SOURCE_DIR}/docs/man/norvik-scan.1
-        ${PROJECT_SOURCE_DIR}/docs/man/norvik-set.1
+        ${PROJECT_SOURCE_DIR}/docs/man/norvik-set.1 ${PROJECT_SOURCE_DIR}/docs/man/norvik-watch.1
         ${CMAKE_BINARY_DIR}/changelog.Debian)
     get_filename_component(name ${source} NAME)
     set(output ${CMAKE_BINARY_DIR}/compressed/${name}.gz)
@@ -47,12 +48,21 @@ foreach(source ${PROJECT_SOURCE_DIR}/docs/man/norvik.1 ${PROJECT_SOURCE_DIR}/doc
 endforeach()
 add_custom_target(norvik_compressed_docs ALL DEPENDS ${compressed})
 install(FILES ${CMAKE_BINARY_DIR}/compressed/norvik.1.gz ${CMAKE_BINARY_DIR}/compressed/norvik-scan.1.gz
-    ${CMAKE_BINARY_DIR}/compressed/norvik-set.1.gz
+    ${CMAKE_BINARY_DIR}/compressed/norvik-set.1.gz ${CMAKE_BINARY_DIR}/compressed/norvik-watch.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/compressed/changelog.Debian.gz res/linux/copyright
     DESTINATION ${NORVIK_DOC_DIR})
 install(FILES res/Language.ini DESTINATION ${NORVIK_DOC_DIR}/examples)
 install(FILES res/zh_TW/Language.ini DESTINATION ${NORVIK_DOC_DIR}/examples/zh_TW)
+install(FILES docs/prometheus/prometheus.yml docs/prometheus/norvik-rules.yml
+    DESTINATION ${NORVIK_DOC_DIR}/examples/prometheus)
+
+# The site agent, installed disabled: its unit, and the group it writes node-exporter's textfile
+# directory with (made by the postinst). Below the prefix /usr, not CMAKE_INSTALL_LIBDIR, which
+# is the multiarch directory on Debian.
+install(FILES res/linux/norvik-watch.service DESTINATION lib/systemd/system)
+install(FILES res/linux/norvik-watch.sysusers DESTINATION lib/sysusers.d RENAME norvik-watch.conf)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/res/linux/postinst)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME norvik)
@@ -69,14 +79,19 @@ them, shows the network settings of the one you pick, sends it new settings
 its web page. It searches through every network card of the PC.
 
 The package holds the window, norvik, norvik-scan, the same search on the
-command line with JSON output and a trace of every datagram, and norvik-set,
-which sets one device or a whole plan file and tells whether each took it.")
+command line with JSON output and a trace of every datagram, norvik-set,
+which sets one device or a whole plan file and tells whether each took it,
+and norvik-watch, which searches again and again, tells of devices added,
+changed, lost and back, and writes their state for Prometheus; its systemd
+unit, installed disabled, makes it a site agent beside node-exporter.")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt libraries (and through them the X11 platform plugin) from the binaries themselves; a
-# proportional font for the device list.
+# proportional font for the device list; setfacl, with which norvik-watch.service lets itself
+# into node-exporter's textfile directory.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, acl")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "prometheus-node-exporter")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)

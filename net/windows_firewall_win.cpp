@@ -111,7 +111,8 @@ std::vector<std::string> ProgramsToLetThrough() {
     }
     std::vector<std::string> programs{Utf16ToUtf8(FromWide(path))};
     // The installer lets each of Norvik's programs through; each needs its own rule.
-    for (const wchar_t* name : {L"norvik.exe", L"norvik-scan.exe", L"norvik-set.exe"}) {
+    for (const wchar_t* name :
+         {L"norvik.exe", L"norvik-scan.exe", L"norvik-set.exe", L"norvik-watch.exe"}) {
         const std::filesystem::path other = std::filesystem::path(path).replace_filename(name);
         std::error_code error;
         if (!std::filesystem::equivalent(other, path, error) &&

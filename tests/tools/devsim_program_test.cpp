@@ -191,6 +191,33 @@ TEST_F(DevsimProgram, ReplyDelayHoldsTheAnswer) {
     EXPECT_GE(std::chrono::steady_clock::now() - sent, 390ms);
 }
 
+// Each PCEdit search answered is one step of the churn; a 3297 search is none.
+TEST_F(DevsimProgram, DevicesComeAndGoAfterEveryPcEditSearch) {
+    BackgroundProcess devsim(Devsim({"--pcedit", "3", "--3297", "1", "--replace", "1", "--move",
+                                     "1", "--base-mac", "00:11:22:33:44:01"}));
+    ASSERT_TRUE(devsim.WaitForOutput("ready\n", 10s));
+    Broadcast(4022, PcEditSearch());
+    EXPECT_EQ(ByteAt(Receive(4022, 3), 19), (std::vector<int>{0x01, 0x02, 0x03}));
+    // Slot 0 has a new device (index 4, after the four generated), which is also the one moved;
+    // the 3297 device is not touched until the churn comes round to it.
+    Broadcast(4023, Search3297());
+    EXPECT_EQ(ByteAt(Receive(4023, 1), 13), (std::vector<int>{0x04}));
+    Broadcast(4022, PcEditSearch());
+    const std::vector<Bytes> second = Receive(4022, 3);
+    EXPECT_EQ(ByteAt(second, 19), (std::vector<int>{0x05, 0x02, 0x03}));
+    Device moved;
+    moved.WithMacLastOctet(0x05).WithIp({192, 169, 1, 104}).Named("moved-1-0");
+    moved.gateway = {192, 169, 1, 1};
+    moved.dns1 = {192, 168, 1, 1};
+    moved.tag = "cam";
+    moved.port2 = "554";
+    ASSERT_FALSE(second.empty());
+    EXPECT_EQ(second[0], PcEditReport(moved));
+    // The second step replaced and moved slot 1; the 3297 device's turn is the fourth.
+    Broadcast(4022, PcEditSearch());
+    EXPECT_EQ(ByteAt(Receive(4022, 3), 19), (std::vector<int>{0x05, 0x06, 0x03}));
+}
+
 TEST_F(DevsimProgram, BurstSendsDistinctDevicesOfBothProtocolsAtItsRate) {
     const auto result = RunProcess(
         Devsim({"--burst", "20", "--protocol", "both", "--rate", "50", "--repeat", "2"}));

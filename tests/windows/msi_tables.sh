@@ -53,7 +53,8 @@ expect_row Property $'ARPPRODUCTICON\tnorvik.ico'
 # Program Files\Norvik (the 64-bit one), with every file of the zip.
 expect_row Directory $'INSTALLDIR\tProgramFiles64Folder\tNorvik'
 files=$(rows File | cut -f3 | sort | tr '\n' ' ')
-for file in LICENSE.txt 'Language.ini Language.ini' README.txt norvik-scan.exe norvik-set.exe norvik.exe; do
+for file in LICENSE.txt 'Language.ini Language.ini' README.txt norvik-scan.exe norvik-set.exe \
+    norvik-watch.exe norvik.exe; do
     [[ " $files" == *" $file "* ]] || fail "no $file among the files: $files"
 done
 programs=$(rows File | cut -f3 | sed -n 's/\.exe$//p' | sort)

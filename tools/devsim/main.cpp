@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
         return RunBurst({*options.burst, options.burst_protocol, options.rate, options.repeat,
                          options.base, options.churn, options.junk_every});
     }
-    return RunSimulator(std::move(table), {options.announce, options.count,
-                                           std::chrono::milliseconds(options.reply_delay_ms),
-                                           options.reject_set, options.verbose});
+    return RunSimulator(
+        std::move(table),
+        {options.announce, options.count, std::chrono::milliseconds(options.reply_delay_ms),
+         options.reject_set, options.verbose, options.churn_devices, options.base, index});
 }

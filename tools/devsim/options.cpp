@@ -48,6 +48,11 @@ Behaviour:
   --reply-delay MS  answer a search MS milliseconds after it came (default 0)
   --reject-set      every device answers a set request with a 3297 type-3 report
                     ("wrong account or password") instead of applying it
+  --replace N       after answering each PCEdit search, N devices leave and as many new ones
+                    take their places: generated as above with the next indexes (a new MAC,
+                    address and name), of the protocol of the one replaced (default 0)
+  --move N          after each PCEdit search, N other devices get the name moved-STEP-I and
+                    their address's second octet flipped (default 0)
   --verbose         tell on standard error about every datagram received
   --real-network    run even though interfaces other than loopback are up
   -h, --help        this text
@@ -148,6 +153,16 @@ Options ParseOptions(const std::vector<std::string>& args, std::string& error) {
              device_options = true;
              return ParseNumber(v, 0, 3600000, options.reply_delay_ms);
          }},
+        {"--replace",
+         [&](const std::string& v) {
+             device_options = true;
+             return ParseNumber(v, 0u, kMaxDevices, options.churn_devices.replace);
+         }},
+        {"--move",
+         [&](const std::string& v) {
+             device_options = true;
+             return ParseNumber(v, 0u, kMaxDevices, options.churn_devices.move);
+         }},
         {"--burst",
          [&](const std::string& v) {
              std::uint32_t n = 0;
@@ -227,7 +242,7 @@ Options ParseOptions(const std::vector<std::string>& args, std::string& error) {
     if (options.burst && device_options) {
         error =
             "--burst sends generated devices only: it takes no --file, --pcedit, --3297, "
-            "--announce, --count, --reply-delay or --reject-set";
+            "--announce, --count, --reply-delay, --reject-set, --replace or --move";
     } else if (!options.burst && (burst_options || options.churn)) {
         error = "--protocol, --rate, --repeat, --churn and --junk-every belong to --burst";
     } else if (!options.burst && options.files.empty() && options.pcedit_devices == 0 &&

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "devsim/churn.h"
 #include "devsim/generate.h"
 
 namespace norvik::devsim {
@@ -23,6 +24,7 @@ struct Options {
     bool reject_set = false;
     bool verbose = false;
     bool real_network = false;
+    ChurnSettings churn_devices;  // after every PCEdit search answered
 
     std::optional<std::uint32_t> burst;  // set: burst mode
     BurstProtocol burst_protocol = BurstProtocol::kBoth;

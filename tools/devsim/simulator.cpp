@@ -75,7 +75,8 @@ public:
         : table_(std::move(table)),
           settings_(settings),
           buffer_(wire::kMaxDatagramSize + 1),
-          quiet_until_(table_.devices.size(), Clock::time_point::min()) {}
+          quiet_until_(table_.devices.size(), Clock::time_point::min()),
+          churn_(settings.churn, settings.base, settings.next_generated_index) {}
 
     int Run() {
         std::string error;
@@ -238,6 +239,13 @@ private:
                 }
             }
         }
+        if (search == Search::kPcEdit &&
+            (settings_.churn.replace > 0 || settings_.churn.move > 0)) {
+            // A device that came in is not quiet whatever its slot's former device did.
+            for (const std::size_t slot : churn_.Step(table_.devices)) {
+                quiet_until_[slot] = Clock::time_point::min();
+            }
+        }
     }
 
     void Announce() {
@@ -312,6 +320,7 @@ private:
     std::vector<std::uint8_t> buffer_;
     std::deque<PendingAnswer> pending_;
     std::vector<Clock::time_point> quiet_until_;  // by device index
+    DeviceChurn churn_;
 };
 
 }  // namespace

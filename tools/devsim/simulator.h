@@ -2,7 +2,9 @@
 
 #include <chrono>
 
+#include "devsim/churn.h"
 #include "devsim/device.h"
+#include "devsim/generate.h"
 
 namespace norvik::devsim {
 
@@ -12,6 +14,9 @@ struct SimulatorSettings {
     std::chrono::milliseconds reply_delay{0};
     bool reject_all = false;  // every device refuses set requests with a type-3 report
     bool verbose = false;
+    ChurnSettings churn;
+    GeneratorBase base;                      // where the devices that come in are generated
+    std::uint32_t next_generated_index = 0;  // the first index of a device that comes in
 };
 
 // Answers searches and applies set requests until SIGTERM or SIGINT; SIGUSR1 prints the
