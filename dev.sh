@@ -24,10 +24,11 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux nftables)
 # Header-only, for the command-line programs: CLI11 (options) and nlohmann-json (JSON).
 PACKAGES+=(libcli11-dev nlohmann-json3-dev)
-# norvik-watch's metrics as a site's Prometheus meets them: promtool (Debian's prometheus
-# package) checks the metrics file, the example configuration and alert rules, and a test
-# scrapes a real node-exporter serving the metrics.
-PACKAGES+=(prometheus prometheus-node-exporter)
+# norvik-watch's metrics as a site's Prometheus meets them: promtool checks the metrics file, the
+# example configuration and alert rules, and a test scrapes a real node-exporter serving the
+# metrics. Debian's packages are unpacked into build/prometheus-tools, not installed: installing
+# them would start a Prometheus server and an exporter on this machine.
+PROMETHEUS_PACKAGES=(prometheus prometheus-node-exporter)
 # The Debian package's checks and its trial installation into a bare Debian of this release;
 # systemd-analyze checks norvik-watch.service, which starts setfacl (acl).
 PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap systemd acl)
@@ -80,6 +81,22 @@ install_missing() {
     export DEBIAN_FRONTEND=noninteractive
     "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}" ||
         { "${sudo[@]}" apt-get update && "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; }
+}
+
+# promtool and prometheus-node-exporter in build/prometheus-tools/usr/bin, where the tests'
+# configuration looks for them. apt-get download needs no root; only a missing package list does.
+unpack_prometheus_tools() {
+    local dir=build/prometheus-tools deb
+    [ -x $dir/usr/bin/promtool ] && [ -x $dir/usr/bin/prometheus-node-exporter ] && return 0
+    rm -rf $dir && mkdir -p $dir/debs
+    echo "Unpacking into $dir: ${PROMETHEUS_PACKAGES[*]}"
+    if ! (cd $dir/debs && apt-get download -q "${PROMETHEUS_PACKAGES[@]}" 2>/dev/null); then
+        if [ "$(id -u)" = 0 ]; then apt-get update -q; else sudo apt-get update -q; fi
+        (cd $dir/debs && apt-get download -q "${PROMETHEUS_PACKAGES[@]}")
+    fi
+    for deb in $dir/debs/*.deb; do
+        dpkg-deb -x "$deb" $dir
+    done
 }
 
 # build DIR [cmake options...]
@@ -237,17 +254,20 @@ case "${1:-}" in
         ;;
     test)
         install_missing
+        unpack_prometheus_tools
         build build/release
         run_tests build/release -LE wine
         ;;
     test-asan)
         install_missing
+        unpack_prometheus_tools
         build build/asan -DNORVIK_SANITIZE=address,undefined
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
             run_tests build/asan -LE wine
         ;;
     test-tsan)
         install_missing
+        unpack_prometheus_tools
         build build/tsan -DNORVIK_SANITIZE=thread -DNORVIK_BUILD_BENCH=OFF
         TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp \
             run_tests build/tsan -L 'threaded|gui'

@@ -14,7 +14,7 @@
 #include <set>
 #include <sstream>
 
-#include "private_network.h"
+#include "prometheus_tools.h"
 #include "subprocess.h"
 #include "test_files.h"
 #include "wait_for.h"
@@ -24,7 +24,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* kNodeExporter = "/usr/bin/prometheus-node-exporter";  // Debian's
+constexpr const char* kNodeExporter = NORVIK_NODE_EXPORTER;
 constexpr std::uint16_t kPort = 9100;  // the namespace's own, so nothing else holds it
 
 ProcessOptions Program(std::string path, std::vector<std::string> args) {
@@ -77,15 +77,7 @@ std::set<std::string> LinesStartingWith(const std::string& text, const std::stri
 
 class NodeExporter : public testing::Test {
 protected:
-    void SetUp() override {
-        if (::access(kNodeExporter, X_OK) != 0) {
-            if (netns::NetworkTestsRequired()) {
-                FAIL() << kNodeExporter << " is missing (apt-get install prometheus-node-exporter)";
-            }
-            GTEST_SKIP() << kNodeExporter
-                         << " is missing (apt-get install prometheus-node-exporter); not tested";
-        }
-    }
+    void SetUp() override { NORVIK_NEED_PROMETHEUS_TOOL(kNodeExporter); }
 };
 
 // The devices' series with their labels as node-exporter serves them (labels in name order,

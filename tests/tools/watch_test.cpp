@@ -10,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include "prometheus_tools.h"
 #include "subprocess.h"
 #include "test_files.h"
 #include "udp_peer.h"
@@ -224,6 +225,7 @@ TEST(Watch, TheFirstSearchIsComparedWithASavedScan) {
 
 // A device whose name holds what a label must escape, and bytes that are no UTF-8.
 TEST(Watch, TheMetricsFileIsWhatPromtoolAcceptsAndStaysWholeOnSigterm) {
+    NORVIK_NEED_PROMETHEUS_TOOL(NORVIK_PROMTOOL);
     const TemporaryDirectory dir;
     const auto metrics = dir / "norvik.prom";
     // a " b \ c LF é and a lone 0xff byte
@@ -245,9 +247,10 @@ TEST(Watch, TheMetricsFileIsWhatPromtoolAcceptsAndStaysWholeOnSigterm) {
                             "\xC3\xA9\xEF\xBF\xBD\",ip=\"192.168.1.10\",interface=\"lo\"} 1\n"),
                   std::string::npos)
             << text;
-        // Debian's prometheus package; it reads the metrics from standard input.
+        // It reads the metrics from standard input.
         const ProcessResult check = RunProcess(Program(
-            "/bin/sh", {"-c", "/usr/bin/promtool check metrics < '" + metrics.string() + "'"}));
+            "/bin/sh",
+            {"-c", std::string(NORVIK_PROMTOOL) + " check metrics < '" + metrics.string() + "'"}));
         EXPECT_EQ(check.exit_code, 0) << check.out << check.err << text;
         EXPECT_FALSE(std::filesystem::exists(metrics.string() + ".tmp"));
         std::filesystem::remove(metrics);
