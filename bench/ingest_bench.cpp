@@ -353,13 +353,6 @@ std::vector<int> ParseSizes(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto entered =
-        norvik::netns::EnterPrivateNetwork(norvik::netns::BroadcastRoute::kLoopback);
-    if (!entered.entered) {
-        std::fprintf(stderr, "norvik-bench-ingest: no private network namespace: %s\n",
-                     entered.reason.c_str());
-        return 77;
-    }
     int trials = 7;
     std::vector<int> sizes{256, 1024, 4096, 16384};
     bool handle_nothing = false;
@@ -370,7 +363,20 @@ int main(int argc, char** argv) {
             trials = std::max(1, std::atoi(argv[++i]));
         } else if (i + 1 < argc && std::strcmp(argv[i], "--sizes") == 0) {
             sizes = ParseSizes(argv[++i]);
+        } else {
+            // A mistyped option must not start a run that measures something else.
+            std::fprintf(stderr,
+                         "usage: norvik-bench-ingest [--trials K] [--sizes 256,1024,4096,16384] "
+                         "[--handle-nothing]\n");
+            return std::strcmp(argv[i], "--help") == 0 ? 0 : 2;
         }
+    }
+    const auto entered =
+        norvik::netns::EnterPrivateNetwork(norvik::netns::BroadcastRoute::kLoopback);
+    if (!entered.entered) {
+        std::fprintf(stderr, "norvik-bench-ingest: no private network namespace: %s\n",
+                     entered.reason.c_str());
+        return 77;
     }
     std::printf(
         "Reports queued, then drained; the median of %d trials, in reports/s and ns a report.%s\n",
