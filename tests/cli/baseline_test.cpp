@@ -15,8 +15,9 @@ TEST(Baseline, TheScannersDocumentReadsBackAsTheDevicesItHolds) {
     DeviceList list;
     MemoryListView view;
     std::vector<HeardDevice> expected;
-    for (const DeviceRecord& made : {test::Record(1, "hall \"1\"", {10, 0, 0, 5}),
-                                     test::Record(2, "Cámara", {169, 254, 3, 4})}) {
+    const DeviceRecord made_records[] = {test::Record(1, "hall \"1\"", {10, 0, 0, 5}),
+                                         test::Record(2, "Cámara", {169, 254, 3, 4})};
+    for (const DeviceRecord& made : made_records) {
         DeviceRecord& record = *list.AppendRecord(made.mac);
         record.name = made.name;
         record.netmask = made.netmask;
