@@ -27,8 +27,14 @@ PACKAGES+=(libcli11-dev nlohmann-json3-dev)
 # norvik-watch's metrics as a site's Prometheus meets them: promtool checks the metrics file, the
 # example configuration and alert rules, and a test scrapes a real node-exporter serving the
 # metrics. Debian's packages are unpacked into build/prometheus-tools, not installed: installing
-# them would start a Prometheus server and an exporter on this machine.
-PROMETHEUS_PACKAGES=(prometheus prometheus-node-exporter)
+# them would start a Prometheus server and an exporter on this machine. Debian 13 has promtool in
+# a package of its own; Debian 12 ships it with the server.
+prometheus_packages() {
+    case $CODENAME in
+        bookworm) echo prometheus prometheus-node-exporter ;;
+        *) echo promtool prometheus-node-exporter ;;
+    esac
+}
 # The Debian package's checks and its trial installation into a bare Debian of this release;
 # systemd-analyze checks norvik-watch.service, which starts setfacl (acl).
 PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap systemd acl)
@@ -86,13 +92,14 @@ install_missing() {
 # promtool and prometheus-node-exporter in build/prometheus-tools/usr/bin, where the tests'
 # configuration looks for them. apt-get download needs no root; only a missing package list does.
 unpack_prometheus_tools() {
-    local dir=build/prometheus-tools deb
+    local dir=build/prometheus-tools deb packages
     [ -x $dir/usr/bin/promtool ] && [ -x $dir/usr/bin/prometheus-node-exporter ] && return 0
+    read -ra packages <<<"$(prometheus_packages)"
     rm -rf $dir && mkdir -p $dir/debs
-    echo "Unpacking into $dir: ${PROMETHEUS_PACKAGES[*]}"
-    if ! (cd $dir/debs && apt-get download -q "${PROMETHEUS_PACKAGES[@]}" 2>/dev/null); then
+    echo "Unpacking into $dir: ${packages[*]}"
+    if ! (cd $dir/debs && apt-get download -q "${packages[@]}" 2>/dev/null); then
         if [ "$(id -u)" = 0 ]; then apt-get update -q; else sudo apt-get update -q; fi
-        (cd $dir/debs && apt-get download -q "${PROMETHEUS_PACKAGES[@]}")
+        (cd $dir/debs && apt-get download -q "${packages[@]}")
     fi
     for deb in $dir/debs/*.deb; do
         dpkg-deb -x "$deb" $dir
