@@ -193,6 +193,27 @@ void EnlargeReceiveBuffers(std::uint16_t port) {
 // One timed drain: nanoseconds from the release to the last report handled, or -1.
 using Drain = double;
 
+// Queues the reports while `lock` holds the receive loops, then times the drain from its release
+// to the last report handled.
+Drain TimedDrain(norvik::ListLock& lock, Stopwatch& stopwatch, const std::vector<Bytes>& reports,
+                 std::uint16_t port) {
+    Clock::time_point start;
+    {
+        std::unique_lock held(lock);
+        stopwatch.Expect(reports.size());
+        if (!SendAndQueue(reports, port)) {
+            return -1;
+        }
+        start = Clock::now();
+    }
+    Clock::time_point end;
+    if (!stopwatch.WaitForLast(end)) {
+        return -1;
+    }
+    const std::chrono::duration<double, std::nano> took = end - start;
+    return took.count();
+}
+
 // The receive loops with the list code. New devices: an empty list; refreshes: the same
 // reports once more, after they listed every device.
 Drain DrainReceiveLoops(const Protocol& protocol, const std::vector<Bytes>& reports, bool refresh) {
@@ -213,21 +234,9 @@ Drain DrainReceiveLoops(const Protocol& protocol, const std::vector<Bytes>& repo
             return -1;
         }
     }
-    Clock::time_point start;
-    {
-        std::unique_lock held(lock);
-        stopwatch.Expect(reports.size());
-        if (!SendAndQueue(reports, protocol.port)) {
-            return -1;
-        }
-        start = Clock::now();
-    }
-    if (!stopwatch.WaitForLast(end)) {
-        return -1;
-    }
+    const Drain took = TimedDrain(lock, stopwatch, reports, protocol.port);
     discovery.Stop();
-    const std::chrono::duration<double, std::nano> took = end - start;
-    return took.count();
+    return took;
 }
 
 // What a receive loop costs when its protocol drops every datagram unread.
@@ -259,21 +268,7 @@ Drain DrainLoopHandlingNothing(const Protocol& protocol, const std::vector<Bytes
         return -1;
     }
     EnlargeReceiveBuffers(protocol.port);
-    Clock::time_point start;
-    {
-        std::unique_lock held(lock);
-        stopwatch.Expect(reports.size());
-        if (!SendAndQueue(reports, protocol.port)) {
-            return -1;
-        }
-        start = Clock::now();
-    }
-    Clock::time_point end;
-    if (!stopwatch.WaitForLast(end)) {
-        return -1;
-    }
-    const std::chrono::duration<double, std::nano> took = end - start;
-    return took.count();
+    return TimedDrain(lock, stopwatch, reports, protocol.port);
 }
 
 // A bare loop that only receives: recvfrom one datagram a call, or recvmmsg up to the receive
