@@ -222,7 +222,7 @@ require_display() {
     echo "dev.sh $1: Norvik is a window and needs a display, but neither DISPLAY nor" >&2
     echo "WAYLAND_DISPLAY is set. Run it from a desktop session (or ssh -X), or use the" >&2
     echo "headless scanner: ./dev.sh build, then build/release/cli/scan/norvik-scan" >&2
-    echo "(see README.md)." >&2
+    echo "(see docs/command-line.md)." >&2
     exit 1
 }
 
