@@ -106,13 +106,16 @@ void TraceSend(const BroadcastSender& sender, const NetworkInterface* card, int 
 }  // namespace
 
 int SendThrough(std::span<const NetworkInterface> cards, const BroadcastSender& sender,
-                ByteSpan request, UserMessages& messages) {
+                ByteSpan request, UserMessages& messages, int* error_out) {
     const ByteSpan datagram = request.first(sender.length);
     if (cards.empty()) {
         const int result = SendOne(sender, datagram, nullptr, messages);
         const int error = LastSocketError();
         if (messages.tracing()) {
             TraceSend(sender, nullptr, result, error, messages);
+        }
+        if (result < 0 && error_out != nullptr) {
+            *error_out = error;
         }
         return result;
     }
@@ -152,20 +155,27 @@ int SendThrough(std::span<const NetworkInterface> cards, const BroadcastSender& 
             failure.held->WriteAsDiagnostics(*failure.card, messages);
         }
     }
+    if (none_sent && error_out != nullptr) {
+        *error_out = failures.front().error;
+    }
     return none_sent ? failures.front().result : sent;
 }
 
-int Send(const BroadcastSender& sender, ByteSpan request, UserMessages& messages) {
-    return SendThrough(BroadcastInterfaces(), sender, request, messages);
+int Send(const BroadcastSender& sender, ByteSpan request, UserMessages& messages,
+         int* error) {
+    return SendThrough(BroadcastInterfaces(), sender, request, messages, error);
 }
 
-void SendRequest(const BroadcastSender& sender, ByteSpan request, UserMessages& messages) {
-    const int result = Send(sender, request, messages);
+int SendRequest(const BroadcastSender& sender, ByteSpan request, UserMessages& messages) {
+    int error = 0;
+    const int result = Send(sender, request, messages, &error);
     if (result < 0) {
         char line[64];
         std::snprintf(line, sizeof line, "ERROR:  SOCKET transmit test fails %d\n", result);
         messages.WriteOutput(line);
+        messages.RequestNotSent(sender.port, error);
     }
+    return result;
 }
 
 }  // namespace norvik

@@ -28,13 +28,16 @@ inline constexpr BroadcastSender k3297Sender{p3297::kPort, p3297::kPacketLength,
 //
 // A request that could not be sent at all is reported as one datagram's failure: boxes and
 // standard-output lines. A failure on some of several cards goes to the diagnostics instead.
-int Send(const BroadcastSender& sender, ByteSpan request, UserMessages& messages);
+int Send(const BroadcastSender& sender, ByteSpan request, UserMessages& messages,
+         int* error = nullptr);
 // The same through the given cards (none: the routes' way).
+// When nothing was sent, *error (if given) is the socket layer's code of the first failure.
 int SendThrough(std::span<const NetworkInterface> cards, const BroadcastSender& sender,
-                ByteSpan request, UserMessages& messages);
+                ByteSpan request, UserMessages& messages, int* error = nullptr);
 
 // Send, and on failure also writes "ERROR:  SOCKET transmit test fails %d" to standard
-// output. What the PCEdit and 3297 wrappers do; the callers go on either way.
-void SendRequest(const BroadcastSender& sender, ByteSpan request, UserMessages& messages);
+// output and tells messages.RequestNotSent. What the PCEdit and 3297 wrappers do; the window
+// goes on either way. Returns Send's result.
+int SendRequest(const BroadcastSender& sender, ByteSpan request, UserMessages& messages);
 
 }  // namespace norvik

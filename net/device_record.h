@@ -13,6 +13,12 @@ using MacAddress = std::array<std::uint8_t, 6>;
 using DeviceName = std::array<std::uint8_t, 18>;
 using DeviceTag = std::array<std::uint8_t, 4>;
 
+// The optional fields of a report, as bits of DeviceRecord::reported. A short PCEdit report
+// lacks some of them; a 3297 report carries all.
+inline constexpr std::uint8_t kReportedPorts = 1;
+inline constexpr std::uint8_t kReportedDns = 2;
+inline constexpr std::uint8_t kReportedMode = 4;
+
 // One device that answered a search. Both receive loops write it; the dialog's commands read
 // it. list_index is the row number minus 1, or -1 while the record has no row yet.
 struct DeviceRecord {
@@ -31,6 +37,9 @@ struct DeviceRecord {
     Ipv4 dns2{};
     std::uint8_t dhcp_on = 0;
     std::uint8_t dhcp_supported = 0;
+    // Which of the optional fields the last report carried (kReported*): a value it did not
+    // carry is an old one or a default, and says nothing about the device now.
+    std::uint8_t reported = 0;
     // The card the device was last heard on (the system's interface index); 0 when not known.
     std::uint32_t interface_index = 0;
     // The device list's own: the order of appending, for its index by MAC.

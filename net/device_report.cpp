@@ -31,6 +31,9 @@ void StoreReport(DeviceList& devices, DeviceRecord& record, const DeviceReport& 
     if (report.dhcp_supported) {
         record.dhcp_supported = *report.dhcp_supported;
     }
+    record.reported = static_cast<std::uint8_t>((report.has_ports ? kReportedPorts : 0) |
+                                                (report.has_dns ? kReportedDns : 0) |
+                                                (report.dhcp_on ? kReportedMode : 0));
 }
 
 }  // namespace

@@ -37,7 +37,8 @@ void Receiver3297::SendStartupSearch() {
 
 void Receiver3297::Inspect(ByteSpan datagram) {
     if (p3297::IsLoginFailedReport(datagram)) {
-        messages_.ShowMessage(MessageStyle::kApplication, p3297::kLoginFailedMessage);
+        messages_.ShowRefusal(DatagramReader(datagram).Bytes<6>(p3297::offset::kMac),
+                              p3297::kLoginFailedMessage);
     }
 }
 

@@ -13,12 +13,14 @@ struct ReceiveSocket {
     UdpSocket socket;
     FailedStep failed_step = FailedStep::kNone;
     int error = 0;
+    std::uint16_t port = 0;
 };
 
 // Sets the socket up without a word, so that it can be bound before the search request goes
 // out (no early reply is lost) while its messages still come after the sender's.
 ReceiveSocket SetUpReceiveSocket(std::uint16_t port) {
     ReceiveSocket result{UdpSocket::Open()};
+    result.port = port;
     if (!result.socket.valid()) {
         result.failed_step = FailedStep::kSocket;
     } else if (!result.socket.SetReuseAddress()) {
@@ -50,6 +52,7 @@ void ShowSetupFailure(const ReceiveSocket& setup, UserMessages& messages) {
             break;
         case FailedStep::kBind:
             show("ERROR:  %d bind() failed");
+            messages.PortNotBound(setup.port, setup.error);
             break;
         case FailedStep::kNone:
             break;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "device_record.h"
 #include "network_interfaces.h"
@@ -21,6 +22,8 @@ bool StartSockets();
 // The error code of the calling thread's last failed socket call (errno, or the Windows
 // Sockets error code).
 int LastSocketError();
+// That code as the system words it, for a person: "Network is unreachable (error 101)".
+std::string SocketErrorText(int code);
 
 // What the socket layer tells of one datagram received.
 struct ReceivedDatagram {

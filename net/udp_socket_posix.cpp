@@ -24,6 +24,10 @@ int LastSocketError() {
     return errno;
 }
 
+std::string SocketErrorText(int code) {
+    return std::string(std::strerror(code)) + " (error " + std::to_string(code) + ")";
+}
+
 UdpSocket::UdpSocket(UdpSocket&& other) noexcept {
     *this = std::move(other);
 }

@@ -3,6 +3,7 @@
 #include <ws2tcpip.h>
 
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "udp_socket.h"
@@ -19,6 +20,22 @@ bool StartSockets() {
 
 int LastSocketError() {
     return WSAGetLastError();
+}
+
+std::string SocketErrorText(int code) {
+    char text[256] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, static_cast<DWORD>(code), 0, text, sizeof text,
+                                        nullptr);
+    std::string words(text, length);
+    while (!words.empty() && (words.back() == '\n' || words.back() == '\r' ||
+                              words.back() == ' ' || words.back() == '.')) {
+        words.pop_back();
+    }
+    if (words.empty()) {
+        words = "Windows Sockets error";
+    }
+    return words + " (error " + std::to_string(code) + ")";
 }
 
 UdpSocket::UdpSocket(UdpSocket&& other) noexcept {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <string>
 #include <string_view>
+
+#include "device_record.h"
 
 namespace norvik {
 
@@ -24,6 +27,24 @@ public:
     virtual void WriteOutput(std::string_view line) = 0;
     // Writes a note (with its line feed) for whoever looks into a problem: standard error.
     virtual void WriteDiagnostic(std::string_view line);
+    // A device refused a set request (a 3297 login-failed report from its MAC) and the
+    // protocol's text says why. The window shows the text in its box; a command-line program
+    // ties it to the device it set.
+    virtual void ShowRefusal(const MacAddress& mac, std::u16string_view text) {
+        (void)mac;
+        ShowMessage(MessageStyle::kApplication, text);
+    }
+    // A request went out through no card at all, after the messages that said so; error is the
+    // socket layer's code. A program that must know whether its search was sent listens here.
+    virtual void RequestNotSent(std::uint16_t port, int error) {
+        (void)port;
+        (void)error;
+    }
+    // A receive socket could not be bound to its port, after the messages that said so.
+    virtual void PortNotBound(std::uint16_t port, int error) {
+        (void)port;
+        (void)error;
+    }
 
     // The trace tells what became of every datagram received and every request sent, so that
     // a person can find out why a device is not listed. It is off until a stream is given;

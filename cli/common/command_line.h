@@ -1,20 +1,28 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
-#include <optional>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 namespace norvik::cli {
 
 // The longest wait an option accepts: a day, in seconds.
 inline constexpr double kMaxWaitSeconds = 24 * 60 * 60;
 
-// Adds an option that takes seconds (fractions allowed) from 0 to kMaxWaitSeconds.
+// Adds an option that takes seconds (fractions allowed) from `min` to kMaxWaitSeconds; a bad
+// value is refused in the programs' own words.
 CLI::Option* AddSecondsOption(CLI::App& app, const std::string& name, double& seconds,
-                              const std::string& description);
+                              double min, const std::string& description);
+// Adds an option that takes a whole number from `min` to `max`.
+CLI::Option* AddCountOption(CLI::App& app, const std::string& name, std::uint64_t& count,
+                            std::uint64_t min, std::uint64_t max, const std::string& description);
 
-// Parses the command line (as UTF-8 on every platform). Returns the exit code to end with:
-// 0 after --help (the usage on standard output), kExitUsage after a bad option (the problem
-// and a hint on standard error); nothing when the program is to go on.
-std::optional<int> ParseCommandLine(CLI::App& app, int argc, char** argv);
+// The arguments as UTF-8. Windows hands main() the ANSI code page's bytes, which cannot hold
+// every name a device may be given, so there they come from the wide command line.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+// A write to a closed pipe fails with an error the program reports, instead of ending it
+// without a word (POSIX; nothing to do on Windows).
+void IgnoreBrokenPipes();
 
 }  // namespace norvik::cli

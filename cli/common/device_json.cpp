@@ -1,5 +1,6 @@
 #include "device_json.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "device_text.h"
@@ -24,6 +25,15 @@ const Json& InterfaceName(std::uint32_t index, InterfaceNames& names) {
 }
 
 }  // namespace
+
+std::string QuotedIfOdd(std::string_view utf8) {
+    const bool odd = (!utf8.empty() && utf8.front() == '"') ||
+                     std::any_of(utf8.begin(), utf8.end(), [](char c) {
+                         return static_cast<unsigned char>(c) < 0x20 || c == '\x7f';
+                     });
+    return odd ? Json(std::string(utf8)).dump(-1, ' ', false, Json::error_handler_t::replace)
+               : std::string(utf8);
+}
 
 std::string HexText(ByteSpan bytes) {
     std::string hex;

@@ -1,24 +1,82 @@
 #include "device_search.h"
 
 #include <string>
+#include <utility>
 
 #include "broadcast_sender.h"
 #include "console_text.h"
+#include "device_text.h"
 #include "exit_codes.h"
+#include "nothing_arrived.h"
 #include "pcedit.h"
 #include "protocol_3297.h"
 #include "udp_socket.h"
+#include "utf.h"
 
 namespace norvik::cli {
 namespace {
 
 constexpr std::chrono::milliseconds kPollInterval{50};
 
+// What the protocol's refusal text says, for a person who does not read it.
+std::string MeaningOf(std::u16string_view text) {
+    return text == p3297::kLoginFailedMessage ? "the setting failed: wrong account or password"
+                                              : "the device refused the request";
+}
+
 }  // namespace
 
-DeviceSearch::DeviceSearch(std::FILE* diagnostics, bool trace)
-    : lock_(ListLock::DefaultPath()),
-      messages_(diagnostics),
+void DeviceSearch::Messages::ShowRefusal(const MacAddress& mac, std::u16string_view text) {
+    Refusal refusal{mac, Utf16ToUtf8(text), MeaningOf(text)};
+    WriteText(stderr, std::string(program_) + ": " + Utf16ToUtf8(MacText(mac)) + " answers \"" +
+                          refusal.text + "\" (" + refusal.meaning + ")\n");
+    std::lock_guard guard(mutex_);
+    refusals_.push_back(std::move(refusal));
+}
+
+void DeviceSearch::Messages::ShowMessage(MessageStyle, std::u16string_view text) {
+    WriteText(stderr, std::string(program_) + ": " + Utf16ToUtf8(text) + '\n');
+}
+
+void DeviceSearch::Messages::WriteOutput(std::string_view line) {
+    WriteText(stderr, std::string(program_) + ": " + std::string(line));
+}
+
+void DeviceSearch::Messages::PortNotBound(std::uint16_t port, int error) {
+    std::lock_guard guard(mutex_);
+    socket_failure_ = "UDP port " + std::to_string(port) + " cannot be used: " +
+                      SocketErrorText(error) +
+                      ". Another program holds it without sharing it; end that program and try "
+                      "again";
+}
+
+std::string DeviceSearch::Messages::socket_failure() {
+    std::lock_guard guard(mutex_);
+    return socket_failure_.empty() ? "a receive socket failed" : socket_failure_;
+}
+
+void DeviceSearch::Messages::RequestNotSent(std::uint16_t port, int error) {
+    std::lock_guard guard(mutex_);
+    if (!send_failure_) {
+        send_failure_ = "the request to port " + std::to_string(port) +
+                        " went out through no network card: " + SocketErrorText(error);
+    }
+}
+
+std::optional<std::string> DeviceSearch::Messages::TakeSendFailure() {
+    std::lock_guard guard(mutex_);
+    return std::exchange(send_failure_, std::nullopt);
+}
+
+std::vector<Refusal> DeviceSearch::Messages::refusals() {
+    std::lock_guard guard(mutex_);
+    return refusals_;
+}
+
+DeviceSearch::DeviceSearch(const char* program, bool trace)
+    : program_(program),
+      lock_(ListLock::DefaultPath()),
+      messages_(program),
       discovery_(lock_, view_, messages_, [this](int exit_code) {
           std::lock_guard guard(mutex_);
           failure_exit_code_ = exit_code;
@@ -33,16 +91,16 @@ DeviceSearch::~DeviceSearch() {
     Stop();
 }
 
-std::optional<int> DeviceSearch::Start(const char* program) {
+std::optional<int> DeviceSearch::Start() {
     if (!StartSockets()) {
-        WriteText(stderr, std::string(program) + ": cannot start the socket layer\n");
-        return kExitNetworkError;
+        WriteText(stderr, std::string(program_) + ": cannot start the socket layer\n");
+        return kExitError;
     }
     started_ = true;
     const auto started = discovery_.Start();
     if (!started.receiver_3297 || !started.pcedit_receiver) {
-        WriteText(stderr, std::string(program) + ": cannot start a receive thread\n");
-        return kExitNetworkError;
+        WriteText(stderr, std::string(program_) + ": cannot start a receive thread\n");
+        return kExitError;
     }
     return std::nullopt;
 }
@@ -84,14 +142,29 @@ void DeviceSearch::SearchAgain() {
     SendRequest(k3297Sender, request_3297, messages_);
 }
 
-void DeviceSearch::SendPcEdit(ByteSpan request) {
-    SendRequest(kPcEditSender, request, messages_);
+bool DeviceSearch::SendPcEdit(ByteSpan request) {
+    return SendRequest(kPcEditSender, request, messages_) >= 0;
+}
+
+std::string DeviceSearch::SocketFailure() {
+    return messages_.socket_failure();
+}
+
+std::optional<std::string> DeviceSearch::SendFailure() {
+    return messages_.TakeSendFailure();
 }
 
 void DeviceSearch::Stop() {
     if (started_) {
         discovery_.Stop();
         started_ = false;
+    }
+}
+
+void DeviceSearch::SayIfNothingArrived(double seconds) {
+    // Without a wait nothing could have come; after one, silence usually means a firewall.
+    if (arrivals() == 0 && seconds > 0) {
+        WriteText(stderr, NothingArrivedHere(program_, seconds));
     }
 }
 
@@ -107,6 +180,10 @@ std::optional<DeviceRecord> DeviceSearch::Find(const MacAddress& mac) {
         return *found;
     }
     return std::nullopt;
+}
+
+std::vector<Refusal> DeviceSearch::Refusals() {
+    return messages_.refusals();
 }
 
 }  // namespace norvik::cli

@@ -6,6 +6,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "discovery.h"
@@ -15,22 +16,30 @@
 
 namespace norvik::cli {
 
+// A device's refusal of a set request, as heard.
+struct Refusal {
+    MacAddress mac{};
+    std::string text;     // the protocol's text, UTF-8
+    std::string meaning;  // what it means, in English
+};
+
 // The search the window makes, without a window: both receive threads, the list and its rows
-// in memory, messages on standard error and the senders' lines on `output`.
+// in memory; every message, the senders' lines included, on standard error, so that standard
+// output carries the program's data alone.
 class DeviceSearch {
 public:
     using Seconds = std::chrono::duration<double>;
 
-    // diagnostics: where the senders' lines go (standard output, unless that must carry a
-    // document alone); trace: also write the trace to standard error.
-    DeviceSearch(std::FILE* diagnostics, bool trace);
+    // program: starts each line said; trace: also write the trace to standard error.
+    DeviceSearch(const char* program, bool trace);
     ~DeviceSearch();
     DeviceSearch(const DeviceSearch&) = delete;
     DeviceSearch& operator=(const DeviceSearch&) = delete;
 
     // Starts the receive threads, which broadcast both searches through every card. The exit
-    // code to end with when that fails (said on standard error).
-    std::optional<int> Start(const char* program);
+    // code to end with when that fails (said on standard error). Whether the searches went out
+    // is known after the first Wait: SendFailure.
+    std::optional<int> Start();
     // Waits until `until` holds (asked every 50 ms) or the time is up; the exit code to end
     // with when a receive socket failed.
     std::optional<int> Wait(Seconds time, const std::function<bool()>& until = {});
@@ -38,13 +47,25 @@ public:
     // with the search request the receive threads start with: a new search, whatever was
     // sent before.
     void SearchAgain();
-    // Broadcasts a PCEdit request through every card, as Submit does.
-    void SendPcEdit(ByteSpan request);
+    // Broadcasts a PCEdit request through every card, as Submit does; false when it went out
+    // through none (SendFailure says why).
+    bool SendPcEdit(ByteSpan request);
+    // Why the receive threads ended the search, for the person: Wait gave an exit code.
+    std::string SocketFailure();
+    // Why a search or request since the last call went out through no card at all ("the
+    // search to port 4022 could not be sent: Network is unreachable (error 101)"), or nothing.
+    std::optional<std::string> SendFailure();
     void Stop();
+
+    // Says on standard error why nothing may have come, when nothing at all arrived in a wait
+    // of `seconds` (usually a firewall; see nothing_arrived.h).
+    void SayIfNothingArrived(double seconds);
 
     // Copies, taken under LIST LOCK.
     std::vector<DeviceRecord> Devices();
     std::optional<DeviceRecord> Find(const MacAddress& mac);
+    // The refusals heard since the start, in the order heard.
+    std::vector<Refusal> Refusals();
 
     // Datagrams received on either port since the start; none after a wait usually means a
     // firewall (see nothing_arrived.h).
@@ -56,9 +77,32 @@ public:
     ListLock& lock() { return lock_; }
 
 private:
+    // Messages on standard error; what the network code only tells (refusals, requests not
+    // sent) is kept for the program too.
+    class Messages : public ConsoleUserMessages {
+    public:
+        explicit Messages(const char* program) : ConsoleUserMessages(stderr), program_(program) {}
+        void ShowRefusal(const MacAddress& mac, std::u16string_view text) override;
+        void ShowMessage(MessageStyle style, std::u16string_view text) override;
+        void WriteOutput(std::string_view line) override;
+        void RequestNotSent(std::uint16_t port, int error) override;
+        void PortNotBound(std::uint16_t port, int error) override;
+        std::optional<std::string> TakeSendFailure();
+        std::string socket_failure();
+        std::vector<Refusal> refusals();
+
+    private:
+        const char* program_;
+        std::mutex mutex_;
+        std::optional<std::string> send_failure_;
+        std::string socket_failure_;
+        std::vector<Refusal> refusals_;
+    };
+
+    const char* program_;
     ListLock lock_;
     MemoryListView view_;
-    ConsoleUserMessages messages_;
+    Messages messages_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::optional<int> failure_exit_code_;

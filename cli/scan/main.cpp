@@ -3,14 +3,14 @@
 #include <map>
 
 #include "command_line.h"
-#include "console_text.h"
 #include "device_json.h"
 #include "device_search.h"
 #include "device_text.h"
 #include "device_warnings.h"
 #include "exit_codes.h"
-#include "nothing_arrived.h"
+#include "network_interfaces.h"
 #include "plan_csv.h"
+#include "program.h"
 #include "utf.h"
 
 namespace {
@@ -22,7 +22,10 @@ constexpr const char* kDescription =
     "records, or with --csv the devices in the columns of norvik-set's plan file. A\n"
     "device whose settings look wrong has warnings: a fourth column of its row, a list\n"
     "in its JSON record. With --trace it also writes to standard error a line for every\n"
-    "request sent and for every datagram received, with what became of it.";
+    "request sent and for every datagram received, with what became of it. A name that holds\n"
+    "a control character or begins with a quote is printed quoted, as in JSON.\n"
+    "Exit status: 0 done (also when no device answered), 1 network or system error (the\n"
+    "search could not be sent, standard output could not be written), 2 bad usage.";
 
 using Warnings = std::vector<std::vector<std::string>>;
 
@@ -37,7 +40,10 @@ std::string RowsAsText(const norvik::MemoryListView& view, const norvik::DeviceL
     }
     std::string out;
     for (const auto& row : view.rows()) {
-        out += norvik::Utf16ToUtf8(row[0] + u'\t' + row[1] + u'\t' + row[2]);
+        // A name is any bytes a device sends: it must not split or forge a row.
+        out += norvik::Utf16ToUtf8(row[0]) + '\t' +
+               norvik::cli::QuotedIfOdd(norvik::Utf16ToUtf8(row[1])) + '\t' +
+               norvik::Utf16ToUtf8(row[2]);
         const auto found = warnings_by_row.find(norvik::ReadLeadingInteger(row[0]));
         if (found != warnings_by_row.end() && !found->second->empty()) {
             out += "\twarnings:";
@@ -61,44 +67,42 @@ std::string DevicesAsCsv(const norvik::DeviceList& devices) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    norvik::PrepareConsoleStreams();
-    CLI::App app(kDescription, "norvik-scan");
+    norvik::cli::Program program("norvik-scan", kDescription);
+    CLI::App& app = program.app();
     double timeout_seconds = 3;
-    bool json = false;
     bool csv = false;
     bool trace = false;
-    norvik::cli::AddSecondsOption(app, "--timeout", timeout_seconds,
+    norvik::cli::AddSecondsOption(app, "--timeout", timeout_seconds, 0,
                                   "how long to listen for answers (default 3)");
-    auto* json_option = app.add_flag("--json", json, "print one JSON document");
+    auto* json_option = program.AddJsonFlag("print one JSON document, also on errors");
     app.add_flag("--csv", csv, "print the devices as a plan file for norvik-set")
         ->excludes(json_option);
     app.add_flag("--trace", trace, "trace every request and datagram on standard error");
-    if (const auto exit_code = norvik::cli::ParseCommandLine(app, argc, argv)) {
+    if (const auto exit_code = program.Parse(argc, argv)) {
         return *exit_code;
     }
 
-    // With --json or --csv, standard output carries the document alone.
-    norvik::cli::DeviceSearch search(json || csv ? stderr : stdout, trace);
-    if (const auto failed = search.Start("norvik-scan")) {
-        return *failed;
+    norvik::cli::DeviceSearch search(program.name(), trace);
+    if (const auto failed = search.Start()) {
+        return program.Fail(*failed, "cannot search");
     }
     if (const auto failed = search.Wait(norvik::cli::DeviceSearch::Seconds(timeout_seconds))) {
-        return *failed;
+        return program.Fail(*failed, search.SocketFailure());
     }
     search.Stop();
-    // Without a wait nothing could have come; after one, silence usually means a firewall.
-    if (search.arrivals() == 0 && timeout_seconds > 0) {
-        norvik::WriteText(stderr, norvik::NothingArrivedHere("norvik-scan", timeout_seconds));
+    if (const auto failure = search.SendFailure()) {
+        return program.Fail(norvik::cli::kExitError, *failure);
     }
+    search.SayIfNothingArrived(timeout_seconds);
     const norvik::DeviceList& devices = search.devices();
     if (csv) {
-        norvik::WriteText(stdout, DevicesAsCsv(devices));
-        return norvik::cli::kExitDone;
+        program.Print(DevicesAsCsv(devices));
+        return program.Finish(norvik::cli::kExitDone);
     }
     const std::vector<norvik::DeviceRecord> records(devices.begin(), devices.end());
     const Warnings warnings = norvik::cli::DeviceWarnings(records, norvik::BroadcastInterfaces());
-    norvik::WriteText(stdout, json ? norvik::cli::JsonText(
-                                         norvik::cli::ScanJson(search.view(), devices, warnings))
-                                   : RowsAsText(search.view(), devices, warnings));
-    return norvik::cli::kExitDone;
+    program.Print(program.json() ? norvik::cli::JsonText(norvik::cli::ScanJson(
+                                       search.view(), devices, warnings))
+                                 : RowsAsText(search.view(), devices, warnings));
+    return program.Finish(norvik::cli::kExitDone);
 }

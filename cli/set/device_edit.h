@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -33,10 +34,13 @@ using FieldTexts = std::array<std::pair<const char*, std::string>, 8>;
 FieldTexts TextsOf(const pcedit::SetValues& values);
 // What the device reported, in the same form.
 pcedit::SetValues ValuesOf(const DeviceRecord& device);
+// Whether the device's last report carried the field: a short PCEdit report has no ports, DNS
+// servers or mode, and the record's value for those is an old one or a default.
+bool ReportCarries(const DeviceRecord& device, std::string_view field);
 
 struct FieldChange {
     std::string field;
-    std::string old_value;
+    std::optional<std::string> old_value;  // none: the device's report does not show it
     std::string new_value;
 };
 
@@ -45,12 +49,20 @@ struct PreparedSet {
     std::vector<FieldChange> changes;  // empty: the device has these values; nothing is sent
     RequestBuffer::Bytes request{};    // the set request, when there are changes
     bool asks_subnet_question = false;
-    bool name_cut = false;  // the name's UTF-8 is longer than the device's 18 bytes
+    bool name_cut = false;  // the name's UTF-8 is longer than the device's 18 bytes (--force)
 };
 
-// Applies Submit's checks to the device's values with the edits; the request, or why the
-// checks refuse it.
+// Another device found with the address `ip`, other than the one with `mac`, unless `moves`
+// says that device is given another address; why that address is taken, or nothing.
+std::optional<std::string> TakenAddress(
+    const MacAddress& mac, const Ipv4& ip, const std::vector<DeviceRecord>& found,
+    const std::function<bool(const DeviceRecord& other)>& moves = {});
+
+// Submit's checks, and the stricter ones of the command line, on what the edits change: a
+// value the device already has is never checked. `force` lets through what a person may know
+// better (an odd netmask or address, a name cut to 18 bytes); Submit's own refusals stay.
+// The request, or why it is refused.
 std::variant<PreparedSet, std::string> PrepareSet(const DeviceRecord& device,
-                                                  const DeviceEdits& edits);
+                                                  const DeviceEdits& edits, bool force);
 
 }  // namespace norvik::cli

@@ -1,6 +1,8 @@
 #include "plan_file.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <map>
 #include <optional>
 
@@ -159,6 +161,16 @@ std::string ReadCell(std::string_view column, const std::string& cell, PlanRow& 
 }
 
 }  // namespace
+
+std::optional<std::string> ReadPlanText(const std::string& file, std::string& error) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream content;
+    if (!in || !(content << in.rdbuf())) {
+        error = "cannot read it";
+        return std::nullopt;
+    }
+    return content.str();
+}
 
 Plan ReadPlan(std::string_view text) {
     Plan plan;

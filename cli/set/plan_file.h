@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,5 +35,8 @@ struct Plan {
 // characters, a line with more cells than the header, a quote not closed, the same MAC twice
 // and the same new address twice.
 Plan ReadPlan(std::string_view text);
+
+// The bytes of FILE, or of standard input for "-", bounded; nothing (with why) otherwise.
+std::optional<std::string> ReadPlanText(const std::string& file, std::string& error);
 
 }  // namespace norvik::cli

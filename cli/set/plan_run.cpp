@@ -1,8 +1,7 @@
 #include "plan_run.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
+#include <map>
 #include <thread>
 
 #include "console_text.h"
@@ -11,6 +10,7 @@
 #include "exit_codes.h"
 #include "plan_file.h"
 #include "set_report.h"
+#include "stop_signal.h"
 #include "terminal.h"
 #include "trace.h"
 #include "ui_string_table.h"
@@ -20,9 +20,11 @@
 namespace norvik::cli {
 namespace {
 
-constexpr const char* kProgram = "norvik-set";
 // Not a burst: a switch or a device may drop what comes too fast.
 constexpr std::chrono::milliseconds kSendInterval{50};
+// More problems than this are counted, not listed: a file that is no plan at all gives a
+// short answer.
+constexpr std::size_t kProblemsListed = 20;
 
 // One line of the plan and what became of it.
 struct PlannedDevice {
@@ -30,10 +32,16 @@ struct PlannedDevice {
     std::optional<DeviceRecord> before;  // not found: empty
     PreparedSet set;
     SentSet sent;
+    bool was_sent = false;
 };
 
 std::string MacString(const MacAddress& mac) {
     return Utf16ToUtf8(MacText(mac));
+}
+
+bool ChangesIp(const PlannedDevice& d) {
+    return std::any_of(d.set.changes.begin(), d.set.changes.end(),
+                       [](const FieldChange& c) { return c.field == "ip"; });
 }
 
 // The device's outcome as the summary names it.
@@ -47,8 +55,8 @@ std::string OutcomeOf(const PlannedDevice& d, const PlanSettings& settings) {
     if (settings.dry_run) {
         return "dry run";
     }
-    if (settings.no_verify) {
-        return "sent";
+    if (settings.no_verify || !d.was_sent) {
+        return d.was_sent ? "sent" : "not sent";
     }
     return OutcomeText(d.sent.outcome);
 }
@@ -63,52 +71,65 @@ int ExitCodeOf(const PlannedDevice& d, const PlanSettings& settings) {
     return norvik::cli::ExitCodeOf(d.sent.outcome);
 }
 
-std::string DiffersText(const PlannedDevice& d) {
-    std::string text;
-    for (const FieldDifference& f : d.sent.differs) {
-        text += (text.empty() ? "" : ", ") + f.field + ' ' + f.reported + " (sent " + f.sent + ')';
-    }
-    return text;
-}
-
-// The devices a plan's new address would collide with: any other device found with it,
-// unless the plan gives that device another address.
-std::vector<PlanProblem> TakenAddresses(const std::vector<PlannedDevice>& planned,
-                                        const std::vector<DeviceRecord>& found) {
+// Problems that only the devices found show: a new address another device has, or that two
+// lines give; only addresses a line changes count.
+std::vector<PlanProblem> AddressProblems(const std::vector<PlannedDevice>& planned,
+                                         const std::vector<DeviceRecord>& found, bool force) {
     std::vector<PlanProblem> problems;
+    std::map<Ipv4, int> line_of_new_ip;
     for (const PlannedDevice& d : planned) {
-        if (!d.before || !d.row->edits.ip || *d.row->edits.ip == d.before->ip) {
+        // A device not found may be a typo's: its address counts as new.
+        const bool new_ip = d.before ? ChangesIp(d) : d.row->edits.ip.has_value();
+        if (!new_ip) {
             continue;
         }
-        for (const DeviceRecord& other : found) {
-            if (other.mac == d.row->mac || other.ip != *d.row->edits.ip) {
-                continue;
-            }
-            const auto moves =
-                std::find_if(planned.begin(), planned.end(), [&](const PlannedDevice& p) {
-                    return p.row->mac == other.mac && p.row->edits.ip &&
-                           *p.row->edits.ip != other.ip;
-                });
-            if (moves == planned.end()) {
-                problems.push_back({d.row->line, "the address " + DottedAddress(other.ip) +
-                                                     " is taken by " + MacString(other.mac) +
-                                                     " (give --force to send all the same)"});
-                break;
-            }
+        const Ipv4 ip = d.before ? d.set.values.ip : *d.row->edits.ip;
+        const auto [other, first] = line_of_new_ip.emplace(ip, d.row->line);
+        if (!first) {
+            problems.push_back({d.row->line, "the address " + DottedAddress(ip) + " of line " +
+                                                 std::to_string(other->second) + " again"});
+            continue;
+        }
+        if (!d.before || force) {
+            continue;
+        }
+        const auto moves = [&](const DeviceRecord& device) {
+            return std::any_of(planned.begin(), planned.end(), [&](const PlannedDevice& p) {
+                return p.before && p.row->mac == device.mac && ChangesIp(p) &&
+                       p.set.values.ip != device.ip;
+            });
+        };
+        if (const auto taken = TakenAddress(d.row->mac, d.set.values.ip, found, moves)) {
+            problems.push_back({d.row->line, *taken});
         }
     }
     return problems;
 }
 
-void PrintProblems(const std::string& file, std::vector<PlanProblem> problems) {
+std::string ProblemsText(const std::string& file, std::vector<PlanProblem> problems) {
     std::stable_sort(problems.begin(), problems.end(),
                      [](const PlanProblem& a, const PlanProblem& b) { return a.line < b.line; });
     std::string text;
-    for (const PlanProblem& p : problems) {
-        text += file + (p.line > 0 ? ":" + std::to_string(p.line) : std::string()) + ": " +
+    const std::string name = file == "-" ? "standard input" : file;
+    for (std::size_t i = 0; i < problems.size() && i < kProblemsListed; ++i) {
+        const PlanProblem& p = problems[i];
+        text += name + (p.line > 0 ? ":" + std::to_string(p.line) : std::string()) + ": " +
                 p.message + '\n';
     }
-    WriteText(stderr, text + kProgram + ": nothing sent\n");
+    if (problems.size() > kProblemsListed) {
+        text += "and " + std::to_string(problems.size() - kProblemsListed) + " more problems\n";
+    }
+    return text;
+}
+
+Json ProblemsJson(const std::vector<PlanProblem>& problems) {
+    Json list = Json::array();
+    for (const PlanProblem& p : problems) {
+        list.push_back({{"line", p.line}, {"message", p.message}});
+    }
+    Json fields;
+    fields["problems"] = std::move(list);
+    return fields;
 }
 
 std::string SummaryText(const std::vector<PlannedDevice>& planned, const PlanSettings& settings) {
@@ -119,14 +140,14 @@ std::string SummaryText(const std::vector<PlannedDevice>& planned, const PlanSet
                     ChangesText(d.set);
         }
     }
-    text += "mac\tname\toutcome\tdiffers\n";
+    text += "mac\tname\toutcome\tdetails\n";
     for (const PlannedDevice& d : planned) {
         const std::string name =
-            d.before
-                ? Utf16ToUtf8(NameText(d.set.changes.empty() ? d.before->name : d.set.values.name))
-                : std::string();
+            d.before ? QuotedIfOdd(Utf16ToUtf8(NameText(d.set.changes.empty() ? d.before->name
+                                                                             : d.set.values.name)))
+                     : std::string();
         text += MacString(d.row->mac) + '\t' + name + '\t' + OutcomeOf(d, settings) + '\t' +
-                DiffersText(d) + '\n';
+                (d.was_sent && !settings.no_verify ? DetailText(d.sent) : std::string()) + '\n';
     }
     return text;
 }
@@ -135,17 +156,10 @@ Json SummaryJson(const std::vector<PlannedDevice>& planned, const PlanSettings& 
     Json devices = Json::array();
     InterfaceNames interface_names;
     for (const PlannedDevice& d : planned) {
-        Json device;
-        if (d.before) {
-            const bool verified =
-                !d.set.changes.empty() && !settings.dry_run && !settings.no_verify;
-            device = SetJson(*d.before, d.set, OutcomeOf(d, settings), verified ? &d.sent : nullptr,
-                             interface_names);
-        } else {
-            device["mac"] = MacString(d.row->mac);
-            device["before"] = nullptr;
-            device["outcome"] = OutcomeOf(d, settings);
-        }
+        const bool verified = d.was_sent && !settings.no_verify;
+        Json device = SetJson(d.row->mac, d.before ? &*d.before : nullptr, d.set,
+                              OutcomeOf(d, settings), verified ? &d.sent : nullptr,
+                              interface_names);
         device["line"] = d.row->line;
         devices.push_back(std::move(device));
     }
@@ -156,27 +170,38 @@ Json SummaryJson(const std::vector<PlannedDevice>& planned, const PlanSettings& 
 
 }  // namespace
 
-int RunPlan(const PlanSettings& settings) {
-    std::ifstream in(settings.file, std::ios::binary);
-    std::stringstream content;
-    if (!in || !(content << in.rdbuf())) {
-        WriteText(stderr, std::string(kProgram) + ": cannot read " + settings.file + '\n');
-        return kExitUsage;
+int RunPlan(const Program& program, const PlanSettings& settings) {
+    std::string read_error;
+    const auto text = ReadPlanText(settings.file, read_error);
+    if (!text) {
+        return program.Fail(kExitUsage, settings.file + ": " + read_error);
     }
-    const Plan plan = ReadPlan(content.str());
+    const Plan plan = ReadPlan(*text);
+    // The lines that read well are checked against the devices too, so that one run names
+    // every problem.
     std::vector<PlanProblem> problems = plan.problems;
 
-    DeviceSearch search(settings.json ? stderr : stdout, false);
-    if (const auto failed = search.Start(kProgram)) {
-        return *failed;
+    InstallStopHandlers();
+    DeviceSearch search(program.name(), false);
+    if (const auto failed = search.Start()) {
+        return program.Fail(*failed, "cannot search");
     }
-    if (const auto failed = search.Wait(DeviceSearch::Seconds(settings.timeout_seconds))) {
-        return *failed;
+    AcceptStopSignals();
+    if (const auto failed = search.Wait(DeviceSearch::Seconds(settings.timeout_seconds),
+                                        [] { return StopRequested(); })) {
+        return program.Fail(*failed, search.SocketFailure());
+    }
+    if (const auto failure = search.SendFailure()) {
+        return program.Fail(kExitError, *failure);
+    }
+    if (StopRequested()) {
+        return program.Fail(kExitInterrupted, "interrupted while searching: nothing sent");
     }
     const std::vector<DeviceRecord> found = search.Devices();
     const std::string question =
         Utf16ToUtf8(ProcessUiStringTable().Text(UiStringId::IpGatewayMismatch));
     std::vector<PlannedDevice> planned;
+    planned.reserve(plan.rows.size());
     for (const PlanRow& row : plan.rows) {
         PlannedDevice& d = planned.emplace_back();
         d.row = &row;
@@ -184,14 +209,13 @@ int RunPlan(const PlanSettings& settings) {
         if (!d.before) {
             continue;
         }
-        auto prepared = PrepareSet(*d.before, row.edits);
+        auto prepared = PrepareSet(*d.before, row.edits, settings.force);
         if (const auto* refusal = std::get_if<std::string>(&prepared)) {
             problems.push_back({row.line, *refusal});
             continue;
         }
         d.set = std::get<PreparedSet>(std::move(prepared));
-        if (d.set.changes.empty() || !d.set.asks_subnet_question || settings.yes ||
-            settings.dry_run) {
+        if (d.set.changes.empty() || !d.set.asks_subnet_question || settings.yes) {
             continue;
         }
         if (!CanAskPerson()) {
@@ -200,33 +224,46 @@ int RunPlan(const PlanSettings& settings) {
             problems.push_back({row.line, "not confirmed: " + question});
         }
     }
-    if (!settings.force) {
-        const auto taken = TakenAddresses(planned, found);
-        problems.insert(problems.end(), taken.begin(), taken.end());
-    }
+    const auto taken = AddressProblems(planned, found, settings.force);
+    problems.insert(problems.end(), taken.begin(), taken.end());
     if (!problems.empty()) {
-        PrintProblems(settings.file, problems);
-        return kExitUsage;
+        WriteText(stderr, ProblemsText(settings.file, problems));
+        return program.Fail(kExitUsage, "nothing sent: the plan has problems",
+                            ProblemsJson(problems));
+    }
+    if (std::none_of(planned.begin(), planned.end(),
+                     [](const PlannedDevice& d) { return d.before.has_value(); })) {
+        search.SayIfNothingArrived(settings.timeout_seconds);
     }
 
-    if (!settings.dry_run) {
+    if (settings.dry_run) {
+        program.Say("dry run: nothing sent");
+    } else {
+        const std::size_t refusals_before = search.Refusals().size();
         std::vector<SentSet> sent;
         bool first = true;
         for (PlannedDevice& d : planned) {
-            if (!d.before || d.set.changes.empty()) {
+            if (!d.before || d.set.changes.empty() || StopRequested()) {
                 continue;
             }
             if (!first) {
                 std::this_thread::sleep_for(kSendInterval);
             }
             first = false;
-            search.SendPcEdit(ByteSpan(d.set.request.data(), d.set.request.size()));
-            sent.push_back({d.row->mac, d.set, std::nullopt, {}, Outcome::kNoAnswer});
+            if (!search.SendPcEdit(ByteSpan(d.set.request.data(), d.set.request.size()))) {
+                // What went out before is said in the summary; the rest stays unsent.
+                program.Say(search.SendFailure().value_or("a set request could not be sent"));
+                break;
+            }
+            d.was_sent = true;
+            sent.push_back({d.row->mac, d.set, std::nullopt, {}, std::nullopt, 0, -1,
+                            Outcome::kNoAnswer});
         }
         if (!settings.no_verify && !sent.empty()) {
             if (const auto failed =
-                    Verify(search, sent, DeviceSearch::Seconds(settings.verify_timeout_seconds))) {
-                return *failed;
+                    Verify(search, sent, DeviceSearch::Seconds(settings.verify_timeout_seconds),
+                           refusals_before, [] { return StopRequested(); })) {
+                return program.Fail(*failed, "verifying stopped");
             }
         }
         for (PlannedDevice& d : planned) {
@@ -237,13 +274,21 @@ int RunPlan(const PlanSettings& settings) {
             }
         }
     }
-    WriteText(stdout, settings.json ? JsonText(SummaryJson(planned, settings))
-                                    : SummaryText(planned, settings));
+    search.Stop();
+    program.Print(program.json() ? JsonText(SummaryJson(planned, settings))
+                                 : SummaryText(planned, settings));
     int exit_code = kExitDone;
     for (const PlannedDevice& d : planned) {
         exit_code = std::max(exit_code, ExitCodeOf(d, settings));
+        if (!settings.dry_run && d.before && !d.set.changes.empty() && !d.was_sent) {
+            exit_code = std::max(exit_code, StopRequested() ? kExitInterrupted : kExitError);
+        }
     }
-    return exit_code;
+    if (StopRequested()) {
+        program.Say("interrupted: the summary tells what was known");
+        exit_code = kExitInterrupted;
+    }
+    return program.Finish(exit_code);
 }
 
 }  // namespace norvik::cli

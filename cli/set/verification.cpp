@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "console_text.h"
 #include "exit_codes.h"
 
 namespace norvik::cli {
@@ -13,40 +14,33 @@ bool IsChanged(const PreparedSet& sent, std::string_view field) {
                        [&](const FieldChange& change) { return change.field == field; });
 }
 
-bool ReportCarries(const DeviceRecord& reported, std::string_view field) {
-    if (field == "dns1" || field == "dns2") {
-        return reported.dns_enabled != 0;
-    }
-    if (field == "mode") {
-        return reported.dhcp_supported != 0 || reported.dhcp_on != 0;
-    }
-    return true;
+bool Settled(const SentSet& s) {
+    return s.outcome == Outcome::kApplied || s.outcome == Outcome::kRefused || s.rounds_heard >= 2;
 }
 
-// Whether every device has an outcome: it reported what it was sent.
-bool AllApplied(const std::vector<SentSet>& sent) {
-    return std::all_of(sent.begin(), sent.end(),
-                       [](const SentSet& s) { return s.outcome == Outcome::kApplied; });
+bool AllSettled(const std::vector<SentSet>& sent) {
+    return std::all_of(sent.begin(), sent.end(), Settled);
 }
 
 }  // namespace
 
-std::vector<FieldDifference> Differences(const PreparedSet& sent, const DeviceRecord& reported) {
+Comparison Compare(const PreparedSet& sent, const DeviceRecord& reported) {
     const bool to_dhcp = sent.values.dhcp && IsChanged(sent, "mode");
     const FieldTexts wanted = TextsOf(sent.values);
     const FieldTexts shown = TextsOf(ValuesOf(reported));
-    std::vector<FieldDifference> differs;
+    Comparison comparison;
     for (std::size_t i = 0; i < wanted.size(); ++i) {
         const std::string_view field = wanted[i].first;
-        if (!IsChanged(sent, field) || !ReportCarries(reported, field) ||
-            (to_dhcp && field != "mode")) {
+        if (!IsChanged(sent, field) || (to_dhcp && field != "mode")) {
             continue;
         }
-        if (wanted[i].second != shown[i].second) {
-            differs.push_back({wanted[i].first, wanted[i].second, shown[i].second});
+        if (!ReportCarries(reported, field)) {
+            comparison.not_shown.push_back(wanted[i].first);
+        } else if (wanted[i].second != shown[i].second) {
+            comparison.differs.push_back({wanted[i].first, wanted[i].second, shown[i].second});
         }
     }
-    return differs;
+    return comparison;
 }
 
 const char* OutcomeText(Outcome outcome) {
@@ -55,6 +49,12 @@ const char* OutcomeText(Outcome outcome) {
             return "applied";
         case Outcome::kNotApplied:
             return "not applied";
+        case Outcome::kNotVerifiable:
+            return "not verifiable";
+        case Outcome::kRefused:
+            return "refused";
+        case Outcome::kInterrupted:
+            return "interrupted";
         case Outcome::kNoAnswer:
             break;
     }
@@ -67,6 +67,12 @@ int ExitCodeOf(Outcome outcome) {
             return kExitDone;
         case Outcome::kNotApplied:
             return kExitNotApplied;
+        case Outcome::kNotVerifiable:
+            return kExitNotVerifiable;
+        case Outcome::kRefused:
+            return kExitRefused;
+        case Outcome::kInterrupted:
+            return kExitInterrupted;
         case Outcome::kNoAnswer:
             break;
     }
@@ -74,32 +80,61 @@ int ExitCodeOf(Outcome outcome) {
 }
 
 std::optional<int> Verify(DeviceSearch& search, std::vector<SentSet>& sent,
-                          DeviceSearch::Seconds timeout) {
+                          DeviceSearch::Seconds timeout, std::size_t refusals_before,
+                          const std::function<bool()>& stop) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(timeout);
-    // A device counts as heard only by a report to a search made after its set request.
+    int round = 0;
+    // Every search of a round is made after the requests: what it hears is the device now.
     const auto look = [&] {
+        const std::vector<Refusal> refusals = search.Refusals();
         for (SentSet& s : sent) {
-            if (s.outcome == Outcome::kApplied) {
+            if (Settled(s)) {
+                continue;
+            }
+            for (std::size_t i = refusals_before; i < refusals.size(); ++i) {
+                if (refusals[i].mac == s.mac) {
+                    s.refusal = refusals[i];
+                    s.outcome = Outcome::kRefused;
+                }
+            }
+            if (s.outcome == Outcome::kRefused) {
                 continue;
             }
             if (auto reported = search.Find(s.mac)) {
                 s.heard = *reported;
-                s.differs = Differences(s.set, *reported);
-                s.outcome = s.differs.empty() ? Outcome::kApplied : Outcome::kNotApplied;
+                s.comparison = Compare(s.set, *reported);
+                s.outcome = !s.comparison.differs.empty()    ? Outcome::kNotApplied
+                            : !s.comparison.not_shown.empty() ? Outcome::kNotVerifiable
+                                                              : Outcome::kApplied;
+                if (s.last_round != round) {
+                    s.last_round = round;
+                    ++s.rounds_heard;
+                }
             }
         }
-        return AllApplied(sent);
+        return AllSettled(sent) || (stop && stop());
     };
-    while (!AllApplied(sent) && Clock::now() < deadline) {
+    while (!AllSettled(sent) && Clock::now() < deadline && !(stop && stop())) {
+        ++round;
         search.SearchAgain();
-        const auto round =
-            std::min(kSearchInterval, DeviceSearch::Seconds(deadline - Clock::now()));
-        if (const auto failed = search.Wait(round, look)) {
+        if (const auto failure = search.SendFailure()) {
+            WriteText(stderr, "norvik-set: " + *failure + '\n');
+            return kExitError;
+        }
+        const auto left = std::chrono::duration_cast<DeviceSearch::Seconds>(deadline - Clock::now());
+        if (const auto failed = search.Wait(std::min(kSearchInterval, left), look)) {
             return failed;
         }
+        look();
     }
-    look();
+    if (stop && stop()) {
+        for (SentSet& s : sent) {
+            if (!Settled(s)) {
+                s.outcome = Outcome::kInterrupted;
+            }
+        }
+    }
     return std::nullopt;
 }
 

@@ -21,19 +21,9 @@ void CivilDate(std::int64_t days, std::int64_t& year, int& month, int& day) {
     year = year_of_era + era * 400 + (month <= 2 ? 1 : 0);
 }
 
-// A value as a person reads it: a text as it is, unless a control character in it (a name is
-// any bytes a device sends) would break the line; then quoted and escaped as in JSON.
+// A value as a person reads it on the event's line.
 std::string Text(const Json& value) {
-    if (!value.is_string()) {
-        return value.dump();
-    }
-    const std::string& text = value.get_ref<const std::string&>();
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7f') {
-            return value.dump(-1, ' ', false, Json::error_handler_t::replace);
-        }
-    }
-    return text;
+    return value.is_string() ? QuotedIfOdd(value.get_ref<const std::string&>()) : value.dump();
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 #include "baseline.h"
 #include "command_line.h"
-#include "console_text.h"
+#include "program.h"
 #include "device_json.h"
 #include "device_search.h"
 #include "device_warnings.h"
@@ -39,7 +39,7 @@ constexpr const char* kDescription =
 struct Options {
     double interval = 30;
     double timeout = 3;
-    int lost_after = 3;
+    std::uint64_t lost_after = 3;
     std::string baseline;
     std::string prometheus;
     bool json_lines = false;
@@ -90,72 +90,109 @@ norvik::cli::WatchMetrics Metrics(const norvik::cli::DeviceWatch& watch, const D
     return metrics;
 }
 
-// Says on standard error when writing the metrics fails, once for each new failure.
+// Writes the metrics file after every search, counts the writes that fail and says so on
+// standard error: at once when the error is new, and again every kRepeatSaying while it lasts,
+// so that a site's log never goes silent on it.
 class MetricsWriter {
 public:
-    explicit MetricsWriter(std::string path) : path_(std::move(path)) {}
-    void Write(const norvik::cli::WatchMetrics& metrics) {
+    MetricsWriter(const norvik::cli::Program& program, std::string path)
+        : program_(program), path_(std::move(path)) {}
+    void Write(norvik::cli::WatchMetrics metrics) {
+        metrics.metrics_write_failures = failures_;
         std::string error;
         if (norvik::cli::ReplaceFileContents(path_, norvik::cli::PrometheusText(metrics), error)) {
             last_error_.clear();
-        } else if (error != last_error_) {
-            norvik::WriteText(stderr, "norvik-watch: " + path_ + ": " + error + "\n");
+            return;
+        }
+        ++failures_;
+        const auto now = std::chrono::steady_clock::now();
+        if (error != last_error_ || now - last_said_ >= kRepeatSaying) {
+            program_.Say(path_ + ": " + error + " (" + std::to_string(failures_) +
+                         " failed writes so far)");
             last_error_ = error;
+            last_said_ = now;
         }
     }
 
 private:
+    static constexpr std::chrono::minutes kRepeatSaying{10};
+    const norvik::cli::Program& program_;
     std::string path_;
     std::string last_error_;
+    std::uint64_t failures_ = 0;
+    std::chrono::steady_clock::time_point last_said_{};
 };
 
-int Watch(const Options& options, const norvik::cli::Baseline& baseline) {
+int Watch(const norvik::cli::Program& program, const Options& options,
+          const norvik::cli::Baseline& baseline) {
     const bool json_lines = options.json_lines || !norvik::cli::OutputIsTerminal();
-    norvik::cli::DeviceWatch watch(options.lost_after);
+    norvik::cli::DeviceWatch watch(static_cast<int>(options.lost_after));
     watch.SetBaseline(baseline.devices);
     std::optional<MetricsWriter> metrics;
     if (!options.prometheus.empty()) {
-        metrics.emplace(options.prometheus);
+        metrics.emplace(program, options.prometheus);
     }
     norvik::cli::InstallStopHandlers();
-    // Standard output carries the events alone: the senders' lines go to standard error.
-    DeviceSearch search(stderr, options.trace);
+    DeviceSearch search(program.name(), options.trace);
     // The receive threads send the first search as they start.
     auto next_start = std::chrono::steady_clock::now();
-    if (const auto failed = search.Start("norvik-watch")) {
-        return *failed;
+    if (const auto failed = search.Start()) {
+        return program.Fail(*failed, "cannot search");
     }
     norvik::cli::AcceptStopSignals();
     const auto stop = [] { return norvik::cli::StopRequested(); };
     const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
         DeviceSearch::Seconds(options.interval));
+    std::uint64_t searches_failed = 0;
+    double last_search_timestamp = 0;
+    double last_duration = 0;
+    std::string last_failure;
     for (std::uint64_t done = 0; options.searches == 0 || done < options.searches; ++done) {
         if (done > 0) {
             search.SearchAgain();
         }
         const auto started = std::chrono::steady_clock::now();
         if (const auto failed = search.Wait(DeviceSearch::Seconds(options.timeout), stop)) {
-            return *failed;
+            return program.Fail(*failed, search.SocketFailure());
         }
         if (stop()) {
             break;  // a search cut short would tell of devices lost that are not
         }
-        const double duration =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        const auto events = watch.AfterSearch(HeardDevices(search));
-        const std::string time = norvik::cli::UtcTimeText(static_cast<std::int64_t>(UnixSeconds()));
-        std::string lines;
-        for (const norvik::cli::WatchEvent& event : events) {
-            lines += json_lines ? norvik::cli::JsonText(norvik::cli::EventJson(event, time))
-                                : norvik::cli::EventText(event, time);
-        }
-        if (!lines.empty()) {
-            norvik::WriteText(stdout, lines);
-            std::fflush(stdout);  // a reader of the pipe sees each search's events as they come
+        if (const auto failure = search.SendFailure()) {
+            // Not a search: nobody was asked, so nobody is lost for it.
+            ++searches_failed;
+            if (*failure != last_failure) {
+                program.Say("search " + std::to_string(done + 1) + " not sent: " + *failure);
+                last_failure = *failure;
+            }
+        } else {
+            last_failure.clear();
+            last_duration =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            last_search_timestamp = UnixSeconds();
+            const auto events = watch.AfterSearch(HeardDevices(search));
+            const std::string time =
+                norvik::cli::UtcTimeText(static_cast<std::int64_t>(last_search_timestamp));
+            std::string lines;
+            for (const norvik::cli::WatchEvent& event : events) {
+                lines += json_lines ? norvik::cli::JsonText(norvik::cli::EventJson(event, time))
+                                    : norvik::cli::EventText(event, time);
+            }
+            if (!lines.empty()) {
+                program.Print(lines);
+                // A reader of the pipe sees each search's events as they come; a log that
+                // cannot take them ends the watch, which its service manager sees.
+                if (program.Finish(norvik::cli::kExitDone) != norvik::cli::kExitDone) {
+                    return norvik::cli::kExitError;
+                }
+            }
         }
         // A stop asked for meanwhile waits for the write: the file is renamed into place whole.
         if (metrics) {
-            metrics->Write(Metrics(watch, search, duration));
+            norvik::cli::WatchMetrics m = Metrics(watch, search, last_duration);
+            m.last_search_timestamp_seconds = last_search_timestamp;
+            m.searches_failed = searches_failed;
+            metrics->Write(std::move(m));
         }
         // After a pause (a suspended PC) the next search starts now, not all those missed.
         next_start = std::max(next_start + interval, std::chrono::steady_clock::now());
@@ -165,30 +202,29 @@ int Watch(const Options& options, const norvik::cli::Baseline& baseline) {
         const auto wait =
             std::chrono::duration<double>(next_start - std::chrono::steady_clock::now());
         if (const auto failed = search.Wait(wait, stop)) {
-            return *failed;
+            return program.Fail(*failed, search.SocketFailure());
         }
         if (stop()) {
             break;
         }
     }
     search.Stop();
-    return norvik::cli::kExitDone;
+    return program.Finish(norvik::cli::kExitDone);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    norvik::PrepareConsoleStreams();
-    CLI::App app(kDescription, "norvik-watch");
+    norvik::cli::Program program("norvik-watch", kDescription);
+    CLI::App& app = program.app();
     Options options;
-    norvik::cli::AddSecondsOption(app, "--interval", options.interval,
+    norvik::cli::AddSecondsOption(app, "--interval", options.interval, 0,
                                   "seconds between the starts of two searches (default 30)");
-    norvik::cli::AddSecondsOption(app, "--timeout", options.timeout,
-                                  "how long each search listens (default 3)");
-    app.add_option("--lost-after", options.lost_after,
-                   "searches in a row without a device that make it lost (default 3)")
-        ->check(CLI::Range(1, 1000000).description(""))
-        ->type_name("N");
+    auto* timeout = norvik::cli::AddSecondsOption(
+        app, "--timeout", options.timeout, 0,
+        "how long each search listens (default 3, or the interval when that is shorter)");
+    norvik::cli::AddCountOption(app, "--lost-after", options.lost_after, 1, 1000000,
+                                "searches in a row without a device that make it lost (default 3)");
     app.add_option("--baseline", options.baseline,
                    "a saved norvik-scan --json document to compare the first search with")
         ->type_name("FILE");
@@ -197,22 +233,19 @@ int main(int argc, char** argv) {
         ->type_name("FILE");
     app.add_flag("--json-lines", options.json_lines, "one JSON object a line, also on a terminal");
     app.add_flag("--trace", options.trace, "trace every request and datagram on standard error");
-    app.add_option("--searches", options.searches, "stop after N searches (default: never)")
-        ->check(
-            CLI::Range(std::uint64_t{1}, std::numeric_limits<std::uint64_t>::max()).description(""))
-        ->type_name("N");
-    if (const auto exit_code = norvik::cli::ParseCommandLine(app, argc, argv)) {
+    norvik::cli::AddCountOption(app, "--searches", options.searches, 1,
+                                std::numeric_limits<std::uint64_t>::max(),
+                                "stop after N searches (default: never)");
+    if (const auto exit_code = program.Parse(argc, argv)) {
         return *exit_code;
     }
-    const auto usage_error = [](const std::string& problem) {
-        norvik::WriteText(stderr, "norvik-watch: " + problem + "\nRun with --help for more.\n");
-        return norvik::cli::kExitUsage;
-    };
     if (options.interval <= 0) {
-        return usage_error("--interval: takes seconds more than 0");
+        return program.UsageError("--interval: takes seconds more than 0");
     }
-    if (options.timeout > options.interval) {
-        return usage_error("--timeout: a search cannot listen longer than the --interval");
+    if (timeout->count() == 0) {
+        options.timeout = std::min(options.timeout, options.interval);
+    } else if (options.timeout > options.interval) {
+        return program.UsageError("--timeout: a search cannot listen longer than the --interval");
     }
     norvik::cli::Baseline baseline;
     if (!options.baseline.empty()) {
@@ -220,15 +253,24 @@ int main(int argc, char** argv) {
         const auto text =
             norvik::cli::ReadWholeFile(options.baseline, norvik::cli::kMaxBaselineBytes, error);
         if (!text) {
-            return usage_error("--baseline " + options.baseline + ": " + error);
+            return program.UsageError("--baseline " + options.baseline + ": " + error);
         }
         baseline = norvik::cli::ReadBaseline(*text);
         if (!baseline.error.empty()) {
-            return usage_error("--baseline " + options.baseline +
-                               ": not a saved norvik-scan --json document: " + baseline.error);
+            return program.UsageError("--baseline " + options.baseline +
+                                      ": not a saved norvik-scan --json document: " +
+                                      baseline.error);
         }
     }
-    const int exit_code = Watch(options, baseline);
+    // A service that cannot write its metrics fails to start, where its manager shows it.
+    if (!options.prometheus.empty()) {
+        std::string error;
+        if (!norvik::cli::CheckReplaceable(options.prometheus, error)) {
+            return program.Fail(norvik::cli::kExitError,
+                                "--prometheus " + options.prometheus + ": " + error);
+        }
+    }
+    const int exit_code = Watch(program, options, baseline);
     norvik::cli::StopFinished();
     return exit_code;
 }

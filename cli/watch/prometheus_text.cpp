@@ -75,8 +75,16 @@ std::string PrometheusText(const WatchMetrics& metrics) {
                DropReasonName(static_cast<DropReason>(i)) + "\"} " +
                std::to_string(metrics.dropped[i]) + '\n';
     }
+    Family(out, "norvik_searches_failed_total", "counter",
+           "Searches that could not be sent through any network card since the start; they do "
+           "not count as searches.");
+    out += "norvik_searches_failed_total " + std::to_string(metrics.searches_failed) + '\n';
+    Family(out, "norvik_metrics_write_failures_total", "counter",
+           "Writes of this file that failed since the start.");
+    out += "norvik_metrics_write_failures_total " +
+           std::to_string(metrics.metrics_write_failures) + '\n';
     Family(out, "norvik_last_search_timestamp_seconds", "gauge",
-           "When the last search ended, in seconds since 1970-01-01 UTC.");
+           "When the last search that went out ended, in seconds since 1970-01-01 UTC.");
     out += "norvik_last_search_timestamp_seconds " +
            Number(metrics.last_search_timestamp_seconds, 3) + '\n';
     return out;

@@ -24,7 +24,9 @@ struct WatchMetrics {
     std::vector<Device> devices;  // every device kept, each once
     std::size_t devices_heard = 0;
     double search_duration_seconds = 0;
-    double last_search_timestamp_seconds = 0;
+    double last_search_timestamp_seconds = 0;  // of the last search that went out; 0: none yet
+    std::uint64_t searches_failed = 0;         // searches that went out through no card
+    std::uint64_t metrics_write_failures = 0;  // earlier writes of this file that failed
     std::array<std::uint64_t, kDropReasonCount> dropped{};  // by DropReason
 };
 

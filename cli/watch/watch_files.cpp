@@ -120,6 +120,13 @@ std::string TemporaryFileFor(const std::string& path) {
     return path + ".tmp";
 }
 
+bool CheckReplaceable(const std::string& path, std::string& error) {
+    std::string existing;
+    std::string read_error;
+    const auto old = ReadWholeFile(path, 64u << 20, read_error);
+    return ReplaceFileContents(path, old.value_or(""), error);
+}
+
 bool ReplaceFileContents(const std::string& path, std::string_view contents, std::string& error) {
     const std::string temporary = TemporaryFileFor(path);
 #ifdef _WIN32

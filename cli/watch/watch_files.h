@@ -17,6 +17,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t ma
 // `error`) when any step failed; the temporary file is then removed.
 bool ReplaceFileContents(const std::string& path, std::string_view contents, std::string& error);
 
+// Whether ReplaceFileContents could write `path` now (why not, in `error`); nothing is written.
+bool CheckReplaceable(const std::string& path, std::string& error);
+
 // The temporary file ReplaceFileContents writes: `path` with ".tmp" after it, so that a collector
 // reading "*.prom" passes it over.
 std::string TemporaryFileFor(const std::string& path);

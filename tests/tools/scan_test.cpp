@@ -148,8 +148,11 @@ TEST(Scan, OddDatagramsAreDroppedOrListedByTheRules) {
     const nlohmann::json& minimal = by_mac.find("00:00:00:00:01:02")->second;
     EXPECT_EQ(minimal.at("dns_enabled").get<long long>(), 0);
     EXPECT_EQ(minimal.at("dhcp_supported").get<long long>(), 0);
-    // Each type-3 report tells of the refused setting on standard error.
-    EXPECT_EQ(scan.err, "設定失敗:帳號密碼錯誤\n設定失敗:帳號密碼錯誤\n");
+    // Each type-3 report tells of the refused setting on standard error, with its device and
+    // its meaning.
+    const std::string refusal = "norvik-scan: 00:00:00:00:02:03 answers \"設定失敗:帳號密碼錯誤\" "
+                                "(the setting failed: wrong account or password)\n";
+    EXPECT_EQ(scan.err, refusal + refusal);
 }
 
 // Both copies share the ports and the list lock; each lists every device of both protocols.
@@ -241,27 +244,55 @@ TEST(Scan, DroppedDatagramsAreNoSilence) {
     EXPECT_EQ(result.err, "");
 }
 
-TEST(Scan, AHeldPortEndsTheScanWithTheBindMessage) {
+TEST(Scan, AHeldPortEndsTheScanNamingThePortAndWhatToDo) {
     const norvik::test::UdpPeer holder(4023, /*share=*/false);
     ASSERT_TRUE(holder.bound());
-    const ProcessResult scan = RunProcess(Scan({"--timeout", "2"}));
-    EXPECT_EQ(scan.exit_code, 1);
-    EXPECT_EQ(scan.err, "ERROR:  98 bind() failed\n");
-    EXPECT_EQ(scan.out, "");
+    for (const bool json : {false, true}) {
+        const ProcessResult scan =
+            RunProcess(Scan(json ? std::vector<std::string>{"--timeout", "2", "--json"}
+                                 : std::vector<std::string>{"--timeout", "2"}));
+        EXPECT_EQ(scan.exit_code, 1);
+        EXPECT_NE(scan.err.find("norvik-scan: ERROR:  98 bind() failed\n"), std::string::npos);
+        EXPECT_NE(scan.err.find("norvik-scan: UDP port 4023 cannot be used: Address already in "
+                                "use (error 98). Another program holds it"),
+                  std::string::npos)
+            << scan.err;
+        const auto document = nlohmann::json::parse(scan.out, nullptr, false);
+        EXPECT_EQ(json ? document.value("exit_code", 0) : 0, json ? 1 : 0) << scan.out;
+        EXPECT_EQ(scan.out.empty(), !json);
+    }
 }
 
-TEST(Scan, WithoutARouteBothSendersFailAndTheScanGoesOn) {
+// A search that went out through no card is a failure: said, exit 1, and standard output
+// keeps only data.
+TEST(Scan, WithoutARouteTheSearchFailsAndSaysWhy) {
     ProcessOptions options = Scan({"--timeout", "0.3"});
     options.args.insert(options.args.begin(), {NORVIK_TOOL_NORVIK_NETNS, "--no-broadcast-route"});
     const ProcessResult scan = RunProcess(options);
-    EXPECT_EQ(scan.exit_code, 0) << scan.err;
-    EXPECT_EQ(
-        Lines(scan.out),
-        (std::multiset<std::string>{
-            "ERROR:  sendto failed -1,errno:101", "again:  sendto st -1,errno:101",
-            "ERROR:  SOCKET transmit test fails -1", "ERROR:  SOCKET transmit test fails -1"}));
-    // The PCEdit sender's own lines come in their order.
-    EXPECT_LT(scan.out.find("ERROR:  sendto failed"), scan.out.find("again:  sendto st"));
+    EXPECT_EQ(scan.exit_code, 1) << scan.err;
+    EXPECT_EQ(scan.out, "");
+    EXPECT_NE(scan.err.find("norvik-scan: the request to port 4022 went out through no network "
+                            "card: Network is unreachable (error 101)\n"),
+              std::string::npos)
+        << scan.err;
+    // The PCEdit sender's own lines come in their order, on standard error.
+    EXPECT_LT(scan.err.find("ERROR:  sendto failed -1,errno:101"),
+              scan.err.find("again:  sendto st -1,errno:101"));
+}
+
+// Standard output that cannot take the rows is a failure, said on standard error.
+TEST(Scan, AFullDiskOrAClosedPipeIsAFailure) {
+    const std::string scan = std::string(NORVIK_TOOL_NORVIK_SCAN) + " --timeout 0.2";
+    const ProcessResult full =
+        RunProcess(norvik::test::Command({"/bin/sh", "-c", scan + " --version >/dev/full"}));
+    EXPECT_EQ(full.exit_code, 1);
+    EXPECT_EQ(full.err, "norvik-scan: cannot write to standard output: No space left on device\n");
+    // The reader is gone before the rows come.
+    const ProcessResult closed =
+        RunProcess(norvik::test::Command({"/bin/sh", "-c", "(sleep 0.5; " + scan + " --version; echo $? >&2) | true"}));
+    EXPECT_NE(closed.err.find("norvik-scan: cannot write to standard output: Broken pipe\n1\n"),
+              std::string::npos)
+        << closed.err;
 }
 
 TEST(Scan, WithoutFileDescriptorsTheSocketFailureEndsTheScan) {
@@ -274,22 +305,36 @@ TEST(Scan, WithoutFileDescriptorsTheSocketFailureEndsTheScan) {
     options.max_open_files = 4;
     const ProcessResult scan = RunProcess(options);
     EXPECT_EQ(scan.exit_code, 1);
-    EXPECT_NE(scan.err.find("ERROR:  24 socket() failed\nERROR:  24 SOCKET test fails\n"),
+    EXPECT_NE(scan.err.find("norvik-scan: ERROR:  24 socket() failed\nnorvik-scan: ERROR:  24 "
+                            "SOCKET test fails\n"),
               std::string::npos)
         << scan.err;
 }
 
-TEST(Scan, RejectsBadOptions) {
-    for (const auto& args : std::vector<std::vector<std::string>>{{"--timeout"},
-                                                                  {"--timeout", "x"},
-                                                                  {"--timeout", "-1"},
-                                                                  {"--bogus"},
-                                                                  {"--json", "--csv"}}) {
+// Bad options are said in the program's own words; with --json standard output still gets
+// one JSON object.
+TEST(Scan, RejectsBadOptionsInItsOwnWords) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--timeout"}, "norvik-scan: --timeout: needs a value\n"},
+        {{"--timeout", "x"}, "norvik-scan: --timeout: takes seconds from 0 to 86400, not \"x\"\n"},
+        {{"--timeout", "-1"}, "norvik-scan: --timeout: takes seconds from 0 to 86400, not \"-1\"\n"},
+        {{"--timeout", "1e9"}, "norvik-scan: --timeout: takes seconds from 0 to 86400, not \"1e9\"\n"},
+        {{"--bogus"}, "norvik-scan: not an option or value it takes: --bogus\n"},
+        {{"--json", "--csv"}, "norvik-scan: --json and --csv cannot go together\n"},
+    };
+    for (const auto& [args, said] : cases) {
         const ProcessResult scan = RunProcess(Scan(args));
         EXPECT_EQ(scan.exit_code, 2);
-        EXPECT_EQ(scan.out, "");
-        EXPECT_FALSE(scan.err.empty());
+        EXPECT_EQ(scan.err, said + "Run with --help for more.\n");
+        const bool json = std::find(args.begin(), args.end(), "--json") != args.end();
+        EXPECT_EQ(scan.out.empty(), !json);
+        if (json) {
+            EXPECT_EQ(nlohmann::json::parse(scan.out).value("exit_code", 0), 2) << scan.out;
+        }
     }
+    const ProcessResult version = RunProcess(Scan({"--version"}));
+    EXPECT_EQ(version.exit_code, 0);
+    EXPECT_EQ(version.out, "norvik-scan 3.0\n");
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ TEST(SetPlan, APlanWithProblemsSendsNothingAndNamesEveryBadLine) {
                   "02:00:00:00:00:01,fine,10.0.0.11,,,,,,\r\n"                       // 3
                   "02:00:00:00:00:0x,,,,,,,,\r\n"                                    // 4 MAC
                   "02:00:00:00:00:09,,10.0.0.300,,,,,,\r\n"                          // 5 address
-                  "02:00:00:00:00:09,,,,,,,65537,\r\n"                               // 6 port
+                  "02:00:00:00:00:02,,,,,,,65537,\r\n"                               // 6 port
                   "02:00:00:00:00:01,again,,,,,,,\r\n"                               // 7 MAC twice
                   "02:00:00:00:00:08,,10.0.0.11,,,,,,\r\n"                           // 8 ip twice
                   "02:00:00:00:00:03,,10.0.0.2,,,,,,\r\n"                            // 9 taken
@@ -72,7 +72,7 @@ TEST(SetPlan, APlanWithProblemsSendsNothingAndNamesEveryBadLine) {
     EXPECT_NE(run.err.find(":9: the address 10.0.0.2 is taken by 02:00:00:00:00:02"),
               std::string::npos)
         << run.err;
-    EXPECT_NE(run.err.find("norvik-set: nothing sent\n"), std::string::npos);
+    EXPECT_NE(run.err.find("norvik-set: nothing sent: the plan has problems\n"), std::string::npos);
     EXPECT_TRUE(SetRequestsSeen(port, 300ms).empty());
     EXPECT_EQ(devices.Stop().out.find("applied"), std::string::npos);
 }
@@ -107,7 +107,7 @@ TEST(SetPlan, FortyDevicesOneIgnoringOneSilentOneWithATakenAddress) {
     EXPECT_EQ(refused.exit_code, 2);
     EXPECT_EQ(refused.err, plan + ":" + std::to_string(kTaking + 1) + ": the address 10.0.1." +
                                std::to_string(kHolder + 10) + " is taken by " + Mac(kHolder) +
-                               " (give --force to send all the same)\nnorvik-set: nothing sent\n");
+                               " (give --force to send it all the same)\nnorvik-set: nothing sent: the plan has problems\n");
 
     const ProcessResult run = SetPlan(plan, {"--force", "--verify-timeout", "4", "--json"});
     EXPECT_EQ(run.exit_code, 4) << run.err;  // the worst outcome: no answer
@@ -151,7 +151,7 @@ TEST(SetPlan, FortyDevicesThatApplyAtOnceTakeUnderFifteenSeconds) {
               << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms\n";
     // One request each, paced: the forty took at least 39 gaps of 50 ms.
     EXPECT_EQ(SetRequestsSeen(port, 300ms).size(), 40u);
-    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "mac\tname\toutcome\tdiffers");
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "mac\tname\toutcome\tdetails");
 }
 
 }  // namespace

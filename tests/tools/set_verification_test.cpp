@@ -1,8 +1,10 @@
-// What counts as the new settings showing: the fields a device's report carries, and after a
-// switch to DHCP the mode alone.
+// What norvik-set sends for a device's edits and what counts as the new settings showing: only
+// what the edits change is checked, a value the report cannot show is sent and never claimed.
 #include "verification.h"
 
 #include <gtest/gtest.h>
+
+#include "pcedit.h"
 
 namespace norvik::cli {
 namespace {
@@ -18,19 +20,38 @@ DeviceRecord Camera() {
     d.dns_enabled = 1;
     d.dns1 = {8, 8, 8, 8};
     d.dhcp_supported = 1;
+    d.reported = kReportedPorts | kReportedDns | kReportedMode;
     return d;
 }
 
-PreparedSet Prepared(const DeviceRecord& before, const DeviceEdits& edits) {
-    auto prepared = PrepareSet(before, edits);
-    EXPECT_TRUE(std::holds_alternative<PreparedSet>(prepared));
-    return std::get<PreparedSet>(prepared);
+// A PCEdit device whose 69-byte report has no mode byte.
+DeviceRecord WithoutMode() {
+    DeviceRecord d = Camera();
+    d.dhcp_supported = 0;
+    d.reported = kReportedPorts | kReportedDns;
+    return d;
 }
 
-std::vector<std::string> Fields(const std::vector<FieldDifference>& differs) {
+PreparedSet Prepared(const DeviceRecord& before, const DeviceEdits& edits, bool force = false) {
+    auto prepared = PrepareSet(before, edits, force);
+    EXPECT_TRUE(std::holds_alternative<PreparedSet>(prepared))
+        << std::get<std::string>(prepared);
+    return std::holds_alternative<PreparedSet>(prepared) ? std::get<PreparedSet>(prepared)
+                                                         : PreparedSet{};
+}
+
+std::string Refusal(const DeviceRecord& before, const DeviceEdits& edits, bool force = false) {
+    const auto prepared = PrepareSet(before, edits, force);
+    return std::holds_alternative<std::string>(prepared) ? std::get<std::string>(prepared) : "";
+}
+
+std::vector<std::string> Fields(const Comparison& c) {
     std::vector<std::string> fields;
-    for (const FieldDifference& d : differs) {
+    for (const FieldDifference& d : c.differs) {
         fields.push_back(d.field + ": sent " + d.sent + ", reported " + d.reported);
+    }
+    for (const std::string& field : c.not_shown) {
+        fields.push_back(field + ": not shown");
     }
     return fields;
 }
@@ -46,10 +67,10 @@ TEST(SetVerification, NamesTheChangedFieldsTheDeviceReportsOtherwise) {
     after.http_port = 8080;
     // The name did not take; the netmask, not sent, differs too but does not count.
     after.netmask = {255, 255, 0, 0};
-    EXPECT_EQ(Fields(Differences(sent, after)),
+    EXPECT_EQ(Fields(Compare(sent, after)),
               std::vector<std::string>{"name: sent hall, reported cam"});
     after.name = {'h', 'a', 'l', 'l'};
-    EXPECT_TRUE(Differences(sent, after).empty());
+    EXPECT_TRUE(Fields(Compare(sent, after)).empty());
 }
 
 TEST(SetVerification, AfterASwitchToDhcpOnlyTheModeCounts) {
@@ -59,50 +80,143 @@ TEST(SetVerification, AfterASwitchToDhcpOnlyTheModeCounts) {
     const PreparedSet sent = Prepared(Camera(), edits);
     DeviceRecord after = Camera();
     after.ip = {10, 0, 0, 77};  // from the DHCP server
-    EXPECT_EQ(Fields(Differences(sent, after)),
+    EXPECT_EQ(Fields(Compare(sent, after)),
               std::vector<std::string>{"mode: sent dhcp, reported static"});
     after.dhcp_on = 1;
-    EXPECT_TRUE(Differences(sent, after).empty());
+    EXPECT_TRUE(Fields(Compare(sent, after)).empty());
 }
 
-TEST(SetVerification, FieldsAShortReportLacksDoNotCount) {
-    DeviceEdits edits;
-    edits.dns2 = Ipv4{1, 1, 1, 1};
-    edits.dhcp = false;
-    DeviceRecord before = Camera();
-    before.dhcp_on = 1;
-    const PreparedSet sent = Prepared(before, edits);
-    DeviceRecord after = Camera();  // a report without DNS servers or mode
-    after.dns_enabled = 0;
-    after.dhcp_supported = 0;
-    EXPECT_TRUE(Differences(sent, after).empty());
-    after.dns_enabled = 1;
-    EXPECT_EQ(Fields(Differences(sent, after)),
-              std::vector<std::string>{"dns2: sent 1.1.1.1, reported 0.0.0.0"});
+// A value the report cannot show is sent even when the record's stale value equals it, and
+// is never counted as taken: --static on a device that may be on DHCP, --dhcp, a port.
+TEST(SetVerification, AValueTheReportCannotShowIsSentAndNotClaimed) {
+    for (const bool dhcp : {false, true}) {
+        DeviceEdits edits;
+        edits.dhcp = dhcp;
+        const PreparedSet sent = Prepared(WithoutMode(), edits);
+        ASSERT_EQ(sent.changes.size(), 1u) << dhcp;
+        EXPECT_FALSE(sent.changes[0].old_value.has_value());
+        EXPECT_EQ(sent.request[pcedit::request::kDhcpFlag], pcedit::kFlagSet);
+        EXPECT_EQ(sent.request[pcedit::request::kDhcpValue], dhcp ? 1 : 0);
+        // The device ignored it: its short report still shows no mode.
+        EXPECT_EQ(Fields(Compare(sent, WithoutMode())), std::vector<std::string>{"mode: not shown"});
+    }
+    DeviceRecord no_ports = Camera();
+    no_ports.reported = 0;  // a 50-byte report: the record's port is 0, whatever the device has
+    no_ports.http_port = 0;
+    DeviceEdits port;
+    port.port = 0;
+    const PreparedSet sent = Prepared(no_ports, port, true);
+    EXPECT_EQ(sent.request[pcedit::request::kPortFlag], pcedit::kFlagSet);
+    EXPECT_EQ(Fields(Compare(sent, no_ports)), std::vector<std::string>{"port: not shown"});
+    // A 3297 report always carries the mode: a static device that ignored --dhcp differs.
+    DeviceRecord static_3297 = Camera();
+    static_3297.dhcp_supported = 0;
+    DeviceEdits to_dhcp;
+    to_dhcp.dhcp = true;
+    EXPECT_EQ(Fields(Compare(Prepared(static_3297, to_dhcp), static_3297)),
+              std::vector<std::string>{"mode: sent dhcp, reported static"});
 }
 
-TEST(SetVerification, TheChecksRefuseWhatSubmitRefuses) {
-    const auto refused = [](DeviceEdits edits) {
-        return std::holds_alternative<std::string>(PrepareSet(Camera(), edits));
+// Values the device already has are not checked, however odd: a saved scan is a plan that
+// changes nothing.
+TEST(SetVerification, OnlyWhatTheEditsChangeIsChecked) {
+    DeviceRecord odd = Camera();
+    odd.ip = {0, 0, 0, 0};
+    odd.http_port = 99999;
+    odd.netmask = {255, 0, 255, 0};
+    DeviceEdits same;
+    same.ip = odd.ip;
+    same.netmask = odd.netmask;
+    same.name = "cam";
+    EXPECT_TRUE(Prepared(odd, same).changes.empty());
+    same.port = 65536;  // within Submit's range: a change, and the stricter check sees it
+    EXPECT_NE(Refusal(odd, same), "");
+}
+
+TEST(SetVerification, TheChecksRefuseWithAReasonAndForceLetsThroughOnlyTheStricterOnes) {
+    struct Case {
+        const char* what;
+        DeviceEdits edits;
+        const char* says;  // part of the refusal
+        bool force_passes;
     };
+    const auto ip = [](Ipv4 a) {
+        DeviceEdits e;
+        e.ip = a;
+        return e;
+    };
+    DeviceEdits netmask;
+    netmask.netmask = Ipv4{255, 0, 255, 0};
+    DeviceEdits port0;
+    port0.port = 0;
+    DeviceEdits port_out;
+    port_out.port = 65537;
+    DeviceEdits emoji;
+    emoji.name = "";
+    for (int i = 0; i < 16; ++i) {
+        emoji.name->append("\xF0\x9F\x93\xB7");
+    }
+    DeviceEdits latin1;
+    latin1.name = "Caf\xE9";
+    DeviceEdits control;
+    control.name = "a\nb";
+    DeviceEdits gateway;
+    gateway.gateway = Ipv4{224, 0, 0, 1};
+    const std::vector<Case> cases = {
+        {"ends in .255", ip({10, 0, 0, 255}), "ends in .0 or .255", false},
+        {"loopback", ip({127, 0, 0, 1}), "loopback", true},
+        {"multicast", ip({239, 1, 2, 3}), "multicast", true},
+        {"0.x", ip({0, 1, 2, 3}), "0.0.0.0/8", true},
+        {"netmask", netmask, "not contiguous", true},
+        {"port 0", port0, "no web port", true},
+        {"port out of Submit's range", port_out, "not from 0 to 65536", false},
+        {"16 emoji", emoji, "64 bytes of UTF-8", true},
+        {"not UTF-8", latin1, "not UTF-8", false},
+        {"control character", control, "control character", false},
+        {"multicast gateway", gateway, "multicast", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_NE(Refusal(Camera(), c.edits).find(c.says), std::string::npos)
+            << c.what << ": " << Refusal(Camera(), c.edits);
+        EXPECT_EQ(Refusal(Camera(), c.edits, true).empty(), c.force_passes) << c.what;
+    }
+    // A name cut with --force, never inside a character.
+    DeviceEdits cut;
+    cut.name = std::string(17, 'n') + "Ω";
+    const PreparedSet set = Prepared(Camera(), cut, true);
+    EXPECT_TRUE(set.name_cut);
+    EXPECT_EQ(set.values.name[16], 'n');
+    EXPECT_EQ(set.values.name[17], 0);
+}
+
+TEST(SetVerification, ANewAddressForADeviceStayingOnDhcpAndHalfUnknownDnsAreRefused) {
+    DeviceRecord on_dhcp = Camera();
+    on_dhcp.dhcp_on = 1;
     DeviceEdits edits;
-    edits.ip = Ipv4{10, 0, 0, 255};
-    EXPECT_TRUE(refused(edits));
-    edits.ip = Ipv4{10, 0, 0, 254};
-    EXPECT_FALSE(refused(edits));
-    edits.port = 65537;
-    EXPECT_TRUE(refused(edits));
-    edits.port = 65536;
-    edits.name = std::string(31, 'n');
-    EXPECT_FALSE(refused(edits));
-    edits.name = "Ω" + std::string(31, 'n');  // 32 characters, however many bytes
-    EXPECT_TRUE(refused(edits));
-    // A name longer than the device's 18 bytes is cut, never inside a character.
-    edits.name = std::string(17, 'n') + "Ω";
-    const PreparedSet cut = Prepared(Camera(), edits);
-    EXPECT_TRUE(cut.name_cut);
-    EXPECT_EQ(cut.values.name[16], 'n');
-    EXPECT_EQ(cut.values.name[17], 0);
+    edits.ip = Ipv4{10, 0, 0, 9};
+    EXPECT_NE(Refusal(on_dhcp, edits).find("DHCP"), std::string::npos);
+    edits.dhcp = false;
+    EXPECT_EQ(Refusal(on_dhcp, edits), "");
+    // Without DNS servers in its report, one given alone would send the other blind.
+    DeviceRecord no_dns = Camera();
+    no_dns.reported = kReportedPorts | kReportedMode;
+    DeviceEdits dns;
+    dns.dns1 = Ipv4{1, 1, 1, 1};
+    EXPECT_NE(Refusal(no_dns, dns).find("--dns1 and --dns2"), std::string::npos);
+    dns.dns2 = Ipv4{1, 0, 0, 1};
+    const PreparedSet both = Prepared(no_dns, dns);
+    EXPECT_EQ(both.request[pcedit::request::kDnsFlag], pcedit::kFlagSet);
+}
+
+TEST(SetVerification, AnAddressAnotherDeviceHasIsTakenUnlessItMoves) {
+    DeviceRecord other = Camera();
+    other.mac[5] = 9;
+    other.ip = {10, 0, 0, 7};
+    const std::vector<DeviceRecord> found = {Camera(), other};
+    EXPECT_TRUE(TakenAddress(Camera().mac, {10, 0, 0, 7}, found).has_value());
+    EXPECT_FALSE(TakenAddress(Camera().mac, {10, 0, 0, 8}, found).has_value());
+    EXPECT_FALSE(TakenAddress(Camera().mac, {10, 0, 0, 7}, found,
+                              [](const DeviceRecord&) { return true; }));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-// SIGTERM and SIGINT (on Windows Ctrl+C, Ctrl+Break and the console's closing) ask norvik-watch
+// SIGTERM and SIGINT (on Windows Ctrl+C, Ctrl+Break and the console's closing) ask a program
 // to stop: they set a flag that the waits ask for, and nothing else.
 namespace norvik::cli {
 

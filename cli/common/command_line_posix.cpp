@@ -1,0 +1,15 @@
+#include <csignal>
+
+#include "command_line.h"
+
+namespace norvik::cli {
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+void IgnoreBrokenPipes() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+}  // namespace norvik::cli

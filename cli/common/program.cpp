@@ -1,0 +1,139 @@
+#include "program.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "command_line.h"
+#include "console_text.h"
+#include "exit_codes.h"
+
+namespace norvik::cli {
+namespace {
+
+// CLI11's own words for a bad command line, in the style of the programs' other messages.
+std::string UsageText(const CLI::ParseError& error) {
+    const std::string what = error.what();
+    const std::string kind = error.get_name();
+    const auto colon = what.find(": ");
+    const std::string subject = colon == std::string::npos ? std::string() : what.substr(0, colon);
+    const std::string rest = colon == std::string::npos ? what : what.substr(colon + 2);
+    if (kind == "ExtrasError" || what.rfind("The following argument", 0) == 0) {
+        return "not an option or value it takes: " + rest;
+    }
+    if (kind == "ArgumentMismatch" && !subject.empty()) {
+        return subject + (what.find("received") != std::string::npos && what.find("At least") ==
+                                                                            std::string::npos
+                              ? ": given more than once"
+                              : ": needs a value");
+    }
+    if (kind == "ExcludesError") {
+        const auto excludes = what.find(" excludes ");
+        if (excludes != std::string::npos) {
+            return what.substr(0, excludes) + " and " + what.substr(excludes + 10) +
+                   " cannot go together";
+        }
+    }
+    if (kind == "RequiresError") {
+        const auto requires_at = what.find(" requires ");
+        if (requires_at != std::string::npos) {
+            return what.substr(0, requires_at) + " goes only with " +
+                   what.substr(requires_at + 10);
+        }
+    }
+    if (kind == "ConversionError" || kind == "ValidationError") {
+        return what;
+    }
+    std::string text = what;
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') {
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    }
+    return text;
+}
+
+}  // namespace
+
+Program::Program(const char* name, const char* description) : name_(name), app_(description, name) {
+    PrepareConsoleStreams();
+    IgnoreBrokenPipes();
+    app_.set_version_flag("--version", std::string(name) + " " + NORVIK_VERSION,
+                          "print the program's version and end");
+}
+
+CLI::Option* Program::AddJsonFlag(const std::string& description) {
+    return app_.add_flag("--json", json_, description);
+}
+
+std::optional<int> Program::Parse(int argc, char** argv) {
+    std::vector<std::string> args = Utf8Arguments(argc, argv);
+    // A usage error is JSON too when --json was asked for, even if parsing stopped before it.
+    for (std::size_t i = 1; i < args.size() && app_.get_option_no_throw("--json") != nullptr;
+         ++i) {
+        json_ = json_ || args[i] == "--json";
+    }
+    std::vector<char*> pointers;
+    for (std::string& arg : args) {
+        pointers.push_back(arg.data());
+    }
+    try {
+        app_.parse(static_cast<int>(pointers.size()), pointers.data());
+    } catch (const CLI::CallForHelp&) {
+        Print(app_.help());
+        return Finish(kExitDone);
+    } catch (const CLI::CallForVersion&) {
+        Print(app_.version() + "\n");
+        return Finish(kExitDone);
+    } catch (const CLI::ParseError& error) {
+        return UsageError(UsageText(error));
+    }
+    return std::nullopt;
+}
+
+void Program::Say(std::string_view message) const {
+    WriteText(stderr, std::string(name_) + ": " + std::string(message) + '\n');
+}
+
+int Program::Fail(int exit_code, std::string_view message, Json fields) const {
+    Say(message);
+    if (json_) {
+        fields["error"] = std::string(message);
+        fields["exit_code"] = exit_code;
+        Print(JsonText(fields));
+    }
+    return Finish(exit_code);
+}
+
+int Program::UsageError(std::string_view message) const {
+    WriteText(stderr, std::string(name_) + ": " + std::string(message) +
+                          "\nRun with --help for more.\n");
+    if (json_) {
+        Json fields;
+        fields["error"] = std::string(message);
+        fields["exit_code"] = kExitUsage;
+        Print(JsonText(fields));
+    }
+    return Finish(kExitUsage);
+}
+
+void Program::Print(std::string_view text) const {
+    errno = 0;
+    WriteText(stdout, text);
+    if (std::ferror(stdout) != 0 && write_error_ == 0) {
+        write_error_ = errno;
+    }
+}
+
+int Program::Finish(int exit_code) const {
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    if (flushed && std::ferror(stdout) == 0) {
+        return exit_code;
+    }
+    const int error = write_error_ != 0 ? write_error_ : errno;
+    Say(std::string("cannot write to standard output") +
+        (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
+    return exit_code == kExitDone ? kExitError : exit_code;
+}
+
+}  // namespace norvik::cli
