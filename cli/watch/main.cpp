@@ -20,9 +20,9 @@
 #include "exit_codes.h"
 #include "network_interfaces.h"
 #include "prometheus_text.h"
+#include "safe_files.h"
 #include "stop_signal.h"
 #include "terminal.h"
-#include "watch_files.h"
 
 namespace {
 
@@ -226,6 +226,14 @@ int main(int argc, char** argv) {
         if (!baseline.error.empty()) {
             return usage_error("--baseline " + options.baseline +
                                ": not a saved norvik-scan --json document: " + baseline.error);
+        }
+    }
+    if (!options.prometheus.empty()) {
+        // Now rather than after the first search: a service that cannot write its metrics
+        // fails to start, where its manager shows why.
+        std::string error;
+        if (!norvik::cli::CheckReplaceable(options.prometheus, error)) {
+            return usage_error("--prometheus " + options.prometheus + ": " + error);
         }
     }
     const int exit_code = Watch(options, baseline);
