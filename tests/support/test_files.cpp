@@ -43,6 +43,22 @@ FileBytes ReadFile(const std::filesystem::path& path) {
     return RawBytes(content);
 }
 
+std::string MakeSymbolicLink(const std::filesystem::path& target,
+                             const std::filesystem::path& link) {
+#ifdef _WIN32
+    // libstdc++ makes no links on Windows; unprivileged, as in developer mode.
+    constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), kUnprivileged) == 0) {
+        return "CreateSymbolicLinkW failed with Windows error " + std::to_string(GetLastError());
+    }
+    return {};
+#else
+    std::error_code error;
+    std::filesystem::create_symlink(target, link, error);
+    return error ? error.message() : std::string();
+#endif
+}
+
 std::filesystem::path ProgramDirectory() {
 #ifdef _WIN32
     wchar_t path[MAX_PATH];
