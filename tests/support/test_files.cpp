@@ -51,6 +51,11 @@ std::string MakeSymbolicLink(const std::filesystem::path& target,
     if (CreateSymbolicLinkW(link.c_str(), target.c_str(), kUnprivileged) == 0) {
         return "CreateSymbolicLinkW failed with Windows error " + std::to_string(GetLastError());
     }
+    // Wine 8's CreateSymbolicLinkW says yes and makes nothing.
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return "CreateSymbolicLinkW said it made one, but there is no reparse point at the name";
+    }
     return {};
 #else
     std::error_code error;
