@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string_view>
 
@@ -13,7 +17,27 @@ std::FILE* OpenTraceFileNamedByEnvironment() {
     if (std::string_view(path) == "-") {
         return stderr;
     }
-    return std::fopen(path, "ae");  // not inherited by the web browser
+    // A log, appended to: never through a symbolic link, never blocking on a FIFO (O_NONBLOCK),
+    // not inherited by the web browser (O_CLOEXEC). 0600: the trace holds the requests we send,
+    // passwords for the devices among them, so only this user may read it.
+    const int fd =
+        ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return nullptr;
+    }
+    // Whatever opened, a FIFO with a reader or a device among them, only a regular file is kept.
+    struct stat status;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "a");
+    if (file == nullptr) {
+        ::close(fd);
+    }
+    return file;
 }
 
 }  // namespace norvik

@@ -1,3 +1,10 @@
+// clang-format off
+#include <windows.h>
+// clang-format on
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
@@ -14,7 +21,34 @@ std::FILE* OpenTraceFileNamedByEnvironment() {
     if (std::wstring_view(path) == L"-") {
         return stderr;
     }
-    return ::_wfopen(path, L"ab");
+    // A log, appended to. FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then
+    // refused, rather than what it points to; the handle is not inherited by the web browser.
+    const HANDLE handle =
+        CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    // Only a regular file on a disk is kept: no device (NUL, CON), no pipe, no link.
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileType(handle) != FILE_TYPE_DISK ||
+        GetFileInformationByHandle(handle, &information) == 0 ||
+        (information.dwFileAttributes &
+         (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    const int fd =
+        ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_APPEND | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* file = ::_fdopen(fd, "ab");
+    if (file == nullptr) {
+        ::_close(fd);  // closes the handle too
+    }
+    return file;
 }
 
 }  // namespace norvik

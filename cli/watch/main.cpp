@@ -20,9 +20,9 @@
 #include "exit_codes.h"
 #include "network_interfaces.h"
 #include "prometheus_text.h"
+#include "safe_files.h"
 #include "stop_signal.h"
 #include "terminal.h"
-#include "watch_files.h"
 
 namespace {
 
@@ -262,11 +262,12 @@ int main(int argc, char** argv) {
                                       baseline.error);
         }
     }
-    // A service that cannot write its metrics fails to start, where its manager shows it.
     if (!options.prometheus.empty()) {
+        // Now rather than after the first search: a service that cannot write its metrics
+        // fails to start, where its manager shows why.
         std::string error;
         if (!norvik::cli::CheckReplaceable(options.prometheus, error)) {
-            return program.Fail(norvik::cli::kExitError,
+            return program.Fail(norvik::cli::kExitUsage,
                                 "--prometheus " + options.prometheus + ": " + error);
         }
     }

@@ -43,6 +43,27 @@ FileBytes ReadFile(const std::filesystem::path& path) {
     return RawBytes(content);
 }
 
+std::string MakeSymbolicLink(const std::filesystem::path& target,
+                             const std::filesystem::path& link) {
+#ifdef _WIN32
+    // libstdc++ makes no links on Windows; unprivileged, as in developer mode.
+    constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), kUnprivileged) == 0) {
+        return "CreateSymbolicLinkW failed with Windows error " + std::to_string(GetLastError());
+    }
+    // Wine 8's CreateSymbolicLinkW says yes and makes nothing.
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return "CreateSymbolicLinkW said it made one, but there is no reparse point at the name";
+    }
+    return {};
+#else
+    std::error_code error;
+    std::filesystem::create_symlink(target, link, error);
+    return error ? error.message() : std::string();
+#endif
+}
+
 std::filesystem::path ProgramDirectory() {
 #ifdef _WIN32
     wchar_t path[MAX_PATH];

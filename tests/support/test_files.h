@@ -22,6 +22,11 @@ FileBytes Utf16Le(std::u16string_view text);
 void WriteFile(const std::filesystem::path& path, const FileBytes& bytes);
 FileBytes ReadFile(const std::filesystem::path& path);
 
+// Makes a symbolic link at `link` to `target`; what went wrong if none could be made (Wine,
+// or a Windows user without the right, may not make one).
+std::string MakeSymbolicLink(const std::filesystem::path& target,
+                             const std::filesystem::path& link);
+
 // The folder of the running test program.
 std::filesystem::path ProgramDirectory();
 

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
@@ -252,7 +254,11 @@ TEST(Watch, TheMetricsFileIsWhatPromtoolAcceptsAndStaysWholeOnSigterm) {
             "/bin/sh",
             {"-c", std::string(NORVIK_PROMTOOL) + " check metrics < '" + metrics.string() + "'"}));
         EXPECT_EQ(check.exit_code, 0) << check.out << check.err << text;
-        EXPECT_FALSE(std::filesystem::exists(metrics.string() + ".tmp"));
+        // No temporary file left beside it.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                std::filesystem::directory_iterator()),
+                  2)
+            << "the metrics and the devices' description alone";
         std::filesystem::remove(metrics);
     }
 }
@@ -275,14 +281,21 @@ TEST(Watch, CountsTheDatagramsItDropsByReason) {
     EXPECT_EQ(watch.Stop().exit_code, 0);
 }
 
-// A metrics file that cannot be written is said once, and the watch goes on.
+// A metrics file that can no longer be written is said once, and the watch goes on.
 TEST(Watch, AMetricsFileThatCannotBeWrittenIsSaidOnce) {
     const TemporaryDirectory dir;
-    const std::string metrics = (dir / "gone" / "norvik.prom").string();
-    const ProcessResult result = RunProcess(Watch({"--prometheus", metrics, "--searches", "3"}));
+    const auto textfiles = dir / "textfiles";
+    std::filesystem::create_directory(textfiles);
+    const std::string metrics = (textfiles / "norvik.prom").string();
+    BackgroundProcess watch(Watch({"--prometheus", metrics}));
+    ASSERT_TRUE(WaitForFileText(metrics, "norvik_devices 0\n", 5s));
+    std::filesystem::remove_all(textfiles);
+    std::this_thread::sleep_for(1500ms);  // three searches or more
+    const ProcessResult result = watch.Stop();
     EXPECT_EQ(result.exit_code, 0);
     EXPECT_EQ(result.err, "norvik-watch: " + metrics +
-                              ": creating the temporary file failed: No such file or directory\n");
+                              ": creating a temporary file in its directory failed: No such file "
+                              "or directory\n");
 }
 
 TEST(Watch, RefusesBadOptionsAndBadBaselinesBeforeSendingAnything) {
@@ -299,6 +312,10 @@ TEST(Watch, RefusesBadOptionsAndBadBaselinesBeforeSendingAnything) {
         {{"--baseline", not_a_scan.string()},
          "not-a-scan.json: not a saved norvik-scan --json document: it has no \"devices\" "
          "list"},
+        // A metrics file it could never write: the service fails to start.
+        {{"--prometheus", (dir / "gone" / "norvik.prom").string()},
+         "gone/norvik.prom: creating a temporary file in its directory failed"},
+        {{"--prometheus", dir.path().string()}, ": it is a directory, not a regular file"},
     };
     for (const auto& [args, said] : cases) {
         const ProcessResult result = RunProcess(Program(NORVIK_TOOL_NORVIK_WATCH, args));

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -65,7 +66,11 @@ TEST(WatchUnderWine, TellsOfADeviceAddedAndThenLost) {
                               "\",name=\"Cámara\",ip=\"192.168.1.40\",interface=\"lo\"} 0\n"),
               std::string::npos)
         << text.str();
-    EXPECT_FALSE(std::filesystem::exists(metrics.string() + ".tmp"));
+    // No temporary file left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              2)
+        << "the metrics and the devices' description alone";
 }
 
 }  // namespace

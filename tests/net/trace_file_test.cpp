@@ -1,0 +1,85 @@
+// The trace file NORVIK_TRACE names: a regular file appended to, or nothing at all.
+#include "trace_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_files.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace norvik::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Opens the trace file the way the programs do, with NORVIK_TRACE naming `path`.
+std::FILE* OpenTrace(const fs::path& path) {
+#ifdef _WIN32
+    _wputenv_s(L"NORVIK_TRACE", path.wstring().c_str());
+#else
+    ::setenv("NORVIK_TRACE", path.c_str(), 1);
+#endif
+    return OpenTraceFileNamedByEnvironment();
+}
+
+std::string Text(const fs::path& path) {
+    const FileBytes bytes = ReadFile(path);
+    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+TEST(TraceFile, ARegularFileIsAppendedToAndAnAbsentOneMade) {
+    const TemporaryDirectory dir;
+    const fs::path trace = dir / "trace.log";
+    for (const char* line : {"one\n", "two\n"}) {
+        std::FILE* file = OpenTrace(trace);
+        ASSERT_NE(file, nullptr);
+        EXPECT_GE(std::fputs(line, file), 0);
+        EXPECT_EQ(std::fclose(file), 0);
+    }
+    EXPECT_EQ(Text(trace), "one\ntwo\n");
+#ifndef _WIN32
+    struct stat status {};
+    ASSERT_EQ(::stat(trace.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 077, 0u) << "others may read the passwords in it";
+#endif
+}
+
+TEST(TraceFile, ALinkIsNotFollowed) {
+    const TemporaryDirectory dir;
+    const fs::path target = dir / "target";
+    const fs::path trace = dir / "trace.log";
+    WriteFile(target, RawBytes("precious\n"));
+    if (const std::string error = MakeSymbolicLink(target, trace); !error.empty()) {
+        GTEST_SKIP() << "no symbolic link can be made here: " << error;
+    }
+    EXPECT_EQ(OpenTrace(trace), nullptr);
+    EXPECT_TRUE(fs::is_symlink(trace));
+    EXPECT_EQ(Text(target), "precious\n");
+}
+
+TEST(TraceFile, NothingButARegularFileIsOpened) {
+    const TemporaryDirectory dir;
+    std::vector<fs::path> refused = {dir.path()};
+#ifdef _WIN32
+    refused.push_back("NUL");
+#else
+    // A FIFO nobody reads would block an open for writing; one somebody reads is no log.
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    refused.push_back(dir / "fifo");
+    refused.push_back("/dev/null");
+#endif
+    for (const fs::path& path : refused) {
+        EXPECT_EQ(OpenTrace(path), nullptr) << path;
+    }
+}
+
+}  // namespace
+}  // namespace norvik::test
