@@ -97,8 +97,15 @@ int main(int argc, char** argv) {
     }
     const std::vector<norvik::DeviceRecord> records(devices.begin(), devices.end());
     const Warnings warnings = norvik::cli::DeviceWarnings(records, norvik::BroadcastInterfaces());
-    norvik::WriteText(stdout, json ? norvik::cli::JsonText(
-                                         norvik::cli::ScanJson(search.view(), devices, warnings))
-                                   : RowsAsText(search.view(), devices, warnings));
+    if (json) {
+        // Written as it goes: the whole document of a full list would be several times its size.
+        if (!norvik::cli::WriteScanJson(stdout, search.view(), devices, warnings)) {
+            norvik::WriteText(stderr,
+                              "norvik-scan: could not write the document to standard output\n");
+            return norvik::cli::kExitNetworkError;
+        }
+        return norvik::cli::kExitDone;
+    }
+    norvik::WriteText(stdout, RowsAsText(search.view(), devices, warnings));
     return norvik::cli::kExitDone;
 }
