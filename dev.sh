@@ -254,7 +254,7 @@ fuzz_target() {
     work=build/fuzz/work/$target
     rm -rf "$work"
     mkdir -p "$work/corpus" "$work/crashes" "$work/merged"
-    cp "$corpus"/* "$work/corpus/"
+    cp -r "$corpus/." "$work/corpus/"
     status=0
     "$program" -max_total_time="$seconds" -print_final_stats=1 \
         -artifact_prefix="$work/crashes/" "$work/corpus" || status=$?
@@ -266,9 +266,10 @@ fuzz_target() {
     fi
     "$program" -merge=1 "$work/merged" "$corpus" "$work/corpus" 2>"$work/merge.log" ||
         { cat "$work/merge.log" >&2; echo "dev.sh fuzz: the merge failed" >&2; exit 1; }
-    echo "$corpus: $(ls "$corpus" | wc -l) inputs before, $(ls "$work/merged" | wc -l) after the merge"
-    rm -f "$corpus"/*
-    cp "$work/merged"/* "$corpus/"
+    echo "$corpus: $(find "$corpus" -type f | wc -l) inputs before," \
+        "$(find "$work/merged" -type f | wc -l) after the merge"
+    find "$corpus" -type f -delete
+    cp -r "$work/merged/." "$corpus/"
 }
 
 # A window needs a display; without one Qt would only abort.
