@@ -8,6 +8,10 @@
 #   ./dev.sh build      install what is missing and build (build/release)
 #   ./dev.sh demo       the program with simulated devices, in a private network namespace
 #   ./dev.sh flood-bench  install valgrind too, build, count what each kind of flood costs
+#   ./dev.sh fuzz TARGET SECONDS  install clang and libFuzzer, build fuzz_TARGET (build/fuzz), fuzz
+#                       it for SECONDS on a copy of tests/fuzz/corpus/TARGET, then merge what it
+#                       found into that corpus, minimised; a crash stops with the input's path.
+#                       TARGET: a tests/fuzz/TARGET_fuzz.cpp (plan_file, baseline, ...)
 #   ./dev.sh package    build, then build/norvik_VERSION-1~debN_amd64.deb for this Debian release,
 #                       checked and test-installed into a bare root of the same release
 #   ./dev.sh build-windows    install mingw-w64 and Wine, build the Windows programs (build/windows)
@@ -40,6 +44,13 @@ prometheus_packages() {
 PACKAGE_TOOLS=(dpkg-dev lintian desktop-file-utils appstream debootstrap systemd acl)
 # Only the flood benchmark needs valgrind (callgrind counts its instructions).
 BENCH_PACKAGES=(valgrind)
+# The fuzz targets: clang, and its runtime libraries with libFuzzer, of the release's own clang.
+fuzz_packages() {
+    case $CODENAME in
+        bookworm) echo clang libclang-rt-14-dev ;;
+        *) echo clang libclang-rt-19-dev ;;
+    esac
+}
 # The Windows build: the cross compiler, GoogleTest's sources for it, and Wine to test with.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine icoutils xvfb
                   zip wixl msitools)
@@ -216,6 +227,51 @@ build_host_tools() {
     build build/host -DNORVIK_BUILD_GUI=OFF -DNORVIK_BUILD_BENCH=OFF
 }
 
+# fuzz TARGET SECONDS: the libraries a target calls are built with the engine's coverage and
+# the sanitizers (NORVIK_FUZZ), so that it finds its way into them. The engine works on a copy
+# of the committed corpus; the merge then keeps, from both, the fewest inputs that reach every
+# edge they reach together.
+fuzz_target() {
+    local target=$1 seconds=$2 work program corpus status
+    if [ ! -f "tests/fuzz/${target}_fuzz.cpp" ] || [ ! -d "tests/fuzz/corpus/$target" ]; then
+        echo "dev.sh fuzz: no fuzz target '$target'; there are:" \
+            "$(cd tests/fuzz && ls -- *_fuzz.cpp | sed 's/_fuzz\.cpp$//' | tr '\n' ' ')" >&2
+        exit 2
+    fi
+    case $seconds in
+        '' | *[!0-9]* | 0)
+            echo "dev.sh fuzz: SECONDS is a whole number of seconds above 0, not '$seconds'" >&2
+            exit 2
+            ;;
+    esac
+    # shellcheck disable=SC2046  # one word per package
+    install_missing $(fuzz_packages)
+    cmake -S . -B build/fuzz -G Ninja -DNORVIK_WERROR=$WERROR -DCMAKE_CXX_COMPILER=clang++ \
+        -DNORVIK_FUZZ=ON -DNORVIK_BUILD_GUI=OFF -DNORVIK_BUILD_BENCH=OFF >/dev/null
+    cmake --build build/fuzz -j "$JOBS" --target "fuzz_$target"
+    program=build/fuzz/tests/fuzz/fuzz_$target
+    corpus=tests/fuzz/corpus/$target
+    work=build/fuzz/work/$target
+    rm -rf "$work"
+    mkdir -p "$work/corpus" "$work/crashes" "$work/merged"
+    cp -r "$corpus/." "$work/corpus/"
+    status=0
+    "$program" -max_total_time="$seconds" -print_final_stats=1 \
+        -artifact_prefix="$work/crashes/" "$work/corpus" || status=$?
+    if [ "$status" != 0 ] || [ -n "$(ls -A "$work/crashes")" ]; then
+        echo "dev.sh fuzz: fuzz_$target failed (exit $status) on the input:" >&2
+        ls -d "$PWD/$work/crashes/"* >&2 || true
+        echo "Run it again with: $program INPUT" >&2
+        exit 1
+    fi
+    "$program" -merge=1 "$work/merged" "$corpus" "$work/corpus" 2>"$work/merge.log" ||
+        { cat "$work/merge.log" >&2; echo "dev.sh fuzz: the merge failed" >&2; exit 1; }
+    echo "$corpus: $(find "$corpus" -type f | wc -l) inputs before," \
+        "$(find "$work/merged" -type f | wc -l) after the merge"
+    find "$corpus" -type f -delete
+    cp -r "$work/merged/." "$corpus/"
+}
+
 # A window needs a display; without one Qt would only abort.
 require_display() {
     [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] && return 0
@@ -243,7 +299,7 @@ usage() {
 
 case "${1:-}" in
     build | run | test | test-asan | test-tsan | package | build-windows | test-windows | \
-        package-windows | demo | flood-bench)
+        package-windows | demo | flood-bench | fuzz)
         CODENAME=$(debian_codename) || exit 1
         ;;
 esac
@@ -309,6 +365,9 @@ case "${1:-}" in
         install_missing "${BENCH_PACKAGES[@]}"
         build build/release
         bench/flood-instructions.sh build/release
+        ;;
+    fuzz)
+        fuzz_target "${2:-}" "${3:-}"
         ;;
     demo)
         require_display demo

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "console_text.h"
 #include "device_text.h"
 #include "network_interfaces.h"
 #include "trace.h"
@@ -23,6 +24,60 @@ const Json& InterfaceName(std::uint32_t index, InterfaceNames& names) {
     }
     return found->second;
 }
+
+// The compact text of a value; texts are valid UTF-8 already, should one not be, it is shown
+// (with U+FFFD), not thrown.
+std::string CompactText(const Json& value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+Json RowJson(const MemoryListView::Row& row) {
+    Json item;
+    item["number"] = Utf8(row[0]);
+    item["name"] = Utf8(row[1]);
+    item["address"] = Utf8(row[2]);
+    return item;
+}
+
+Json ScanDeviceJson(const DeviceRecord& device, std::size_t i, InterfaceNames& interface_names,
+                    const std::vector<std::vector<std::string>>& warnings) {
+    Json record = DeviceJson(device, interface_names);
+    record["warnings"] = i < warnings.size() ? warnings[i] : std::vector<std::string>();
+    return record;
+}
+
+// A document's text gathered into blocks written as they fill. Each piece is a whole value or
+// punctuation, so no block ends inside a UTF-8 sequence, which a Windows console converts
+// block by block.
+class DocumentWriter {
+public:
+    explicit DocumentWriter(std::FILE* out) : out_(out) {}
+
+    void Add(std::string_view piece) {
+        block_ += piece;
+        if (block_.size() >= kBlockBytes) {
+            Flush();
+        }
+    }
+
+    bool Finish() {
+        Flush();
+        return std::ferror(out_) == 0;
+    }
+
+private:
+    static constexpr std::size_t kBlockBytes = 64 * 1024;
+
+    void Flush() {
+        if (!block_.empty()) {
+            WriteText(out_, block_);
+            block_.clear();
+        }
+    }
+
+    std::FILE* out_;
+    std::string block_;
+};
 
 }  // namespace
 
@@ -70,20 +125,13 @@ Json ScanJson(const MemoryListView& view, const DeviceList& devices,
               const std::vector<std::vector<std::string>>& warnings) {
     Json rows = Json::array();
     for (const auto& row : view.rows()) {
-        Json item;
-        item["number"] = Utf8(row[0]);
-        item["name"] = Utf8(row[1]);
-        item["address"] = Utf8(row[2]);
-        rows.push_back(std::move(item));
+        rows.push_back(RowJson(row));
     }
     Json records = Json::array();
     InterfaceNames interface_names;
     std::size_t i = 0;
     for (const DeviceRecord& d : devices) {
-        Json device = DeviceJson(d, interface_names);
-        device["warnings"] = i < warnings.size() ? warnings[i] : std::vector<std::string>();
-        records.push_back(std::move(device));
-        ++i;
+        records.push_back(ScanDeviceJson(d, i++, interface_names, warnings));
     }
     Json document;
     document["rows"] = std::move(rows);
@@ -92,9 +140,34 @@ Json ScanJson(const MemoryListView& view, const DeviceList& devices,
     return document;
 }
 
+bool WriteScanJson(std::FILE* out, const MemoryListView& view, const DeviceList& devices,
+                   const std::vector<std::vector<std::string>>& warnings) {
+    // ScanJson's members in its order, each value's text as its compact dump gives it.
+    DocumentWriter writer(out);
+    writer.Add("{\"rows\":[");
+    const char* separator = "";
+    for (const auto& row : view.rows()) {
+        writer.Add(separator);
+        writer.Add(CompactText(RowJson(row)));
+        separator = ",";
+    }
+    writer.Add("],\"devices\":[");
+    separator = "";
+    InterfaceNames interface_names;
+    std::size_t i = 0;
+    for (const DeviceRecord& d : devices) {
+        writer.Add(separator);
+        writer.Add(CompactText(ScanDeviceJson(d, i++, interface_names, warnings)));
+        separator = ",";
+    }
+    writer.Add("],\"dropped_devices\":");
+    writer.Add(CompactText(Json(devices.dropped_devices())));
+    writer.Add("}\n");
+    return writer.Finish();
+}
+
 std::string JsonText(const Json& document) {
-    // The texts are valid UTF-8 already; should one not be, it is shown, not thrown.
-    return document.dump(-1, ' ', false, Json::error_handler_t::replace) + '\n';
+    return CompactText(document) + '\n';
 }
 
 }  // namespace norvik::cli

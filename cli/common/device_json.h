@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -25,6 +26,12 @@ Json DeviceJson(const DeviceRecord& device, InterfaceNames& interface_names);
 // devices dropped because the list was full.
 Json ScanJson(const MemoryListView& view, const DeviceList& devices,
               const std::vector<std::vector<std::string>>& warnings);
+
+// ScanJson's document, written to `out` as JsonText would give it, without holding more
+// than one device's record at a time: a full list's document is several times the size of
+// the list. False when a write failed.
+bool WriteScanJson(std::FILE* out, const MemoryListView& view, const DeviceList& devices,
+                   const std::vector<std::vector<std::string>>& warnings);
 
 // The compact text of a document, with a line feed after it.
 std::string JsonText(const Json& document);

@@ -1,90 +1,92 @@
 #include "option_values.h"
 
-#include <cstdio>
+#include <charconv>
+#include <system_error>
+
+#include "address_text.h"
 
 namespace norvik::cli {
 namespace {
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
+// Enough of a value to recognise it by; the rest would only flood the line.
+constexpr std::size_t kShownBytes = 64;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
-std::string Shown(std::string_view text) {
-    std::string shown = "\"";
-    for (const char c : text.substr(0, 40)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f || c == '"' || c == '\\') {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-            shown += escaped;
-        } else {
-            shown += c;
-        }
-    }
-    return shown + (text.size() > 40 ? "...\"" : "\"");
-}
-
-std::string Number(double value) {
+// The shortest decimal text that reads back as `value`: 86400, 0.5.
+std::string NumberText(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return error == std::errc() ? std::string(text, end) : std::string("?");
 }
 
 }  // namespace
 
-std::optional<double> ParseSeconds(std::string_view text, double min, double max,
-                                   std::string& problem) {
-    const std::string_view digits = Trimmed(text);
-    double whole = 0;
-    double fraction = 0;
-    double scale = 1;
-    bool any = false;
-    bool point = false;
-    bool good = !digits.empty() && digits.size() <= 32;
-    for (const char c : digits) {
-        if (c == '.' && !point) {
-            point = true;
-        } else if (c >= '0' && c <= '9') {
-            any = true;
-            if (point) {
-                scale /= 10;
-                fraction += (c - '0') * scale;
-            } else {
-                whole = whole * 10 + (c - '0');
-            }
+std::string QuotedValue(std::string_view text) {
+    constexpr char kHex[] = "0123456789abcdef";
+    std::string quoted = "\"";
+    for (std::size_t i = 0; i < text.size() && i < kShownBytes; ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == '"' || byte == '\\') {
+            quoted += '\\';
+            quoted += static_cast<char>(byte);
+        } else if (byte >= 0x20 && byte < 0x7f) {
+            quoted += static_cast<char>(byte);
         } else {
-            good = false;
+            quoted += "\\x";
+            quoted += kHex[byte >> 4];
+            quoted += kHex[byte & 0xf];
         }
     }
-    const double value = whole + fraction;
-    if (!good || !any || value < min || value > max) {
-        problem = "takes seconds from " + Number(min) + " to " + Number(max) + ", not " + Shown(text);
+    quoted += text.size() > kShownBytes ? "\"..." : "\"";
+    return quoted;
+}
+
+std::optional<double> ParseSeconds(std::string_view text, double min, double max,
+                                   std::string& problem) {
+    const std::string_view number = TrimBlanks(text);
+    // Digits with at most one point among them, and at least one digit: from_chars alone would
+    // also take "1e3", "inf", "nan" and a leading '-'.
+    std::size_t digits = 0;
+    std::size_t points = 0;
+    for (const char c : number) {
+        digits += IsDigit(c) ? 1 : 0;
+        points += c == '.' ? 1 : 0;
+    }
+    double value = 0;
+    bool read = digits > 0 && points <= 1 && digits + points == number.size();
+    if (read) {
+        const auto [end, error] =
+            std::from_chars(number.data(), number.data() + number.size(), value);
+        read = error == std::errc() && end == number.data() + number.size();
+    }
+    if (!read || value < min || value > max) {
+        problem = "takes seconds from " + NumberText(min) + " to " + NumberText(max) + ", not " +
+                  QuotedValue(text);
         return std::nullopt;
     }
     return value;
 }
 
-std::optional<std::uint64_t> ParseCount(std::string_view text, std::uint64_t min,
-                                        std::uint64_t max, std::string& problem) {
-    const std::string_view digits = Trimmed(text);
+std::optional<std::uint64_t> ParseCount(std::string_view text, std::uint64_t min, std::uint64_t max,
+                                        std::string& problem) {
+    const std::string_view number = TrimBlanks(text);
     std::uint64_t value = 0;
-    bool good = !digits.empty();
-    for (const char c : digits) {
-        if (c < '0' || c > '9' || value > (UINT64_MAX - static_cast<unsigned>(c - '0')) / 10) {
-            good = false;
-            break;
-        }
-        value = value * 10 + static_cast<unsigned>(c - '0');
+    bool read = !number.empty();
+    for (std::size_t i = 0; read && i < number.size(); ++i) {
+        read = IsDigit(number[i]);
     }
-    if (!good || value < min || value > max) {
+    if (read) {
+        // Digits only, so the one failure left is a value beyond 2^64 - 1.
+        const auto [end, error] =
+            std::from_chars(number.data(), number.data() + number.size(), value);
+        read = error == std::errc() && end == number.data() + number.size();
+    }
+    if (!read || value < min || value > max) {
         problem = "takes a whole number from " + std::to_string(min) + " to " +
-                  std::to_string(max) + ", not " + Shown(text);
+                  std::to_string(max) + ", not " + QuotedValue(text);
         return std::nullopt;
     }
     return value;

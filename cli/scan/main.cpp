@@ -101,8 +101,12 @@ int main(int argc, char** argv) {
     }
     const std::vector<norvik::DeviceRecord> records(devices.begin(), devices.end());
     const Warnings warnings = norvik::cli::DeviceWarnings(records, norvik::BroadcastInterfaces());
-    program.Print(program.json() ? norvik::cli::JsonText(norvik::cli::ScanJson(
-                                       search.view(), devices, warnings))
-                                 : RowsAsText(search.view(), devices, warnings));
+    if (program.json()) {
+        // Written as it goes: the whole document of a full list would be several times its
+        // size. A failed write is seen by Finish.
+        norvik::cli::WriteScanJson(stdout, search.view(), devices, warnings);
+        return program.Finish(norvik::cli::kExitDone);
+    }
+    program.Print(RowsAsText(search.view(), devices, warnings));
     return program.Finish(norvik::cli::kExitDone);
 }
