@@ -595,7 +595,9 @@ Plan ReadPlan(std::string_view bytes) {
         if (named.ends_with('\r')) {
             named.remove_suffix(1);
         }
-        if (named.size() != 1 ||
+        // A spreadsheet that took the line for a row writes it back with empty cells after it.
+        const bool one = !named.empty() && named.find_first_not_of(named[0]) == std::string::npos;
+        if (!one ||
             std::find(kSeparators.begin(), kSeparators.end(), named[0]) == kSeparators.end()) {
             problems.Add(
                 1, "the separator is a comma, a semicolon or a tab, not \"" + Shown(named) + "\"");

@@ -70,10 +70,10 @@ TEST(PlanFile, ReadsWhatSpreadsheetsSaveInEverySeparatorAndEncoding) {
         std::string_view before;  // what comes before the header
         int encoding;             // 0 UTF-8, 1 UTF-16 LE, 2 UTF-16 BE
     };
-    const Variant variants[] = {
-        {',', "", 0},          {',', "\xEF\xBB\xBF", 0},  {';', "", 0},
-        {';', "sep=;\r\n", 0}, {'\t', "\xEF\xBB\xBF", 0}, {',', "sep=,\n", 1},
-        {';', "", 2}};
+    const Variant variants[] = {{',', "", 0},          {',', "\xEF\xBB\xBF", 0},
+                                {';', "", 0},          {';', "sep=;\r\n", 0},
+                                {';', "sep=;;;\n", 0}, {'\t', "\xEF\xBB\xBF", 0},
+                                {',', "sep=,\n", 1},   {';', "", 2}};
     for (const Variant& v : variants) {
         const std::string utf8 = std::string(v.before) + WithSeparator(plan, v.separator);
         const std::string bytes = v.encoding == 0 ? utf8 : Utf16Bytes(utf8, v.encoding == 2);
