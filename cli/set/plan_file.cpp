@@ -78,49 +78,22 @@ std::string Hex(std::uint8_t byte) {
 // A cell as a message shows it: control characters as \xNN, cut at a character's start after
 // kShownBytes, so that what a file holds cannot steer the terminal or split a message line.
 std::string Shown(std::string_view cell) {
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(cell[i]); };
+    std::size_t end = std::min(cell.size(), kShownBytes);
+    while (end > 0 && end < cell.size() && (byte(end) & 0xC0) == 0x80) {
+        --end;  // within a character
+    }
     std::string shown;
-    std::size_t i = 0;
-    for (; i < cell.size() && i < kShownBytes; ++i) {
-        const auto c = static_cast<std::uint8_t>(cell[i]);
-        const bool c1 =
-            c == 0xC2 && i + 1 < cell.size() && static_cast<std::uint8_t>(cell[i + 1]) <= 0x9F;
-        if (c < 0x20 || c == 0x7F) {
-            shown += "\\x" + Hex(c);
-        } else if (c1) {
-            shown += "\\x" + Hex(static_cast<std::uint8_t>(cell[++i]));
+    for (std::size_t i = 0; i < end; ++i) {
+        if (byte(i) < 0x20 || byte(i) == 0x7F) {
+            shown += "\\x" + Hex(byte(i));
+        } else if (byte(i) == 0xC2 && i + 1 < end && byte(i + 1) <= 0x9F) {
+            shown += "\\x" + Hex(byte(++i));  // U+0080..U+009F, C1 controls
         } else {
             shown += cell[i];
         }
     }
-    if (i < cell.size()) {
-        while (!shown.empty() && (static_cast<std::uint8_t>(shown.back()) & 0xC0) == 0x80) {
-            shown.pop_back();  // a continuation byte: the character was cut
-        }
-        if (!shown.empty() && static_cast<std::uint8_t>(shown.back()) >= 0xC0) {
-            shown.pop_back();
-        }
-        shown += "...";
-    }
-    return shown;
-}
-
-// Appends a code point as UTF-8.
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    return end < cell.size() ? shown + "..." : shown;
 }
 
 // UTF-16 after its byte-order mark, as UTF-8; nothing, with the lines that show it, when a
@@ -130,36 +103,29 @@ std::optional<std::string> FromUtf16(std::string_view bytes, bool big_endian, Pr
         problems.Add(0, "UTF-16 text of an odd number of bytes: " + std::string(kSaveHint));
         return std::nullopt;
     }
-    const auto unit = [&](std::size_t i) {
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
         const auto first = static_cast<std::uint8_t>(bytes[2 * i]);
         const auto second = static_cast<std::uint8_t>(bytes[2 * i + 1]);
-        return static_cast<char16_t>(big_endian ? first << 8 | second : second << 8 | first);
-    };
-    const std::size_t units = bytes.size() / 2;
-    std::string text;
-    text.reserve(units);
+        units[i] = static_cast<char16_t>(big_endian ? first << 8 | second : second << 8 | first);
+    }
+    // Utf16ToUtf8 would make a lone surrogate U+FFFD: a name changed without a word.
     int line = 1;
     int bad_line = 0;  // the last line found bad, told once
-    bool good = true;
-    for (std::size_t i = 0; i < units; ++i) {
-        const char16_t c = unit(i);
-        if (c == u'\n') {
-            ++line;
-        }
-        if (IsHighSurrogate(c) && i + 1 < units && IsLowSurrogate(unit(i + 1))) {
-            const char32_t low = unit(++i);
-            AppendUtf8(text, 0x10000 + ((char32_t{c} - 0xD800) << 10) + (low - 0xDC00));
-        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-            if (bad_line != line) {
-                problems.Add(line, "not UTF-16 text (a lone surrogate): " + std::string(kSaveHint));
-                bad_line = line;
-            }
-            good = false;
-        } else {
-            AppendUtf8(text, c);
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char16_t c = units[i];
+        line += c == u'\n' ? 1 : 0;
+        if (IsHighSurrogate(c) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
+            ++i;
+        } else if ((IsHighSurrogate(c) || IsLowSurrogate(c)) && bad_line != line) {
+            problems.Add(line, "not UTF-16 text (a lone surrogate): " + std::string(kSaveHint));
+            bad_line = line;
         }
     }
-    return good ? std::optional(std::move(text)) : std::nullopt;
+    if (bad_line != 0) {
+        return std::nullopt;
+    }
+    return Utf16ToUtf8(units);
 }
 
 // Refuses text with NUL bytes (no CSV, one short message) or bytes that are not UTF-8 (each

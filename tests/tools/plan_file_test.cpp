@@ -64,7 +64,7 @@ TEST(PlanFile, ReadsWhatSpreadsheetsSaveInEverySeparatorAndEncoding) {
         "|||\n"                                                           // 7
         "00:11:22:aa:bb:ce|\"two\nlines\"||static\n"                      // 8, 9
         "00:11:22:aa:bb:cf|'=1+2 Café||\n"                                // 10
-        "00:11:22:aa:bb:d0|Camera #3";                                    // 11
+        "00:11:22:aa:bb:d0|Camera #3 \xF0\x9F\x93\xB7";                   // 11
     struct Variant {
         char separator;
         std::string_view before;  // what comes before the header
@@ -83,11 +83,12 @@ TEST(PlanFile, ReadsWhatSpreadsheetsSaveInEverySeparatorAndEncoding) {
         EXPECT_TRUE(read.problems.empty()) << AllProblems(read);
         ASSERT_EQ(read.rows.size(), 5u);
         const int shift = v.before.starts_with("sep=") ? 1 : 0;
-        const std::vector<std::pair<int, std::string>> expected = {{4, "Hall, \"east\"; #1"},
-                                                                   {5, "Camera #2"},
-                                                                   {8, "two\nlines"},
-                                                                   {10, "=1+2 Café"},
-                                                                   {11, "Camera #3"}};
+        const std::vector<std::pair<int, std::string>> expected = {
+            {4, "Hall, \"east\"; #1"},
+            {5, "Camera #2"},
+            {8, "two\nlines"},
+            {10, "=1+2 Café"},
+            {11, "Camera #3 \xF0\x9F\x93\xB7"}};
         for (std::size_t i = 0; i < expected.size(); ++i) {
             EXPECT_EQ(read.rows[i].line, expected[i].first + shift);
             EXPECT_EQ(read.rows[i].edits.name, expected[i].second);
