@@ -56,10 +56,19 @@ std::string RowsAsText(const norvik::MemoryListView& view, const norvik::DeviceL
     return out;
 }
 
-std::string DevicesAsCsv(const norvik::DeviceList& devices) {
+// A name the CSV cannot hold exactly is left empty, which a plan reads as "keep it": said, so
+// that the person knows why the cell is blank.
+std::string DevicesAsCsv(const norvik::cli::Program& program, const norvik::DeviceList& devices) {
     std::string out = norvik::cli::PlanCsvHeader();
     for (const norvik::DeviceRecord& device : devices) {
-        out += norvik::cli::PlanCsvRow(device);
+        bool name_left_empty = false;
+        out += norvik::cli::PlanCsvRow(device, &name_left_empty);
+        if (name_left_empty) {
+            program.Say(norvik::Utf16ToUtf8(norvik::MacText(device.mac)) +
+                        ": its name is not text a CSV file can hold exactly (name_hex " +
+                        norvik::cli::HexText(device.name) +
+                        "); its cell is left empty, which a plan reads as keeping it");
+        }
     }
     return out;
 }
@@ -96,7 +105,7 @@ int main(int argc, char** argv) {
     search.SayIfNothingArrived(timeout_seconds);
     const norvik::DeviceList& devices = search.devices();
     if (csv) {
-        program.Print(DevicesAsCsv(devices));
+        program.Print(DevicesAsCsv(program, devices));
         return program.Finish(norvik::cli::kExitDone);
     }
     const std::vector<norvik::DeviceRecord> records(devices.begin(), devices.end());

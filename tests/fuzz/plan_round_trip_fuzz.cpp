@@ -1,0 +1,112 @@
+// Fuzz target: two devices made of the fuzz bytes, written as norvik-scan --csv writes them and
+// read back as norvik-set --plan reads them. Every value must come back exactly, so that a
+// saved scan used as a plan changes nothing.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "plan_csv.h"
+#include "plan_file.h"
+
+namespace {
+
+using norvik::DeviceRecord;
+
+// Takes bytes from the front of the input; zeros once it is used up.
+class Bytes {
+public:
+    explicit Bytes(std::span<const std::uint8_t> data) : data_(data) {}
+    std::uint8_t Byte() {
+        if (data_.empty()) {
+            return 0;
+        }
+        const std::uint8_t byte = data_.front();
+        data_ = data_.subspan(1);
+        return byte;
+    }
+    template <std::size_t N>
+    void Fill(std::array<std::uint8_t, N>& out) {
+        for (std::uint8_t& byte : out) {
+            byte = Byte();
+        }
+    }
+    std::int32_t Int32() {
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) {
+            value = value << 8 | Byte();
+        }
+        std::int32_t signed_value = 0;
+        std::memcpy(&signed_value, &value, sizeof value);
+        return signed_value;
+    }
+
+private:
+    std::span<const std::uint8_t> data_;
+};
+
+DeviceRecord Device(Bytes& bytes) {
+    DeviceRecord d;
+    bytes.Fill(d.mac);
+    bytes.Fill(d.ip);
+    bytes.Fill(d.netmask);
+    bytes.Fill(d.gateway);
+    bytes.Fill(d.name);
+    bytes.Fill(d.dns1);
+    bytes.Fill(d.dns2);
+    d.http_port = bytes.Int32();
+    const std::uint8_t flags = bytes.Byte();
+    d.dns_enabled = flags & 1;
+    d.dhcp_on = (flags >> 1) & 1;
+    d.dhcp_supported = (flags >> 2) & 1;
+    return d;
+}
+
+void Check(bool good) {
+    if (!good) {
+        __builtin_trap();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Bytes bytes(std::span(data, size));
+    constexpr std::array<char, 3> kSeparators = {',', ';', '\t'};
+    const char separator = kSeparators[bytes.Byte() % kSeparators.size()];
+    std::array<DeviceRecord, 2> devices = {Device(bytes), Device(bytes)};
+    devices[1].mac[0] = static_cast<std::uint8_t>(devices[0].mac[0] ^ 1);  // two devices
+
+    std::string csv = norvik::cli::PlanCsvHeader(separator);
+    std::array<int, 2> lines{};
+    std::array<bool, 2> left_empty{};
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        lines[i] = static_cast<int>(std::count(csv.begin(), csv.end(), '\n')) + 1;
+        csv += norvik::cli::PlanCsvRow(devices[i], &left_empty[i], separator);
+    }
+    const norvik::cli::Plan plan = norvik::cli::ReadPlan(csv);
+    Check(plan.problems.empty() && plan.rows.size() == devices.size());
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const DeviceRecord& d = devices[i];
+        const norvik::cli::PlanRow& row = plan.rows[i];
+        const norvik::cli::DeviceEdits& e = row.edits;
+        const std::string name(d.name.begin(), std::find(d.name.begin(), d.name.end(), 0));
+        // A name a plan cannot carry is left empty, and said so; any other comes back.
+        Check(left_empty[i] == !norvik::cli::IsPlanNameText(name));
+        const bool keeps_name = name.empty() || left_empty[i];
+        Check(keeps_name ? !e.name.has_value() : e.name == name);
+        Check(row.line == lines[i] && row.mac == d.mac);
+        Check(e.ip == d.ip && e.netmask == d.netmask && e.gateway == d.gateway);
+        const bool dns = d.dns_enabled != 0;
+        Check(e.dns1 == (dns ? std::optional(d.dns1) : std::nullopt));
+        Check(e.dns2 == (dns ? std::optional(d.dns2) : std::nullopt));
+        Check(e.port == d.http_port);
+        const bool mode = d.dhcp_on != 0 || d.dhcp_supported != 0;
+        Check(e.dhcp == (mode ? std::optional(d.dhcp_on != 0) : std::nullopt));
+    }
+    return 0;
+}
