@@ -123,8 +123,10 @@ std::string PlanCsvRow(const DeviceRecord& d, bool* name_left_empty, char separa
     if (writable) {
         name_cell = CsvCell(name_cell + name);
     }
-    const bool has_dns = d.dns_enabled != 0;
-    const bool has_mode = d.dhcp_supported != 0 || d.dhcp_on != 0;
+    // What the report did not carry is left empty: the record's value is not the device's.
+    const bool has_dns = (d.reported & kReportedDns) != 0;
+    const bool has_mode = (d.reported & kReportedMode) != 0;
+    const bool has_ports = (d.reported & kReportedPorts) != 0;
     const std::array<std::string, kPlanColumns.size()> cells = {
         Utf16ToUtf8(MacText(d.mac)),
         name_cell,
@@ -133,7 +135,7 @@ std::string PlanCsvRow(const DeviceRecord& d, bool* name_left_empty, char separa
         DottedAddress(d.gateway),
         has_dns ? DottedAddress(d.dns1) : "",
         has_dns ? DottedAddress(d.dns2) : "",
-        std::to_string(d.http_port),
+        has_ports ? std::to_string(d.http_port) : "",
         has_mode ? (d.dhcp_on != 0 ? "dhcp" : "static") : ""};
     std::string line;
     for (std::size_t i = 0; i < cells.size(); ++i) {

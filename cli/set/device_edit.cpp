@@ -178,7 +178,11 @@ std::variant<PreparedSet, std::string> PrepareSet(const DeviceRecord& device,
     PreparedSet set;
     pcedit::SetValues& values = set.values;
     values = ValuesOf(device);
-    if (edits.name) {
+    // A value the device already reports is no change, and is not checked: a saved scan is a
+    // plan that changes nothing, whatever odd values it holds.
+    const std::string reported_name = NameBytes(device.name);
+    const bool name_changes = edits.name && *edits.name != reported_name;
+    if (name_changes) {
         if (!IsUtf8(*edits.name)) {
             return "the name is not UTF-8 text";
         }
@@ -188,7 +192,9 @@ std::variant<PreparedSet, std::string> PrepareSet(const DeviceRecord& device,
         values.name = pcedit::NameField(Utf8ToUtf16(*edits.name));
         set.name_cut = NameBytes(values.name).size() < edits.name->size();
     }
-    if (edits.port) {
+    const bool port_changes =
+        edits.port && (*edits.port != device.http_port || !ReportCarries(device, "port"));
+    if (port_changes) {
         if (!PortInRange(*edits.port)) {
             return "the port is not from " + std::to_string(kPortMin) + " to " +
                    std::to_string(kPortMax);

@@ -93,6 +93,8 @@ norvik::cli::WatchMetrics Metrics(const norvik::cli::DeviceWatch& watch, const D
 // Writes the metrics file after every search, counts the writes that fail and says so on
 // standard error: at once when the error is new, and again every kRepeatSaying while it lasts,
 // so that a site's log never goes silent on it.
+constexpr std::chrono::minutes kRepeatSaying{10};
+
 class MetricsWriter {
 public:
     MetricsWriter(const norvik::cli::Program& program, std::string path)
@@ -115,7 +117,6 @@ public:
     }
 
 private:
-    static constexpr std::chrono::minutes kRepeatSaying{10};
     const norvik::cli::Program& program_;
     std::string path_;
     std::string last_error_;
@@ -146,7 +147,8 @@ int Watch(const norvik::cli::Program& program, const Options& options,
     std::uint64_t searches_failed = 0;
     double last_search_timestamp = 0;
     double last_duration = 0;
-    std::string last_failure;
+    bool failing = false;  // said when it starts, and again every kRepeatSaying while it lasts
+    std::chrono::steady_clock::time_point last_said_failing{};
     for (std::uint64_t done = 0; options.searches == 0 || done < options.searches; ++done) {
         if (done > 0) {
             search.SearchAgain();
@@ -161,12 +163,14 @@ int Watch(const norvik::cli::Program& program, const Options& options,
         if (const auto failure = search.SendFailure()) {
             // Not a search: nobody was asked, so nobody is lost for it.
             ++searches_failed;
-            if (*failure != last_failure) {
+            const auto now = std::chrono::steady_clock::now();
+            if (!failing || now - last_said_failing >= kRepeatSaying) {
                 program.Say("search " + std::to_string(done + 1) + " not sent: " + *failure);
-                last_failure = *failure;
+                last_said_failing = now;
             }
+            failing = true;
         } else {
-            last_failure.clear();
+            failing = false;
             last_duration =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             last_search_timestamp = UnixSeconds();

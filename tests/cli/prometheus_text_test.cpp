@@ -33,6 +33,8 @@ TEST(PrometheusText, EveryFamilyWithHelpAndTypeDevicesByMac) {
     metrics.devices_heard = 1;
     metrics.search_duration_seconds = 0.2004;
     metrics.last_search_timestamp_seconds = 1796712060.25;
+    metrics.searches_failed = 3;
+    metrics.metrics_write_failures = 1;
     metrics.dropped[static_cast<std::size_t>(DropReason::kTooShort)] = 7;
     metrics.dropped[static_cast<std::size_t>(DropReason::kRequest)] = 2;
     EXPECT_EQ(
@@ -63,8 +65,16 @@ TEST(PrometheusText, EveryFamilyWithHelpAndTypeDevicesByMac) {
         "norvik_reports_dropped_total{reason=\"list-full\"} 0\n"
         "norvik_reports_dropped_total{reason=\"out-of-memory\"} 0\n"
         "norvik_reports_dropped_total{reason=\"unknown-mac\"} 0\n"
-        "# HELP norvik_last_search_timestamp_seconds When the last search ended, in seconds "
-        "since 1970-01-01 UTC.\n"
+        "# HELP norvik_searches_failed_total Searches that could not be sent through any "
+        "network card since the start; they do not count as searches.\n"
+        "# TYPE norvik_searches_failed_total counter\n"
+        "norvik_searches_failed_total 3\n"
+        "# HELP norvik_metrics_write_failures_total Writes of this file that failed since the "
+        "start.\n"
+        "# TYPE norvik_metrics_write_failures_total counter\n"
+        "norvik_metrics_write_failures_total 1\n"
+        "# HELP norvik_last_search_timestamp_seconds When the last search that went out ended, "
+        "in seconds since 1970-01-01 UTC.\n"
         "# TYPE norvik_last_search_timestamp_seconds gauge\n"
         "norvik_last_search_timestamp_seconds 1796712060.250\n");
 }
@@ -73,7 +83,8 @@ TEST(PrometheusText, NoDevicesStillGivesEveryFamily) {
     const std::string text = PrometheusText(WatchMetrics{});
     for (const char* family :
          {"norvik_device_up", "norvik_devices", "norvik_search_duration_seconds",
-          "norvik_reports_dropped_total", "norvik_last_search_timestamp_seconds"}) {
+          "norvik_reports_dropped_total", "norvik_searches_failed_total",
+          "norvik_metrics_write_failures_total", "norvik_last_search_timestamp_seconds"}) {
         EXPECT_NE(text.find(std::string("# TYPE ") + family + ' '), std::string::npos) << family;
     }
     EXPECT_EQ(text.find("norvik_device_up{"), std::string::npos);

@@ -63,6 +63,7 @@ DeviceRecord Device(Bytes& bytes) {
     d.dns_enabled = flags & 1;
     d.dhcp_on = (flags >> 1) & 1;
     d.dhcp_supported = (flags >> 2) & 1;
+    d.reported = static_cast<std::uint8_t>(flags >> 3 & 7);
     return d;
 }
 
@@ -101,11 +102,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(keeps_name ? !e.name.has_value() : e.name == name);
         Check(row.line == lines[i] && row.mac == d.mac);
         Check(e.ip == d.ip && e.netmask == d.netmask && e.gateway == d.gateway);
-        const bool dns = d.dns_enabled != 0;
+        const bool dns = (d.reported & norvik::kReportedDns) != 0;
         Check(e.dns1 == (dns ? std::optional(d.dns1) : std::nullopt));
         Check(e.dns2 == (dns ? std::optional(d.dns2) : std::nullopt));
-        Check(e.port == d.http_port);
-        const bool mode = d.dhcp_on != 0 || d.dhcp_supported != 0;
+        const bool ports = (d.reported & norvik::kReportedPorts) != 0;
+        Check(e.port == (ports ? std::optional<long long>(d.http_port) : std::nullopt));
+        const bool mode = (d.reported & norvik::kReportedMode) != 0;
         Check(e.dhcp == (mode ? std::optional(d.dhcp_on != 0) : std::nullopt));
     }
     return 0;

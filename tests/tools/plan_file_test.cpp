@@ -250,6 +250,10 @@ DeviceRecord Record(std::uint8_t number, std::string_view name) {
     d.dns2 = {0, 0, 0, 0};
     d.dhcp_supported = number % 4 == 0 ? 0 : 1;
     d.dhcp_on = number % 4 == 1 ? 1 : 0;
+    // What the report carried: what it did not is written empty.
+    d.reported = static_cast<std::uint8_t>((number % 5 == 0 ? 0 : kReportedPorts) |
+                                           (d.dns_enabled ? kReportedDns : 0) |
+                                           (d.dhcp_supported ? kReportedMode : 0));
     return d;
 }
 
@@ -310,11 +314,14 @@ TEST(PlanFile, TheScannersCsvIsAPlanThatChangesNothing) {
             EXPECT_EQ(e.ip, d.ip);
             EXPECT_EQ(e.netmask, d.netmask);
             EXPECT_EQ(e.gateway, d.gateway);
-            EXPECT_EQ(e.dns1, d.dns_enabled ? std::optional(d.dns1) : std::nullopt);
-            EXPECT_EQ(e.dns2, d.dns_enabled ? std::optional(d.dns2) : std::nullopt);
-            EXPECT_EQ(e.port, d.http_port);
-            EXPECT_EQ(e.dhcp,
-                      d.dhcp_supported || d.dhcp_on ? std::optional(d.dhcp_on != 0) : std::nullopt);
+            const bool dns = (d.reported & kReportedDns) != 0;
+            EXPECT_EQ(e.dns1, dns ? std::optional(d.dns1) : std::nullopt);
+            EXPECT_EQ(e.dns2, dns ? std::optional(d.dns2) : std::nullopt);
+            EXPECT_EQ(e.port, (d.reported & kReportedPorts) != 0
+                                  ? std::optional<long long>(d.http_port)
+                                  : std::nullopt);
+            EXPECT_EQ(e.dhcp, (d.reported & kReportedMode) != 0 ? std::optional(d.dhcp_on != 0)
+                                                                 : std::nullopt);
         }
     }
     // What a spreadsheet would take for a formula starts with the quote that marks text.

@@ -154,5 +154,40 @@ TEST(SetPlan, FortyDevicesThatApplyAtOnceTakeUnderFifteenSeconds) {
     EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "mac\tname\toutcome\tdetails");
 }
 
+// The scanner's own CSV is a plan whose run changes nothing, whatever the devices report:
+// names a spreadsheet would evaluate or a line feed, odd values that are not changed, two
+// devices with one address; and it reads as well from standard input.
+TEST(SetPlan, TheScannersCsvIsAPlanThatChangesNothing) {
+    SimulatedDevices devices(
+        "pcedit mac=02:00:00:00:00:31 ip=10.0.0.31 name=\"=1+2\" port=99999\n"
+        "pcedit mac=02:00:00:00:00:32 ip=0.0.0.0 name_hex=610a62 netmask=255.0.255.0\n"
+        "3297 mac=02:00:00:00:00:33 ip=10.0.0.31 name=\"Camera #1, \\\"east\\\"\" port=-5\n"
+        "pcedit mac=02:00:00:00:00:34 ip=10.0.0.34 name=short length=50\n"
+        "pcedit mac=02:00:00:00:00:35 ip=10.0.0.35 name_hex=43616ce9\n");
+    const ProcessResult scan =
+        RunProcess(Command({NORVIK_TOOL_NORVIK_SCAN, "--csv", "--timeout", "1"}));
+    ASSERT_EQ(scan.exit_code, 0) << scan.err;
+    EXPECT_NE(scan.out.find(",'=1+2,"), std::string::npos) << scan.out;
+    // The name that is not UTF-8 is left empty, and said.
+    EXPECT_NE(scan.err.find("02:00:00:00:00:35: its name is not text"), std::string::npos)
+        << scan.err;
+    TemporaryDirectory directory;
+    const std::string plan = WritePlan(directory, scan.out);
+    for (const bool from_stdin : {false, true}) {
+        ProcessOptions options = Command(
+            {"/bin/sh", "-c",
+             std::string(NORVIK_TOOL_NORVIK_SET) + " --plan " + (from_stdin ? "- <" : "") +
+                 plan + " --dry-run --timeout 1"});
+        const ProcessResult run = RunProcess(options);
+        EXPECT_EQ(run.exit_code, 0) << run.err;
+        std::size_t unchanged = 0;
+        for (std::size_t at = 0; (at = run.out.find("\tnothing to change\t", at)) != std::string::npos;
+             ++at) {
+            ++unchanged;
+        }
+        EXPECT_EQ(unchanged, 5u) << run.out << run.err;
+    }
+}
+
 }  // namespace
 }  // namespace norvik::test

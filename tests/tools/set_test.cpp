@@ -2,7 +2,9 @@
 // request bytes against the window's Submit for the same edits, and each outcome.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
+#include <thread>
 #include <mutex>
 #include <nlohmann/json.hpp>
 
@@ -76,8 +78,8 @@ struct EditCase {
 const std::vector<EditCase>& EditCases() {
     static const std::vector<EditCase> cases = {
         {"a new name", {"--name", "Hall"}, [](auto& v) { v.SetControlText(kNameEdit, u"Hall"); }},
-        {"a name cut to 18 bytes of UTF-8",
-         {"--name", "Cámara de la entrada"},
+        {"a name cut to 18 bytes of UTF-8, forced",
+         {"--name", "Cámara de la entrada", "--force"},
          [](auto& v) { v.SetControlText(kNameEdit, u"Cámara de la entrada"); }},
         {"a new address in another subnet",
          {"--ip", "10.0.0.254", "--yes"},
@@ -88,10 +90,12 @@ const std::vector<EditCase>& EditCases() {
         {"a foreign gateway, answered yes",
          {"--gateway", "192.168.2.1", "--yes"},
          [](auto& v) { v.SetAddress(kGatewayControl, 0xC0A80201); }},
-        {"port 65536",
-         {"--port", "65536"},
+        {"port 65536, forced",
+         {"--port", "65536", "--force"},
          [](auto& v) { v.SetControlText(kPort1Edit, u"65536"); }},
-        {"port 0", {"--port", "0"}, [](auto& v) { v.SetControlText(kPort1Edit, u"0"); }},
+        {"port 0, forced",
+         {"--port", "0", "--force"},
+         [](auto& v) { v.SetControlText(kPort1Edit, u"0"); }},
         {"DNS 2 alone",
          {"--dns2", "1.1.1.1"},
          [](auto& v) { v.SetAddress(kDns2Control, 0x01010101); }},
@@ -260,15 +264,26 @@ TEST(Set, RefusesWhatSubmitRefusesAndAsksNoOneWithoutATerminal) {
         {{"--ip", "10.0.0.255"},
          2,
          "norvik-set: not sent: the address 10.0.0.255 ends in .0 or .255\n"},
-        {{"--port", "65537"}, 2, "norvik-set: not sent: the port is not from 0 to 65536\n"},
-        {{"--port", "-1"}, 2, "norvik-set: not sent: the port is not from 0 to 65536\n"},
+        {{"--port", "0"},
+         2,
+         "norvik-set: not sent: the port 0 is no web port (1 to 65535) (give --force to send it "
+         "all the same)\n"},
         {{"--name", std::string(32, 'n')},
          2,
-         "norvik-set: not sent: the name has more than 31 characters\n"},
+         "norvik-set: not sent: the name is 32 bytes of UTF-8, and a device holds 18 (give "
+         "--force to send it cut to fit)\n"},
+        {{"--netmask", "255.0.255.0"},
+         2,
+         "norvik-set: not sent: 255.0.255.0 is no subnet mask: its ones are not contiguous (give "
+         "--force to send it all the same)\n"},
+        {{"--ip", "127.0.0.1"},
+         2,
+         "norvik-set: not sent: the address 127.0.0.1 is a loopback address (give --force to "
+         "send it all the same)\n"},
         {{"--gateway", "192.168.2.1"},
          2,
          "norvik-set: IP and Gateway do not match. Do you want to continue? No terminal to ask "
-         "on: give --yes to send all the same.\n"},
+         "on: give --yes to send all the same.\nnorvik-set: not sent\n"},
         {{"--name", "cam", "--ip", "192.168.1.10"},
          0,
          "norvik-set: nothing to change: 00:11:22:33:44:55 already reports these values\n"},
@@ -309,20 +324,118 @@ TEST(Set, AsksTheSubnetQuestionOnATerminal) {
 }
 
 TEST(Set, RejectsBadOptionsBeforeSearching) {
-    for (const auto& args :
-         std::vector<std::vector<std::string>>{{},
-                                               {"00:11:22:33:44"},
-                                               {kCameraMac, "--ip", "1.2.3"},
-                                               {kCameraMac, "--ip", "1.2.3.256"},
-                                               {kCameraMac, "--port", "http"},
-                                               {kCameraMac, "--dhcp", "--static"},
-                                               {kCameraMac, "--verify-timeout", "-1"},
-                                               {kCameraMac, "--bogus"}}) {
-        const ProcessResult run = RunProcess(Set(args));
-        EXPECT_EQ(run.exit_code, 2) << run.err;
-        EXPECT_EQ(run.out, "");
-        EXPECT_NE(run.err.find("Run with --help for more."), std::string::npos) << run.err;
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "give a MAC address or --plan FILE.csv"},
+        {{"00:11:22:33:44"}, "MAC: not a MAC address: 00:11:22:33:44 (give it as 00:1a:07"},
+        {{kCameraMac, "--ip", "1.2.3"}, "--ip: not an address A.B.C.D: 1.2.3"},
+        {{kCameraMac, "--ip", "1.2.3.256"}, "--ip: not an address A.B.C.D: 1.2.3.256"},
+        {{kCameraMac, "--port", "http"}, "--port: takes a whole number from 0 to 65536, not"},
+        {{kCameraMac, "--port", "65537"}, "--port: takes a whole number from 0 to 65536"},
+        {{kCameraMac, "--port", "-1"}, "--port: takes a whole number from 0 to 65536"},
+        {{kCameraMac, "--dhcp", "--static"}, "--dhcp and --static cannot go together"},
+        // Too short to hear one search: no verdict could come of it.
+        {{kCameraMac, "--verify-timeout", "0"}, "--verify-timeout: takes seconds from 1 to"},
+        {{kCameraMac, "--verify-timeout", "-1"}, "--verify-timeout: takes seconds from 1 to"},
+        {{kCameraMac, kCameraMac}, "not an option or value it takes: 00:11:22:33:44:55"},
+        {{kCameraMac, "--bogus"}, "not an option or value it takes: --bogus"},
+    };
+    for (const auto& [args, said] : cases) {
+        for (const bool json : {false, true}) {
+            std::vector<std::string> with = args;
+            if (json) {
+                with.push_back("--json");
+            }
+            const ProcessResult run = RunProcess(Set(with));
+            EXPECT_EQ(run.exit_code, 2) << run.err;
+            EXPECT_EQ(run.err.rfind("norvik-set: " + said, 0), 0u) << run.err;
+            EXPECT_NE(run.err.find("\nRun with --help for more.\n"), std::string::npos) << run.err;
+            const auto document = nlohmann::json::parse(run.out, nullptr, false);
+            EXPECT_EQ(json ? document.value("exit_code", 0) : 0, json ? 2 : 0) << run.out;
+            EXPECT_EQ(run.out.empty(), !json);
+        }
     }
+    const ProcessResult version = RunProcess(Set({"--version"}));
+    EXPECT_EQ(version.out, "norvik-set 3.0\n");
+}
+
+// Every outcome is what was seen: a value a short report cannot show is sent and never called
+// applied; a 3297 report does show the mode; a refusal is told at once; a MAC as printed on a
+// label is found; one device gets the address check a plan gets.
+TEST(Set, EachOutcomeIsWhatWasSeen) {
+    SimulatedDevices devices(
+        "pcedit mac=02:00:00:00:00:11 ip=10.0.0.11 name=short length=69 on_set=ignore\n"
+        "3297 mac=02:00:00:00:00:12 ip=10.0.0.12 name=static on_set=ignore\n"
+        "3297 mac=02:00:00:00:00:13 ip=10.0.0.13 name=locked reject_set=1\n"
+        "pcedit mac=02:00:00:00:00:14 ip=10.0.0.14 name=fine\n");
+    const struct {
+        std::vector<std::string> args;
+        int exit_code;
+        std::string outcome;  // the JSON's
+        std::string said;     // part of standard error
+    } cases[] = {
+        {{"02:00:00:00:00:11", "--dhcp"}, 5, "not verifiable", ""},
+        {{"02:00:00:00:00:11", "--static"}, 5, "not verifiable", ""},
+        {{"02:00:00:00:00:12", "--dhcp"}, 3, "not applied", ""},
+        {{"02:00:00:00:00:13", "--name", "x"}, 6, "refused",
+         "02:00:00:00:00:13 answers \"設定失敗:帳號密碼錯誤\" (the setting failed: wrong account or "
+         "password)"},
+        {{"02 00 00 00 00 14"}, 2, "", "not a MAC address"},
+        {{" 020000000014 ", "--name", "hall", "--verify-timeout", "1"}, 0, "applied", ""},
+        {{"0200.0000.0014", "--ip", "10.0.0.12"}, 2, "not sent",
+         "not sent: the address 10.0.0.12 is taken by 02:00:00:00:00:12"},
+        {{"02:00:00:00:00:99"}, 4, "not found", "no device with the MAC address 02:00:00:00:00:99"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.args.back());
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--json", "--timeout", "1"});
+        const auto start = std::chrono::steady_clock::now();
+        const ProcessResult run = RunProcess(Set(args));
+        EXPECT_EQ(run.exit_code, c.exit_code) << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+        const auto json = nlohmann::json::parse(run.out, nullptr, false);
+        ASSERT_TRUE(json.is_object()) << run.out;
+        EXPECT_EQ(json.value("outcome", std::string()), c.outcome) << run.out;
+        if (c.outcome == "not verifiable") {
+            EXPECT_EQ(json["not_shown"], nlohmann::json::array({"mode"}));
+        }
+        if (c.outcome == "refused") {
+            EXPECT_EQ(json["refusal"]["meaning"], "the setting failed: wrong account or password");
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 8s) << "a refusal ends at once";
+        }
+    }
+    const ProcessResult sent = RunProcess(Set({"02:00:00:00:00:14", "--name", "x", "--no-verify"}));
+    EXPECT_EQ(sent.exit_code, 0);
+    EXPECT_NE(sent.err.find("norvik-set: sent: 02:00:00:00:00:14 (not verified: --no-verify)"),
+              std::string::npos)
+        << sent.err;
+}
+
+// No route for broadcasts: the search never went out, which is said, not taken for silence.
+TEST(Set, ASearchThatCannotBeSentIsAnErrorNotNoAnswer) {
+    const ProcessResult run = RunProcess(Command(
+        {NORVIK_TOOL_NORVIK_NETNS, "--no-broadcast-route", NORVIK_TOOL_NORVIK_SET, kCameraMac,
+         "--name", "x", "--timeout", "0.5", "--json"}));
+    EXPECT_EQ(run.exit_code, 1) << run.err;
+    EXPECT_NE(run.err.find("went out through no network card: Network is unreachable"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("firewall"), std::string::npos) << run.err;
+    EXPECT_EQ(nlohmann::json::parse(run.out).value("exit_code", 0), 1) << run.out;
+}
+
+// Ctrl+C while verifying ends the wait and tells what is known.
+TEST(Set, AnInterruptWhileVerifyingSaysWhatIsKnown) {
+    SimulatedDevices devices("pcedit mac=02:00:00:00:00:21 ip=10.0.0.21 name=gone on_set=silent\n");
+    BackgroundProcess run(Set({"02:00:00:00:00:21", "--name", "x", "--timeout", "1"}));
+    ASSERT_TRUE(run.WaitForOutput("request\t", 10s));
+    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(run.Signal(SIGINT));
+    const ProcessResult result = run.Wait(5s);
+    EXPECT_EQ(result.exit_code, 130) << result.err;
+    EXPECT_NE(result.out.find("interrupted: 02:00:00:00:00:21 was not heard again yet\n"),
+              std::string::npos)
+        << result.out;
 }
 
 }  // namespace

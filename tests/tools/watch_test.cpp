@@ -282,7 +282,8 @@ TEST(Watch, CountsTheDatagramsItDropsByReason) {
 }
 
 // A metrics file that can no longer be written is said once, and the watch goes on.
-TEST(Watch, AMetricsFileThatCannotBeWrittenIsSaidOnce) {
+// Said at once, counted, and said again while it lasts (every 10 minutes, not every search).
+TEST(Watch, AMetricsFileThatCannotBeWrittenIsSaidAndCounted) {
     const TemporaryDirectory dir;
     const auto textfiles = dir / "textfiles";
     std::filesystem::create_directory(textfiles);
@@ -295,7 +296,31 @@ TEST(Watch, AMetricsFileThatCannotBeWrittenIsSaidOnce) {
     EXPECT_EQ(result.exit_code, 0);
     EXPECT_EQ(result.err, "norvik-watch: " + metrics +
                               ": creating a temporary file in its directory failed: No such file "
-                              "or directory\n");
+                              "or directory (1 failed writes so far)\n");
+    // Once it can write again, the file counts the writes that failed.
+    std::filesystem::create_directory(textfiles);
+    BackgroundProcess again(Watch({"--prometheus", metrics}));
+    ASSERT_TRUE(WaitForFileText(metrics, "norvik_metrics_write_failures_total 0\n", 5s));
+}
+
+// A search that went out through no card is not a search: counted, said, no device is lost
+// for it and the last search's time stays, so the alert on a silent agent fires.
+TEST(Watch, ASearchThatCannotBeSentIsCountedNotTakenForSilence) {
+    const TemporaryDirectory dir;
+    const std::string metrics = (dir / "norvik.prom").string();
+    const ProcessResult result = RunProcess(Command(
+        {NORVIK_TOOL_NORVIK_NETNS, "--no-broadcast-route", NORVIK_TOOL_NORVIK_WATCH,
+         "--interval", "0.2", "--searches", "3", "--prometheus", metrics}));
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("norvik-watch: search 1 not sent: the request to port 402"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.err.find("search 2 not sent"), std::string::npos) << "said once, not each time";
+    std::ifstream in(metrics);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("norvik_searches_failed_total 3\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("norvik_last_search_timestamp_seconds 0.000\n"), std::string::npos) << text;
 }
 
 TEST(Watch, RefusesBadOptionsAndBadBaselinesBeforeSendingAnything) {
@@ -304,7 +329,9 @@ TEST(Watch, RefusesBadOptionsAndBadBaselinesBeforeSendingAnything) {
     std::ofstream(not_a_scan) << "{\"rows\":[]}";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--interval", "0"}, "--interval"},
-        {{"--interval", "x"}, "--interval"},
+        {{"--interval", "x"}, "--interval: takes seconds from 0 to 86400, not \"x\""},
+        {{"--searches", "-1"}, "--searches: takes a whole number from 1 to"},
+        {{"--lost-after", "2.5"}, "--lost-after: takes a whole number from 1 to 1000000"},
         {{"--timeout", "0.5", "--interval", "0.4"}, "--timeout"},
         {{"--lost-after", "0"}, "--lost-after"},
         {{"--searches", "0"}, "--searches"},
@@ -316,6 +343,8 @@ TEST(Watch, RefusesBadOptionsAndBadBaselinesBeforeSendingAnything) {
         {{"--prometheus", (dir / "gone" / "norvik.prom").string()},
          "gone/norvik.prom: creating a temporary file in its directory failed"},
         {{"--prometheus", dir.path().string()}, ": it is a directory, not a regular file"},
+        // The default --timeout follows a shorter interval; one given may not exceed it.
+        {{"--interval", "1", "--timeout", "2"}, "--timeout: a search cannot listen longer"},
     };
     for (const auto& [args, said] : cases) {
         const ProcessResult result = RunProcess(Program(NORVIK_TOOL_NORVIK_WATCH, args));
