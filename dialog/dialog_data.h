@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "dialog_view.h"
+#include "submit_checks.h"  // the limits: kNameMaxChars, kPortMin, kPortMax
 
 namespace norvik {
 
@@ -25,10 +26,6 @@ struct DialogData {
     std::uint32_t dns2 = 0;
     bool dhcp = false;  // the DHCP button's check mark
 };
-
-inline constexpr int kNameMaxChars = 31;
-inline constexpr int kPortMin = 0;
-inline constexpr int kPortMax = 65536;  // not 65535: what the dialog has always let through
 
 // The caption of the application's own boxes, such as a failed check's.
 inline constexpr std::u16string_view kApplicationName = u"Norvik";
