@@ -97,7 +97,7 @@ MainDialog::MainDialog(ListLock& lock, QWidget* parent)
       openUrl_([](const QUrl& url) { QDesktopServices::openUrl(url); }),
       listRows_(deviceList_),
       shell_(lock_, *this, listRows_),
-      view_(this, controls_, shell_.rows(), shell_.row_follower(), openUrl_) {
+      view_(this, controls_, openUrl_) {
     shell_.AttachView(view_);
     connectControls();
     connect(&wakeup_, &UiWakeup::woken, this, [this] { shell_.OnWake(); });

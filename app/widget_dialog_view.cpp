@@ -8,19 +8,12 @@
 #include "ip_address_edit.h"
 #include "message_box.h"
 #include "qt_text.h"
-#include "row_follower.h"
-#include "row_handover.h"
 
 namespace norvik {
 
 WidgetDialogView::WidgetDialogView(QWidget* dialog, std::map<int, QWidget*> controls,
-                                   RowHandover& rows, RowFollower& rowFollower,
                                    std::function<void(const QUrl&)>& openUrl)
-    : dialog_(dialog),
-      controls_(std::move(controls)),
-      rows_(rows),
-      rowFollower_(rowFollower),
-      openUrl_(openUrl) {}
+    : dialog_(dialog), controls_(std::move(controls)), openUrl_(openUrl) {}
 
 template <typename Widget>
 Widget* WidgetDialogView::control(int id) const {
@@ -110,14 +103,6 @@ bool WidgetDialogView::AskOkCancel(std::u16string_view caption, std::u16string_v
 
 void WidgetDialogView::OpenUrl(std::u16string_view url) {
     openUrl_(QUrl(toQString(url)));
-}
-
-ListView& WidgetDialogView::DeviceListView() {
-    return rows_;
-}
-
-void WidgetDialogView::ShowDeviceListNow() {
-    rowFollower_.SyncAll();
 }
 
 }  // namespace norvik

@@ -10,15 +10,12 @@ class QUrl;
 
 namespace norvik {
 
-class RowFollower;
-class RowHandover;
-
 // The dialog's rules see the Qt window through this: its widgets by their template ids, its
-// message boxes, the browser and the device list.
+// message boxes and the browser.
 class WidgetDialogView : public DialogView {
 public:
-    WidgetDialogView(QWidget* dialog, std::map<int, QWidget*> controls, RowHandover& rows,
-                     RowFollower& rowFollower, std::function<void(const QUrl&)>& openUrl);
+    WidgetDialogView(QWidget* dialog, std::map<int, QWidget*> controls,
+                     std::function<void(const QUrl&)>& openUrl);
 
     std::u16string ControlText(int id) const override;
     void SetControlText(int id, std::u16string_view text) override;
@@ -35,8 +32,6 @@ public:
                      MessageIcon icon) override;
     bool AskOkCancel(std::u16string_view caption, std::u16string_view question) override;
     void OpenUrl(std::u16string_view url) override;
-    ListView& DeviceListView() override;
-    void ShowDeviceListNow() override;
 
 private:
     template <typename Widget>
@@ -44,8 +39,6 @@ private:
 
     QWidget* dialog_;
     std::map<int, QWidget*> controls_;
-    RowHandover& rows_;
-    RowFollower& rowFollower_;
     std::function<void(const QUrl&)>& openUrl_;
 };
 

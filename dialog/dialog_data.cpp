@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "device_text.h"
 #include "dialog_template.h"
 #include "utf.h"
 
@@ -83,6 +84,11 @@ private:
 }  // namespace
 
 bool ExchangeDialogData(DialogView& view, DialogData& data, bool save) {
+    if (save && data.port == 0 && ReadLeadingInteger(view.ControlText(kPort1Edit)) == 0) {
+        // A port of 0 shows as an empty edit: that, or any text reading as 0, reads as 0
+        // then instead of failing the exchange.
+        view.SetControlText(kPort1Edit, u"0");
+    }
     Exchange exchange(view, save);
     exchange.Text(kUserNameEdit, data.user_name);
     exchange.Text(kPasswordEdit, data.password);
@@ -91,7 +97,18 @@ bool ExchangeDialogData(DialogView& view, DialogData& data, bool save) {
     exchange.Text(kMacEdit, data.mac);
     exchange.Integer(kPort1Edit, data.port);
     exchange.Range(kPort1Edit, data.port, kPortMin, kPortMax);
-    return !exchange.failed();
+    if (exchange.failed()) {
+        return false;
+    }
+    if (save) {
+        data.ip = view.Address(kIpControl);
+        data.netmask = view.Address(kNetmaskControl);
+        data.gateway = view.Address(kGatewayControl);
+        data.dns1 = view.Address(kDns1Control);
+        data.dns2 = view.Address(kDns2Control);
+        data.dhcp = view.IsChecked(kDhcpRadio);
+    }
+    return true;
 }
 
 std::optional<int> ParseInteger(std::u16string_view text) {

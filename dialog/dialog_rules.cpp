@@ -42,9 +42,10 @@ constexpr std::array kInstructionLines{
 
 }  // namespace
 
-DialogRules::DialogRules(DialogView& view, ListLock& lock, Discovery& discovery,
+DialogRules::DialogRules(DialogView& view, DeviceRows rows, ListLock& lock, Discovery& discovery,
                          SendRequestFunction send_request, UiStringTable& strings)
     : view_(view),
+      rows_(std::move(rows)),
       lock_(lock),
       discovery_(discovery),
       send_request_(std::move(send_request)),

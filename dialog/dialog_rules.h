@@ -12,9 +12,18 @@
 #include "dialog_view.h"
 #include "discovery.h"
 #include "list_lock.h"
+#include "list_view.h"
 #include "ui_string_table.h"
 
 namespace norvik {
+
+// The device list as the rules work on it: the rows the list code keeps, which the receive
+// threads change too (under LIST LOCK), and what shows them in the window now: after a command
+// of the person's own, the rows must not wait for the next round of the window's events.
+struct DeviceRows {
+    ListView& list;
+    std::function<void()> show_now;
+};
 
 // Everything the main dialog does that is not drawing: what its initialisation sets up, what a
 // click on a row shows, what the Static and DHCP buttons switch, how the headings sort, what
@@ -25,7 +34,7 @@ public:
     // How a request leaves: the broadcast senders, unless a test takes the bytes instead.
     using SendRequestFunction = std::function<void(const BroadcastSender&, ByteSpan)>;
 
-    DialogRules(DialogView& view, ListLock& lock, Discovery& discovery,
+    DialogRules(DialogView& view, DeviceRows rows, ListLock& lock, Discovery& discovery,
                 SendRequestFunction send_request,
                 UiStringTable& strings = ProcessUiStringTable());
 
@@ -66,6 +75,7 @@ private:
     void SetAddressControlsEnabled(bool enabled);
 
     DialogView& view_;
+    DeviceRows rows_;
     ListLock& lock_;
     Discovery& discovery_;
     SendRequestFunction send_request_;

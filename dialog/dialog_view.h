@@ -4,14 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "list_view.h"
-
 namespace norvik {
 
 enum class MessageIcon { kNone, kQuestion, kWarning };
 
 // What the dialog's rules need of a window: its controls, named by their template ids
-// (dialog_template.h), its message boxes, the browser and the device list view. Each window
+// (dialog_template.h), its message boxes and the browser. The device list's rows are not the
+// window's: the shell hands them to the rules (DeviceRows). Each window
 // (Qt on Linux, Win32 on Windows) implements it over its own controls; tests keep it in memory.
 // User-interface thread only.
 class DialogView {
@@ -43,12 +42,6 @@ public:
     virtual bool AskOkCancel(std::u16string_view caption, std::u16string_view question) = 0;
     // Opens an address in the person's web browser.
     virtual void OpenUrl(std::u16string_view url) = 0;
-
-    // The device list view, whose rows the receive threads change too (under LIST LOCK).
-    virtual ListView& DeviceListView() = 0;
-    // Shows the device list view's rows now: after a command of the person's own, the rows
-    // must not wait for the next round of the window's events.
-    virtual void ShowDeviceListNow() = 0;
 };
 
 }  // namespace norvik

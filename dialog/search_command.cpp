@@ -19,9 +19,8 @@ void DialogRules::OnSearch() {
     {
         std::lock_guard guard(lock_);
         discovery_.devices().FreeAllRecords();
-        ListView& rows = view_.DeviceListView();
-        if (rows.ItemCount() > 0) {
-            rows.DeleteAllItems();
+        if (rows_.list.ItemCount() > 0) {
+            rows_.list.DeleteAllItems();
         }
         pcedit_request = discovery_.pcedit_request().Update(pcedit::PrepareSearchCommand);
         request_3297 = discovery_.request_3297().Update(p3297::BuildSearchRequest);
@@ -34,7 +33,7 @@ void DialogRules::OnSearch() {
         UpdateData(false);
         ClearPortEdit();
     }
-    view_.ShowDeviceListNow();
+    rows_.show_now();
     // Sent once the lock is free again, so that a sender's message box never holds up the
     // receive loops or another running copy.
     send_request_(kPcEditSender, pcedit_request);

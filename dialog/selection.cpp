@@ -19,7 +19,7 @@ void DialogRules::OnListClick(std::u16string_view row_number_text) {
     {
         // The receive threads rewrite records under the lock; the copy is taken whole.
         std::lock_guard guard(lock_);
-        if (view_.DeviceListView().ItemCount() == 0) {
+        if (rows_.list.ItemCount() == 0) {
             return;
         }
         DeviceList& devices = discovery_.devices();
@@ -102,9 +102,9 @@ void DialogRules::OnColumnClick(int column) {
     {
         // The rows are the receive threads' too.
         std::lock_guard guard(lock_);
-        column_sort_.OnColumnClick(view_.DeviceListView(), column);
+        column_sort_.OnColumnClick(rows_.list, column);
     }
-    view_.ShowDeviceListNow();
+    rows_.show_now();
 }
 
 }  // namespace norvik

@@ -1,7 +1,6 @@
 // Submit: send the edited settings to the selected device as one PCEdit set request.
 #include <mutex>
 
-#include "device_text.h"
 #include "dialog_rules.h"
 #include "dialog_template.h"
 #include "ip_address.h"
@@ -16,10 +15,6 @@ constexpr std::u16string_view kSubnetQuestionCaption = u"Choice";
 }  // namespace
 
 void DialogRules::OnSubmit() {
-    if (data_.port == 0 && ReadLeadingInteger(view_.ControlText(kPort1Edit)) == 0) {
-        // An empty port reads as 0 then, instead of failing the data exchange.
-        view_.SetControlText(kPort1Edit, u"0");
-    }
     if (!UpdateData(true)) {
         return;
     }
@@ -28,13 +23,13 @@ void DialogRules::OnSubmit() {
     }
     pcedit::SetValues values;
     values.name = pcedit::NameField(data_.name);
-    values.ip = UnpackedAddress(view_.Address(kIpControl));
-    values.netmask = UnpackedAddress(view_.Address(kNetmaskControl));
-    values.gateway = UnpackedAddress(view_.Address(kGatewayControl));
-    values.dns1 = UnpackedAddress(view_.Address(kDns1Control));
-    values.dns2 = UnpackedAddress(view_.Address(kDns2Control));
+    values.ip = UnpackedAddress(data_.ip);
+    values.netmask = UnpackedAddress(data_.netmask);
+    values.gateway = UnpackedAddress(data_.gateway);
+    values.dns1 = UnpackedAddress(data_.dns1);
+    values.dns2 = UnpackedAddress(data_.dns2);
     values.http_port = data_.port;
-    values.dhcp = view_.IsChecked(kDhcpRadio);
+    values.dhcp = data_.dhcp;
 
     if (RefusedAddress(values.ip)) {
         return;

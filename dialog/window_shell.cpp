@@ -26,8 +26,8 @@ WindowShell::~WindowShell() {
 }
 
 void WindowShell::AttachView(DialogView& view) {
-    rules_.emplace(view, discovery_.lock(), discovery_,
-                   [this](const BroadcastSender& sender, ByteSpan request) {
+    rules_.emplace(view, DeviceRows{rows_, [this] { row_follower_.SyncAll(); }}, discovery_.lock(),
+                   discovery_, [this](const BroadcastSender& sender, ByteSpan request) {
                        SendRequest(sender, request, messages_);
                    });
 }

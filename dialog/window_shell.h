@@ -39,12 +39,12 @@ public:
     WindowShell(const WindowShell&) = delete;
     WindowShell& operator=(const WindowShell&) = delete;
 
-    // Makes the rules over the window's view; once, when the view exists.
+    // Makes the rules over the window's view and the rows kept here, which the list control
+    // follows; once, when the view exists.
     void AttachView(DialogView& view);
     DialogRules& rules() { return *rules_; }
-    // What the view shows as the device list, and what brings its control up to date.
+    // The rows the list code keeps, which the window's list control follows.
     RowHandover& rows() { return rows_; }
-    RowFollower& row_follower() { return row_follower_; }
     Discovery& discovery() { return discovery_; }
 
     // What the receive threads asked of the user-interface thread: row changes in bounded

@@ -46,7 +46,7 @@ MainDialog::MainDialog(ListLock& lock, HINSTANCE instance)
                         SW_SHOWNORMAL);
       }),
       shell_(lock_, *this, list_rows_),
-      view_(shell_.rows(), shell_.row_follower(), open_url_) {
+      view_(open_url_) {
     shell_.AttachView(view_);
 }
 

@@ -12,10 +12,10 @@
 
 namespace norvik {
 
-// The main dialog (template 102): the device list on the left, the picked device's network
-// settings on the right, the commands below. What its controls do is the dialog's rules', what
-// it wires up around them the window shell's; this class answers the window's messages. The
-// receive threads only ever post to it.
+// The main dialog (template IDD_MAIN_DIALOG): the device list on the left, the picked device's
+// network settings on the right, the commands below. What its controls do is the dialog's
+// rules', what it wires up around them the window shell's; this class answers the window's
+// messages. The receive threads only ever post to it.
 class MainDialog : private WindowToolkit {
 public:
     MainDialog(ListLock& lock, HINSTANCE instance);

@@ -5,8 +5,6 @@
 #include <string>
 
 #include "message_box.h"
-#include "row_follower.h"
-#include "row_handover.h"
 #include "utf.h"
 
 namespace norvik {
@@ -82,14 +80,6 @@ bool Win32DialogView::AskOkCancel(std::u16string_view caption, std::u16string_vi
 
 void Win32DialogView::OpenUrl(std::u16string_view url) {
     open_url_(ToWide(url));
-}
-
-ListView& Win32DialogView::DeviceListView() {
-    return rows_;
-}
-
-void Win32DialogView::ShowDeviceListNow() {
-    row_follower_.SyncAll();
 }
 
 }  // namespace norvik

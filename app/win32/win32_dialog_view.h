@@ -9,17 +9,13 @@
 
 namespace norvik {
 
-class RowFollower;
-class RowHandover;
-
 // The dialog's rules see the Windows window through this: its controls by their ids, its
-// message boxes, the browser and the device list.
+// message boxes and the browser.
 class Win32DialogView : public DialogView {
 public:
     using UrlOpener = std::function<void(std::wstring_view url)>;
 
-    Win32DialogView(RowHandover& rows, RowFollower& row_follower, UrlOpener& open_url)
-        : rows_(rows), row_follower_(row_follower), open_url_(open_url) {}
+    explicit Win32DialogView(UrlOpener& open_url) : open_url_(open_url) {}
 
     void Attach(HWND dialog) { dialog_ = dialog; }
 
@@ -38,15 +34,11 @@ public:
                      MessageIcon icon) override;
     bool AskOkCancel(std::u16string_view caption, std::u16string_view question) override;
     void OpenUrl(std::u16string_view url) override;
-    ListView& DeviceListView() override;
-    void ShowDeviceListNow() override;
 
 private:
     HWND Control(int id) const { return GetDlgItem(dialog_, id); }
 
     HWND dialog_ = nullptr;
-    RowHandover& rows_;
-    RowFollower& row_follower_;
     UrlOpener& open_url_;
 };
 

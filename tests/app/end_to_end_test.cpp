@@ -1,7 +1,6 @@
 // The window and the device simulator together, in a private network namespace: devices are
 // found, one is changed through the dialog, and a new search shows the device's new settings.
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -14,6 +13,7 @@
 #include "main_dialog.h"
 #include "message_box.h"
 #include "subprocess.h"
+#include "wait_for.h"
 
 using namespace std::chrono_literals;
 
@@ -64,13 +64,9 @@ private slots:
         // drops a press meanwhile, as it would a person's: press until one is taken (it empties
         // the list before it returns).
         auto* search = dialog.findChild<QPushButton*>("SearchDeviceButton");
-        QTest::mouseClick(search, Qt::LeftButton);
-        for (QDeadlineTimer deadline(5000);
-             Row(list, "server-3") != nullptr && !deadline.hasExpired();) {
-            QTest::qWait(20);
-            QTest::mouseClick(search, Qt::LeftButton);
-        }
-        QVERIFY(Row(list, "server-3") == nullptr);
+        QVERIFY(norvik::test::PressUntilTaken([&] { QTest::mouseClick(search, Qt::LeftButton); },
+                                              [&] { return Row(list, "server-3") == nullptr; },
+                                              [] { QTest::qWait(20); }));
         QTRY_COMPARE(list->topLevelItemCount(), 4);
         QVERIFY(Row(list, "Archive") != nullptr);
         QCOMPARE(Row(list, "Archive")->text(2), QString("192.168.001.099"));

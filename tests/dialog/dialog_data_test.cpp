@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
+#include <utility>
+
 #include "dialog_template.h"
 #include "memory_dialog_view.h"
 #include "utf.h"
@@ -26,7 +30,8 @@ TEST(DialogData, LoadingFillsTheEditsAndLimitsTheName) {
 }
 
 // What a save makes of the Name and Port1 edits: the values taken, or the box shown and the
-// edit that gets the focus.
+// edit that gets the focus. A save that passes reads the address controls and the DHCP button
+// too; one that fails leaves them.
 TEST(DialogData, SavingChecksTheNameAndThePort) {
     const std::u16string name31(31, u'n');
     const std::u16string name32(32, u'n');
@@ -48,23 +53,36 @@ TEST(DialogData, SavingChecksTheNameAndThePort) {
         {name32, u"", kTooLong, kNameEdit, 0},  // the first failed check stops the save
         {u"cam", u"65537", kOutOfRange, kPort1Edit, 65537},
         {u"cam", u"-1", kOutOfRange, kPort1Edit, -1},
-        {u"cam", u"", kNotInteger, kPort1Edit, 0},
-        {u"cam", u"8x", kNotInteger, kPort1Edit, 0},
-        {u"cam", u"99999999999", kNotInteger, kPort1Edit, 0},
+        {u"cam", u"", kNotInteger, kPort1Edit, 80},  // the port was not 0
+        {u"cam", u"8x", kNotInteger, kPort1Edit, 80},
+        {u"cam", u"99999999999", kNotInteger, kPort1Edit, 80},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf16ToUtf8(c.name + u"/" + c.port));
         MemoryDialogView view;
         view.SetControlText(kNameEdit, c.name);
         view.SetControlText(kPort1Edit, c.port);
+        const std::array<int, 5> addresses{kIpControl, kNetmaskControl, kGatewayControl,
+                                           kDns1Control, kDns2Control};
+        for (std::size_t i = 0; i < addresses.size(); ++i) {
+            view.SetAddress(addresses[i], 0x0A000001u + static_cast<std::uint32_t>(i));
+        }
+        view.SetChecked(kDhcpRadio, true);
         DialogData data;
+        data.port = 80;
         EXPECT_EQ(ExchangeDialogData(view, data, true), c.message.empty());
         EXPECT_EQ(view.focus, c.focus);
         if (c.message.empty()) {
             EXPECT_TRUE(view.boxes.empty());
             EXPECT_EQ(data.name, c.name);
             EXPECT_EQ(view.Get(kNameEdit).limit, 31);
+            EXPECT_EQ(
+                (std::array{data.ip, data.netmask, data.gateway, data.dns1, data.dns2}),
+                (std::array{0x0A000001u, 0x0A000002u, 0x0A000003u, 0x0A000004u, 0x0A000005u}));
+            EXPECT_TRUE(data.dhcp);
         } else {
+            EXPECT_EQ(data.ip, 0u);
+            EXPECT_FALSE(data.dhcp);
             ASSERT_EQ(view.boxes.size(), 1u);
             EXPECT_EQ(view.boxes[0],
                       (MemoryDialogView::Box{u"Norvik", c.message, MessageIcon::kWarning, false}));
@@ -72,6 +90,22 @@ TEST(DialogData, SavingChecksTheNameAndThePort) {
         if (c.focus != kNameEdit) {
             EXPECT_EQ(data.port, c.port_value);
         }
+    }
+}
+
+// While the port is 0 its edit shows empty, and what reads as 0 saves as 0; anything else is
+// checked as always.
+TEST(DialogData, WhileThePortIsZeroWhatReadsAsZeroSavesAsZero) {
+    const std::pair<std::u16string, bool> cases[] = {
+        {u"", true}, {u" x", true}, {u"0abc", true}, {u"-0", true}, {u"8x", false}};
+    for (const auto& [text, passes] : cases) {
+        SCOPED_TRACE(Utf16ToUtf8(text));
+        MemoryDialogView view;
+        view.SetControlText(kPort1Edit, text);
+        DialogData data;
+        EXPECT_EQ(ExchangeDialogData(view, data, true), passes);
+        EXPECT_EQ(data.port, 0);
+        EXPECT_EQ(view.ControlText(kPort1Edit), passes ? u"0" : text);
     }
 }
 

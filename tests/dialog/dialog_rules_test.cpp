@@ -9,6 +9,7 @@
 
 #include "dialog_template.h"
 #include "memory_dialog_view.h"
+#include "memory_list_view.h"
 #include "pcedit.h"
 #include "protocol_3297.h"
 #include "recording_messages.h"
@@ -26,12 +27,13 @@ struct SentRequest {
 class DialogRulesTest : public testing::Test {
 protected:
     DialogRulesTest()
-        : discovery(lock, view.rows, messages, [](int) {}),
-          rules(view, lock, discovery, [this](const BroadcastSender& sender, ByteSpan request) {
-              sent.push_back(
-                  {sender.port,
-                   Bytes(request.begin(), request.begin() + static_cast<long>(sender.length))});
-          }) {}
+        : discovery(lock, rows, messages, [](int) {}),
+          rules(view, {rows, [this] { ++rows_shown; }}, lock, discovery,
+                [this](const BroadcastSender& sender, ByteSpan request) {
+                    sent.push_back(
+                        {sender.port, Bytes(request.begin(),
+                                            request.begin() + static_cast<long>(sender.length))});
+                }) {}
 
     void ReportPcEdit(const Bytes& report) {
         std::lock_guard guard(lock);
@@ -43,7 +45,7 @@ protected:
     }
     // Clicks the row that shows a name, as the window passes it: its column-0 text.
     void ClickRow(std::u16string_view name) {
-        for (const auto& row : view.rows.rows()) {
+        for (const auto& row : rows.rows()) {
             if (row[1] == name) {
                 rules.OnListClick(row[0]);
                 return;
@@ -53,7 +55,7 @@ protected:
     }
     std::vector<std::u16string> Names() const {
         std::vector<std::u16string> names;
-        for (const auto& row : view.rows.rows()) {
+        for (const auto& row : rows.rows()) {
             names.push_back(row[1]);
         }
         return names;
@@ -66,6 +68,8 @@ protected:
 
     ListLock lock{""};
     MemoryDialogView view;
+    MemoryListView rows;
+    int rows_shown = 0;  // how often the rules had the rows shown now
     RecordingMessages messages;
     Discovery discovery;
     std::vector<SentRequest> sent;
@@ -133,7 +137,7 @@ TEST_F(DialogRulesTest, AClickShowsTheRowsDevice) {
         {
             std::lock_guard guard(lock);
             discovery.devices().FreeAllRecords();
-            view.rows = MemoryListView();
+            rows = MemoryListView();
         }
         c.over_3297 ? Report3297(c.report) : ReportPcEdit(c.report);
         rules.OnListClick(u"1");
@@ -320,11 +324,13 @@ TEST_F(SubmitTest, SearchEmptiesTheListAndTheControlsAndResendsTheLastRequest) {
     discovery.receive_busy() = 1;  // a receive loop is busy with a datagram
     rules.OnSearch();
     EXPECT_TRUE(sent.empty());
-    EXPECT_EQ(view.rows.ItemCount(), 1);
+    EXPECT_EQ(rows.ItemCount(), 1);
+    EXPECT_EQ(rows_shown, 0);
     discovery.receive_busy() = 0;
 
     rules.OnSearch();
-    EXPECT_EQ(view.rows.ItemCount(), 0);
+    EXPECT_EQ(rows.ItemCount(), 0);
+    EXPECT_EQ(rows_shown, 1);  // the emptied list shows at once
     EXPECT_TRUE(discovery.devices().empty());
     EXPECT_EQ(discovery.devices().selected(), nullptr);
     for (const int edit : {kNameEdit, kMacEdit, kPort1Edit}) {
@@ -343,7 +349,7 @@ TEST_F(SubmitTest, SearchEmptiesTheListAndTheControlsAndResendsTheLastRequest) {
     EXPECT_EQ(sent[1].bytes.size(), 445u);
     // Numbering starts again at 1.
     ReportPcEdit(PcEditReport(Device().WithMacLastOctet(9).Named("again")));
-    EXPECT_EQ(view.rows.ItemText(0, 0), u"1");
+    EXPECT_EQ(rows.ItemText(0, 0), u"1");
 }
 
 TEST_F(DialogRulesTest, ExitFreesTheList) {

@@ -11,6 +11,7 @@
 #include "dialog_template.h"
 #include "test_files.h"
 #include "memory_dialog_view.h"
+#include "memory_list_view.h"
 #include "recording_messages.h"
 #include "wait_for.h"
 
@@ -21,11 +22,11 @@ namespace {
 class RulesDriver : public DialogDriver {
 public:
     RulesDriver()
-        : discovery_(lock_, view_.rows, messages_, [](int) {}),
-          rules_(view_, lock_, discovery_, [this](const BroadcastSender& sender,
-                                                  ByteSpan request) {
-              SendRequest(sender, request, messages_);
-          }) {}
+        : discovery_(lock_, rows_, messages_, [](int) {}),
+          rules_(view_, {rows_, [] {}}, lock_, discovery_,
+                 [this](const BroadcastSender& sender, ByteSpan request) {
+                     SendRequest(sender, request, messages_);
+                 }) {}
     ~RulesDriver() override {
         rules_.OnCancel();
         discovery_.Stop();
@@ -39,13 +40,13 @@ public:
     bool WaitForRows(int count) override {
         return WaitFor([&] {
             std::lock_guard guard(lock_);
-            return view_.rows.ItemCount() == count;
+            return rows_.ItemCount() == count;
         });
     }
     std::vector<std::u16string> Column(int column) override {
         std::lock_guard guard(lock_);
         std::vector<std::u16string> texts;
-        for (const auto& row : view_.rows.rows()) {
+        for (const auto& row : rows_.rows()) {
             texts.push_back(row[static_cast<std::size_t>(column)]);
         }
         return texts;
@@ -110,7 +111,7 @@ public:
 private:
     std::u16string NumberOfRow(std::u16string_view name) {
         std::lock_guard guard(lock_);
-        for (const auto& row : view_.rows.rows()) {
+        for (const auto& row : rows_.rows()) {
             if (row[1] == name) {
                 return row[0];
             }
@@ -121,6 +122,7 @@ private:
 
     ListLock lock_{""};
     MemoryDialogView view_;
+    MemoryListView rows_;
     RecordingMessages messages_;
     Discovery discovery_;
     DialogRules rules_;
@@ -135,9 +137,10 @@ protected:
             test::WriteFile(directory / "Language.ini", test::Utf16Le(*language_file));
         }
         test::ScopedWorkingDirectory working_directory(directory.path());
-        discovery_ = std::make_unique<Discovery>(lock_, view_.rows, messages_, [](int) {});
-        rules_ = std::make_unique<DialogRules>(view_, lock_, *discovery_,
-                                               [](const BroadcastSender&, ByteSpan) {}, strings_);
+        discovery_ = std::make_unique<Discovery>(lock_, rows_, messages_, [](int) {});
+        rules_ = std::make_unique<DialogRules>(
+            view_, DeviceRows{rows_, [] {}}, lock_, *discovery_,
+            [](const BroadcastSender&, ByteSpan) {}, strings_);
         rules_->Initialize();
     }
     void TearDown() override {
@@ -152,6 +155,7 @@ protected:
 
     ListLock lock_{""};
     MemoryDialogView view_;
+    MemoryListView rows_;
     RecordingMessages messages_;
     UiStringTable strings_;
     std::unique_ptr<Discovery> discovery_;

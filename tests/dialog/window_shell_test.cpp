@@ -79,6 +79,17 @@ TEST_F(WindowShellTest, HandedOverBoxesAndRowsReachTheWindowAndExitEndsWithZero)
     EXPECT_EQ(AllRows(lock, shell.rows()).size(), 1u);  // nobody listens any more
 }
 
+// The rows a command of the person's own changed show at once, with no wake-up served.
+TEST_F(WindowShellTest, SearchShowsTheEmptiedListAtOnce) {
+    Start();
+    ASSERT_TRUE(shell.discovery().WaitUntilListening(std::chrono::seconds(5)));
+    UdpPeer device;
+    ASSERT_TRUE(device.Broadcast(PcEditReport(Device().Named("cam")), 4022));
+    ASSERT_TRUE(toolkit.ServeUntil(shell, [&] { return toolkit.rows.size() == 1; }));
+    EXPECT_TRUE(PressUntilTaken([&] { shell.rules().OnSearch(); },
+                                [&] { return toolkit.rows.empty(); }));
+}
+
 // A receive socket that cannot be set up shows its error in a box of its own (the system's
 // caption) and ends the dialog with the socket failure's exit code, once.
 TEST_F(WindowShellTest, AReceiveSocketThatCannotBeSetUpEndsTheDialog) {

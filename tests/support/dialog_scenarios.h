@@ -17,6 +17,7 @@
 #include "report_bytes.h"
 #include "udp_peer.h"
 #include "utf.h"
+#include "wait_for.h"
 
 namespace norvik::test {
 
@@ -124,6 +125,14 @@ struct ScenarioContext {
     std::optional<Bytes> Submit(UdpPeer& pcedit_port) {
         dialog.Click(kSubmitButton);
         return NextPcEditRequest(pcedit_port, std::chrono::milliseconds(300));
+    }
+    // Presses Search until a press is taken (see PressUntilTaken); a press taken empties the
+    // list before it returns, so the list must show a device beforehand.
+    void Search() {
+        check.Expect(!dialog.Column(0).empty(), "Search with a listed device, to see it taken");
+        check.Expect(PressUntilTaken([&] { dialog.Click(kSearchDeviceButton); },
+                                     [&] { return dialog.Column(0).empty(); }),
+                     "no press of Search was taken");
     }
     // The next request that reaches a port, passing over the devices' reports, which are
     // broadcast to the same ports.
@@ -280,7 +289,7 @@ inline void SubmitRenamesAndSearchResends(ScenarioContext& s) {
     s.check.Equal(*request, expected, "the set request");
     s.check.Equal(d.Column(1), std::vector<std::u16string>{u"cam"}, "the row keeps its texts");
 
-    d.Click(kSearchDeviceButton);
+    s.Search();
     s.check.Expect(d.WaitForRows(0), "Search empties the list");
     s.check.Equal(d.Text(kNameEdit), std::u16string(), "Search empties the name");
     s.check.Equal(d.Text(kMacEdit), std::u16string(), "Search empties the MAC");
@@ -331,7 +340,7 @@ inline void SubnetQuestionGuardsAForeignGateway(ScenarioContext& s) {
         s.check.Equal(d.TakeBoxes(), std::vector<ShownBox>(), "without a question");
     }
     // After a search nothing is selected, so even a question answered OK sends nothing.
-    d.Click(kSearchDeviceButton);
+    s.Search();
     s.check.Expect(s.NextPcEditRequest(pcedit_port, std::chrono::seconds(2)).has_value(),
                    "the search");
     d.EnterAddress(kIpControl, 0xC0A8010A);

@@ -1,7 +1,8 @@
 #pragma once
 
 // A window held in memory, for the dialog's rules to work on in tests: every control's state
-// by its id, the boxes shown (questions answered from a queue), the pages opened.
+// by its id, the boxes shown (questions answered from a queue), the pages opened. The device
+// list's rows are the test's own (a MemoryListView given to the rules as their DeviceRows).
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -9,7 +10,6 @@
 #include <vector>
 
 #include "dialog_view.h"
-#include "memory_list_view.h"
 
 namespace norvik::test {
 
@@ -69,9 +69,6 @@ public:
     }
     void OpenUrl(std::u16string_view url) override { opened_urls.emplace_back(url); }
 
-    ListView& DeviceListView() override { return rows; }
-    void ShowDeviceListNow() override {}
-
     const Control& Get(int id) const {
         static const Control kUntouched;
         const auto found = controls.find(id);
@@ -84,7 +81,6 @@ public:
     std::deque<bool> answers;  // the next questions' answers: true for OK
     std::vector<std::u16string> opened_urls;
     int focus = 0;
-    MemoryListView rows;
 };
 
 }  // namespace norvik::test

@@ -11,6 +11,7 @@
 #include "dialog_rules.h"
 #include "dialog_template.h"
 #include "memory_dialog_view.h"
+#include "memory_list_view.h"
 #include "pcedit.h"
 #include "recording_messages.h"
 #include "report_bytes.h"
@@ -52,17 +53,19 @@ std::string Hex(const Bytes& bytes) {
 std::optional<Bytes> WindowSubmit(const std::function<void(MemoryDialogView&)>& edit) {
     ListLock lock("");
     MemoryDialogView view;
+    MemoryListView rows;
     RecordingMessages messages;
-    Discovery discovery(lock, view.rows, messages, [](int) {});
+    Discovery discovery(lock, rows, messages, [](int) {});
     std::optional<Bytes> sent;
-    DialogRules rules(view, lock, discovery, [&](const BroadcastSender& sender, ByteSpan request) {
-        sent = Bytes(request.begin(), request.begin() + static_cast<long>(sender.length));
-    });
+    DialogRules rules(
+        view, {rows, [] {}}, lock, discovery, [&](const BroadcastSender& sender, ByteSpan request) {
+            sent = Bytes(request.begin(), request.begin() + static_cast<long>(sender.length));
+        });
     {
         std::lock_guard guard(lock);
         pcedit::HandleDatagram(discovery.report_context(), PcEditReport(Device().Named("cam")));
     }
-    rules.OnListClick(view.rows.rows().at(0)[0]);
+    rules.OnListClick(rows.rows().at(0)[0]);
     edit(view);
     rules.OnSubmit();
     return sent;

@@ -1,17 +1,21 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "device_record.h"
-#include "dialog_data.h"
 #include "set_request.h"
 
 // Submit's checks on the edited values. The windows and norvik-set make them through this
 // one code, so that a value one refuses the other refuses too.
 namespace norvik {
 
-// The data exchange's limits: at most kNameMaxChars characters (UTF-16 code units, as the
-// Name edit counts them), a port from kPortMin to kPortMax.
+// The limits of the dialog's data exchange: at most kNameMaxChars characters (UTF-16 code
+// units, as the Name edit counts them), a port from kPortMin to kPortMax.
+inline constexpr int kNameMaxChars = 31;
+inline constexpr int kPortMin = 0;
+inline constexpr int kPortMax = 65536;  // not 65535: what the dialog has always let through
+
 inline bool NameFits(std::u16string_view name) {
     return name.size() <= static_cast<std::size_t>(kNameMaxChars);
 }

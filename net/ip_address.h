@@ -6,8 +6,8 @@
 
 namespace norvik {
 
-// The IP address controls take and give an address a.b.c.d as (a << 24) | (b << 16) |
-// (c << 8) | d.
+// An address a.b.c.d packed as (a << 24) | (b << 16) | (c << 8) | d, as the windows' IP
+// address controls take and give it.
 inline std::uint32_t PackedAddress(const Ipv4& address) {
     return std::uint32_t{address[0]} << 24 | std::uint32_t{address[1]} << 16 |
            std::uint32_t{address[2]} << 8 | std::uint32_t{address[3]};
