@@ -1,41 +1,53 @@
 #include "command_line.h"
 
+#include <functional>
+
 #include "option_values.h"
 
 namespace norvik::cli {
+namespace {
 
-CLI::Option* AddSecondsOption(CLI::App& app, const std::string& name, double& seconds,
-                              double min, const std::string& description) {
+// An option whose text `read` takes in, or refuses with a problem said in the programs' words.
+CLI::Option* AddReadOption(CLI::App& app, const std::string& name, const std::string& type_name,
+                           const std::function<bool(const std::string&, std::string&)>& read,
+                           const std::string& description) {
     return app
         .add_option_function<std::string>(
             name,
-            [&seconds, name, min](const std::string& text) {
+            [name, read](const std::string& text) {
                 std::string problem;
-                const auto value = ParseSeconds(text, min, kMaxWaitSeconds, problem);
-                if (!value) {
+                if (!read(text, problem)) {
                     throw CLI::ValidationError(name, problem);
                 }
-                seconds = *value;
             },
             description)
-        ->type_name("SECONDS");
+        ->type_name(type_name);
+}
+
+}  // namespace
+
+CLI::Option* AddSecondsOption(CLI::App& app, const std::string& name, double& seconds,
+                              double min, const std::string& description) {
+    return AddReadOption(
+        app, name, "SECONDS",
+        [&seconds, min](const std::string& text, std::string& problem) {
+            const auto value = ParseSeconds(text, min, kMaxWaitSeconds, problem);
+            seconds = value.value_or(seconds);
+            return value.has_value();
+        },
+        description);
 }
 
 CLI::Option* AddCountOption(CLI::App& app, const std::string& name, std::uint64_t& count,
                             std::uint64_t min, std::uint64_t max, const std::string& description) {
-    return app
-        .add_option_function<std::string>(
-            name,
-            [&count, name, min, max](const std::string& text) {
-                std::string problem;
-                const auto value = ParseCount(text, min, max, problem);
-                if (!value) {
-                    throw CLI::ValidationError(name, problem);
-                }
-                count = *value;
-            },
-            description)
-        ->type_name("N");
+    return AddReadOption(
+        app, name, "N",
+        [&count, min, max](const std::string& text, std::string& problem) {
+            const auto value = ParseCount(text, min, max, problem);
+            count = value.value_or(count);
+            return value.has_value();
+        },
+        description);
 }
 
 }  // namespace norvik::cli

@@ -24,5 +24,7 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 // A write to a closed pipe fails with an error the program reports, instead of ending it
 // without a word (POSIX; nothing to do on Windows).
 void IgnoreBrokenPipes();
+// Standard input gives its bytes as they are (Windows translates line ends unless told not to).
+void ReadStandardInputAsBytes();
 
 }  // namespace norvik::cli

@@ -12,4 +12,6 @@ void IgnoreBrokenPipes() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
+void ReadStandardInputAsBytes() {}
+
 }  // namespace norvik::cli

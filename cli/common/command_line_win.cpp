@@ -1,6 +1,10 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 // shellapi.h needs windows.h before it.
 #include <shellapi.h>
+
+#include <cstdio>
 
 #include "command_line.h"
 #include "utf.h"
@@ -19,5 +23,9 @@ std::vector<std::string> Utf8Arguments(int, char**) {
 }
 
 void IgnoreBrokenPipes() {}
+
+void ReadStandardInputAsBytes() {
+    _setmode(_fileno(stdin), _O_BINARY);
+}
 
 }  // namespace norvik::cli

@@ -224,7 +224,7 @@ int Run(const Program& program, const Options& options) {
         return program.Finish(kExitDone);
     }
     std::vector<SentSet> sent{{mac, set, std::nullopt, {}, std::nullopt, 0, -1, Outcome::kNoAnswer}};
-    if (const auto failed = Verify(search, sent, DeviceSearch::Seconds(options.verify_timeout_seconds),
+    if (const auto failed = Verify(program.name(), search, sent, DeviceSearch::Seconds(options.verify_timeout_seconds),
                                    refusals_before, [] { return StopRequested(); })) {
         return program.Fail(*failed, "verifying stopped: the request was sent", fields);
     }

@@ -13,14 +13,10 @@
 #include <map>
 
 #include "address_text.h"
+#include "command_line.h"
 #include "device_list.h"
 #include "plan_csv.h"
 #include "utf.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace norvik::cli {
 namespace {
@@ -504,9 +500,7 @@ std::optional<std::string> ReadPlanText(const std::string& file, std::string& er
             return std::nullopt;
         }
     } else {
-#ifdef _WIN32
-        _setmode(_fileno(stdin), _O_BINARY);  // the bytes as they are, CR LF and all
-#endif
+        ReadStandardInputAsBytes();  // CR LF and all
     }
     std::string bytes;
     std::array<char, 1 << 16> chunk{};

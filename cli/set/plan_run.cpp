@@ -261,7 +261,7 @@ int RunPlan(const Program& program, const PlanSettings& settings) {
         }
         if (!settings.no_verify && !sent.empty()) {
             if (const auto failed =
-                    Verify(search, sent, DeviceSearch::Seconds(settings.verify_timeout_seconds),
+                    Verify(program.name(), search, sent, DeviceSearch::Seconds(settings.verify_timeout_seconds),
                            refusals_before, [] { return StopRequested(); })) {
                 return program.Fail(*failed, "verifying stopped");
             }

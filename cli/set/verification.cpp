@@ -79,7 +79,7 @@ int ExitCodeOf(Outcome outcome) {
     return kExitNoAnswer;
 }
 
-std::optional<int> Verify(DeviceSearch& search, std::vector<SentSet>& sent,
+std::optional<int> Verify(const char* program, DeviceSearch& search, std::vector<SentSet>& sent,
                           DeviceSearch::Seconds timeout, std::size_t refusals_before,
                           const std::function<bool()>& stop) {
     using Clock = std::chrono::steady_clock;
@@ -119,7 +119,7 @@ std::optional<int> Verify(DeviceSearch& search, std::vector<SentSet>& sent,
         ++round;
         search.SearchAgain();
         if (const auto failure = search.SendFailure()) {
-            WriteText(stderr, "norvik-set: " + *failure + '\n');
+            WriteText(stderr, std::string(program) + ": " + *failure + '\n');
             return kExitError;
         }
         const auto left = std::chrono::duration_cast<DeviceSearch::Seconds>(deadline - Clock::now());

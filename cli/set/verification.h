@@ -53,7 +53,7 @@ inline constexpr double kMinVerifySeconds = 1.0;
 // has passed or `stop` holds, and sets each one's outcome (devices not settled at a stop:
 // interrupted). Refusals from refusals_before on count. The exit code to end with when a
 // receive socket failed or a search could not be sent (said).
-std::optional<int> Verify(DeviceSearch& search, std::vector<SentSet>& sent,
+std::optional<int> Verify(const char* program, DeviceSearch& search, std::vector<SentSet>& sent,
                           DeviceSearch::Seconds timeout, std::size_t refusals_before,
                           const std::function<bool()>& stop);
 

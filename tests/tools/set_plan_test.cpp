@@ -154,6 +154,23 @@ TEST(SetPlan, FortyDevicesThatApplyAtOnceTakeUnderFifteenSeconds) {
     EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "mac\tname\toutcome\tdetails");
 }
 
+// The wait ends once every device has answered since the requests, not at --verify-timeout.
+TEST(SetPlan, StopsWaitingOnceEveryDeviceHasAnswered) {
+    SimulatedDevices devices("pcedit mac=02:00:00:00:00:41 ip=10.0.0.41 name=deaf on_set=ignore\n"
+                             "pcedit mac=02:00:00:00:00:42 ip=10.0.0.42 name=fine\n");
+    TemporaryDirectory directory;
+    const std::string plan = WritePlan(
+        directory, "mac,name\n02:00:00:00:00:41,hall\n02:00:00:00:00:42,yard\n");
+    const auto start = std::chrono::steady_clock::now();
+    const ProcessResult run = SetPlan(plan, {"--timeout", "1", "--verify-timeout", "60"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 15s);
+    EXPECT_EQ(run.exit_code, 3) << run.err;
+    EXPECT_NE(run.out.find("02:00:00:00:00:41\thall\tnot applied\tname deaf (sent hall)\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("02:00:00:00:00:42\tyard\tapplied\t\n"), std::string::npos) << run.out;
+}
+
 // The scanner's own CSV is a plan whose run changes nothing, whatever the devices report:
 // names a spreadsheet would evaluate or a line feed, odd values that are not changed, two
 // devices with one address; and it reads as well from standard input.

@@ -407,6 +407,9 @@ TEST(Set, EachOutcomeIsWhatWasSeen) {
             EXPECT_LT(std::chrono::steady_clock::now() - start, 8s) << "a refusal ends at once";
         }
     }
+    const ProcessResult dry = RunProcess(Set({"02:00:00:00:00:14", "--name", "x", "--dry-run"}));
+    EXPECT_EQ(dry.exit_code, 0);
+    EXPECT_NE(dry.err.find("norvik-set: dry run: nothing sent\n"), std::string::npos) << dry.err;
     const ProcessResult sent = RunProcess(Set({"02:00:00:00:00:14", "--name", "x", "--no-verify"}));
     EXPECT_EQ(sent.exit_code, 0);
     EXPECT_NE(sent.err.find("norvik-set: sent: 02:00:00:00:00:14 (not verified: --no-verify)"),

@@ -5,9 +5,11 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <fstream>
 
 #include "norvik_wine.h"
 #include "subprocess.h"
+#include "test_files.h"
 
 namespace norvik::test {
 namespace {
@@ -67,6 +69,32 @@ TEST(SetUnderWine, SetsADeviceWithTheLinuxProgramsRequest) {
 
     const ProcessResult bad = RunProcess(SetCommand({"00:11:22:33:55:01", "--port", "x"}, true));
     EXPECT_EQ(bad.exit_code, 2);
+}
+
+// A plan as a spreadsheet in much of Europe saves it (a byte-order mark, Excel's sep= line,
+// semicolons, CR LF, a '#' in a name): the Windows program reads it as the Linux one does.
+TEST(SetUnderWine, ReadsAPlanAsASpreadsheetSavesIt) {
+    if (!InsideNorvikWine()) {
+        GTEST_SKIP() << "not inside tools/wine/norvik-wine: no Windows program runs here";
+    }
+    BackgroundProcess devices(
+        Command({NORVIK_TOOL_NORVIK_DEVSIM, "--file",
+                 std::string(NORVIK_TEST_DATA_DIR) + "/devsim/wine_scan.txt"}));
+    ASSERT_TRUE(devices.WaitForOutput("ready\n", 10s));
+    const TemporaryDirectory directory;
+    const auto plan = directory / "plan.csv";
+    std::ofstream(plan, std::ios::binary)
+        << "\xEF\xBB\xBFsep=;\r\nmac;name;port\r\n00:11:22:33:55:01;Camera #1;8080\r\n";
+    const ProcessResult linux_dry =
+        RunProcess(SetCommand({"--plan", plan.string(), "--dry-run", "--timeout", "5"}, false));
+    const ProcessResult windows_dry = RunProcess(
+        SetCommand({"--plan", "Z:" + plan.string(), "--dry-run", "--timeout", "5"}, true));
+    EXPECT_EQ(linux_dry.exit_code, 0) << linux_dry.err;
+    EXPECT_EQ(windows_dry.exit_code, 0) << windows_dry.err;
+    EXPECT_NE(linux_dry.out.find("name\t"), std::string::npos) << linux_dry.out;
+    EXPECT_NE(linux_dry.out.find("\tCamera #1\n"), std::string::npos) << linux_dry.out;
+    EXPECT_FALSE(RequestLine(linux_dry.out).empty()) << linux_dry.out;
+    EXPECT_EQ(RequestLine(windows_dry.out), RequestLine(linux_dry.out));
 }
 
 }  // namespace
