@@ -174,7 +174,7 @@ int RunPlan(const Program& program, const PlanSettings& settings) {
     std::string read_error;
     const auto text = ReadPlanText(settings.file, read_error);
     if (!text) {
-        return program.Fail(kExitUsage, settings.file + ": " + read_error);
+        return program.Fail(kExitUsage, read_error);
     }
     const Plan plan = ReadPlan(*text);
     // The lines that read well are checked against the devices too, so that one run names

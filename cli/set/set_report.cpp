@@ -24,8 +24,10 @@ std::string RequestHex(const PreparedSet& set) {
 std::string ChangesText(const PreparedSet& set) {
     std::string text;
     for (const FieldChange& change : set.changes) {
-        text += change.field + '\t' + change.old_value.value_or("(not shown)") + '\t' +
-                change.new_value + '\n';
+        // A name is any bytes: it must not break the line or the fields.
+        text += change.field + '\t' +
+                (change.old_value ? QuotedIfOdd(*change.old_value) : "(not shown)") + '\t' +
+                QuotedIfOdd(change.new_value) + '\n';
     }
     return text + "request\t" + RequestHex(set) + '\n';
 }
@@ -33,7 +35,8 @@ std::string ChangesText(const PreparedSet& set) {
 std::string DetailText(const SentSet& sent) {
     std::string text;
     for (const FieldDifference& d : sent.comparison.differs) {
-        text += (text.empty() ? "" : ", ") + d.field + ' ' + d.reported + " (sent " + d.sent + ')';
+        text += (text.empty() ? "" : ", ") + d.field + ' ' + QuotedIfOdd(d.reported) + " (sent " +
+                QuotedIfOdd(d.sent) + ')';
     }
     if (!sent.comparison.not_shown.empty()) {
         text += (text.empty() ? "" : "; ") + std::string("its report does not show ") +
