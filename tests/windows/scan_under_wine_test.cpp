@@ -136,12 +136,20 @@ TEST_F(ScanUnderWine, RowsReachAConsoleIntact) {
 
 // A Linux program holds the port without sharing it. Windows Sockets report a port that its
 // holder keeps to itself as WSAEACCES, whatever the holder is.
-TEST_F(ScanUnderWine, AHeldPortEndsTheScanWithTheBindMessage) {
+TEST_F(ScanUnderWine, AHeldPortEndsTheScanNamingThePortAndWhatToDo) {
     const UdpPeer holder(4023, /*share=*/false);
     ASSERT_TRUE(holder.bound());
     const ProcessResult scan = RunProcess(WindowsScan({"--timeout", "2"}));
     EXPECT_EQ(scan.exit_code, 1);
-    EXPECT_EQ(scan.err, "ERROR:  10013 bind() failed\n");
+    EXPECT_EQ(scan.err.rfind("norvik-scan: ERROR:  10013 bind() failed\nnorvik-scan: UDP port 4023 "
+                             "cannot be used: ",
+                             0),
+              0u)
+        << scan.err;
+    EXPECT_NE(scan.err.find("(error 10013). Another program holds it without sharing it; end that "
+                            "program and try again\n"),
+              std::string::npos)
+        << scan.err;
     EXPECT_EQ(scan.out, "");
 }
 
