@@ -136,6 +136,11 @@ build_windows() {
     build build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 }
 
+# The installed command-line programs, one a line (cli/programs.txt).
+cli_programs() {
+    grep '^norvik-' cli/programs.txt
+}
+
 project_version() {
     sed -n 's/^project(Norvik VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 }
@@ -145,9 +150,10 @@ project_version() {
 # build/windows/norvik-VERSION-x64.msi, which installs the same files.
 package_windows() {
     # The window and the command-line programs, by their place in the Windows build.
-    local programs=(app/norvik.exe cli/scan/norvik-scan.exe cli/set/norvik-set.exe
-                    cli/watch/norvik-watch.exe)
-    local version stage zip program
+    local programs=(app/norvik.exe) version stage zip program
+    for program in $(cli_programs); do
+        programs+=("cli/${program#norvik-}/$program.exe")
+    done
     version=$(project_version)
     stage=build/windows/package/norvik-$version
     zip=$PWD/build/windows/norvik-$version-windows-x64.zip
@@ -202,8 +208,8 @@ package_deb() {
     chroot "$trial" env DEBIAN_FRONTEND=noninteractive \
         sh -c "apt-get update && apt-get install -y /tmp/$(basename "$deb")" >"$log" 2>&1 ||
         { cat "$log"; echo "dev.sh package: apt could not install $deb" >&2; exit 1; }
-    chroot "$trial" sh -c '! ldd /usr/bin/norvik /usr/bin/norvik-scan /usr/bin/norvik-set \
-        /usr/bin/norvik-watch | grep "not found"'
+    chroot "$trial" sh -c "! ldd /usr/bin/norvik $(cli_programs | sed 's|^|/usr/bin/|' | tr '\n' ' ') |
+        grep 'not found'"
     chroot "$trial" test -f /usr/share/applications/org.norvik.Norvik.desktop
     chroot "$trial" test -f /usr/lib/systemd/system/norvik-watch.service
     # With systemd there too, the postinst makes the group the service writes its metrics with,

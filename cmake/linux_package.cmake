@@ -4,7 +4,7 @@
 # The device simulator and the namespace runner are tools for testing and stay out of it.
 include(GNUInstallDirs)
 
-install(TARGETS norvik norvik-scan norvik-set norvik-watch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS norvik ${NORVIK_CLI_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES res/linux/org.norvik.Norvik.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES res/linux/org.norvik.Norvik.metainfo.xml
@@ -34,9 +34,13 @@ configure_file(res/linux/changelog.in ${CMAKE_BINARY_DIR}/changelog.Debian @ONLY
 # Debian keeps man pages and changelogs compressed, without a time stamp in the gzip header.
 set(NORVIK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/norvik)
 set(compressed)
-foreach(source ${PROJECT_SOURCE_DIR}/docs/man/norvik.1 ${PROJECT_SOURCE_DIR}/docs/man/norvik-scan.1
-        ${PROJECT_SOURCE_DIR}/docs/man/norvik-set.1 ${PROJECT_SOURCE_DIR}/docs/man/norvik-watch.1
-        ${CMAKE_BINARY_DIR}/changelog.Debian)
+set(man_pages)
+set(sources ${CMAKE_BINARY_DIR}/changelog.Debian)
+foreach(program norvik ${NORVIK_CLI_PROGRAMS})
+    list(APPEND man_pages ${CMAKE_BINARY_DIR}/compressed/${program}.1.gz)
+    list(APPEND sources ${PROJECT_SOURCE_DIR}/docs/man/${program}.1)
+endforeach()
+foreach(source IN LISTS sources)
     get_filename_component(name ${source} NAME)
     set(output ${CMAKE_BINARY_DIR}/compressed/${name}.gz)
     add_custom_command(OUTPUT ${output}
@@ -47,9 +51,7 @@ foreach(source ${PROJECT_SOURCE_DIR}/docs/man/norvik.1 ${PROJECT_SOURCE_DIR}/doc
     list(APPEND compressed ${output})
 endforeach()
 add_custom_target(norvik_compressed_docs ALL DEPENDS ${compressed})
-install(FILES ${CMAKE_BINARY_DIR}/compressed/norvik.1.gz ${CMAKE_BINARY_DIR}/compressed/norvik-scan.1.gz
-    ${CMAKE_BINARY_DIR}/compressed/norvik-set.1.gz ${CMAKE_BINARY_DIR}/compressed/norvik-watch.1.gz
-    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/compressed/changelog.Debian.gz res/linux/copyright
     DESTINATION ${NORVIK_DOC_DIR})
 install(FILES res/Language.ini DESTINATION ${NORVIK_DOC_DIR}/examples)

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 
+#include "installed_programs.h"
 #include "network_interfaces.h"
 #include "utf.h"
 
@@ -111,8 +112,7 @@ std::vector<std::string> ProgramsToLetThrough() {
     }
     std::vector<std::string> programs{Utf16ToUtf8(FromWide(path))};
     // The installer lets each of Norvik's programs through; each needs its own rule.
-    for (const wchar_t* name :
-         {L"norvik.exe", L"norvik-scan.exe", L"norvik-set.exe", L"norvik-watch.exe"}) {
+    for (const wchar_t* name : kInstalledPrograms) {
         const std::filesystem::path other = std::filesystem::path(path).replace_filename(name);
         std::error_code error;
         if (!std::filesystem::equivalent(other, path, error) &&

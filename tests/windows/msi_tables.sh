@@ -53,8 +53,9 @@ expect_row Property $'ARPPRODUCTICON\tnorvik.ico'
 # Program Files\Norvik (the 64-bit one), with every file of the zip.
 expect_row Directory $'INSTALLDIR\tProgramFiles64Folder\tNorvik'
 files=$(rows File | cut -f3 | sort | tr '\n' ' ')
-for file in LICENSE.txt 'Language.ini Language.ini' README.txt norvik-scan.exe norvik-set.exe \
-    norvik-watch.exe norvik.exe; do
+# The programs: the window and those of cli/programs.txt.
+mapfile -t cli_programs < <(grep '^norvik-' "$(dirname "$0")/../../cli/programs.txt" | sed 's/$/.exe/')
+for file in LICENSE.txt 'Language.ini Language.ini' README.txt "${cli_programs[@]}" norvik.exe; do
     [[ " $files" == *" $file "* ]] || fail "no $file among the files: $files"
 done
 programs=$(rows File | cut -f3 | sed -n 's/\.exe$//p' | sort)
