@@ -72,7 +72,8 @@ void AddOptions(CLI::App& app, Options& o) {
             }
             o.mac_text = text;
         },
-        "the device's MAC address, as 00:1a:07:10:00:01 or as printed on its label");
+        "the device's MAC address, as 00:1a:07:10:00:01 or as printed on its label")
+        ->type_name("MAC");
     app.add_option_function<std::string>(
            "--name", [&o](const std::string& name) { o.edits.name = name; },
            "the new name (18 bytes of UTF-8 reach the device)")
