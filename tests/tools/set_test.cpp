@@ -287,6 +287,11 @@ TEST(Set, RefusesWhatSubmitRefusesAndAsksNoOneWithoutATerminal) {
          2,
          "norvik-set: IP and Gateway do not match. Do you want to continue? No terminal to ask "
          "on: give --yes to send all the same.\nnorvik-set: not sent\n"},
+        // A dry run ends where the real run would.
+        {{"--gateway", "192.168.2.1", "--dry-run"},
+         2,
+         "norvik-set: IP and Gateway do not match. Do you want to continue? No terminal to ask "
+         "on: give --yes to send all the same.\nnorvik-set: not sent\n"},
         {{"--name", "cam", "--ip", "192.168.1.10"},
          0,
          "norvik-set: nothing to change: 00:11:22:33:44:55 already reports these values\n"},
