@@ -120,14 +120,17 @@ void FlushDirectoryOf(const std::string& path) {
     }
 }
 
+// What replacing and the check before it both start with: FILE may be replaced, and an
+// exclusive temporary beside it (its descriptor, or -1 with why).
+int StartReplacing(const std::string& path, std::string& temporary, std::string& error) {
+    return MayReplace(path, error) ? CreateTemporary(path, temporary, error) : -1;
+}
+
 }  // namespace
 
 bool ReplaceFileContents(const std::string& path, std::string_view contents, std::string& error) {
-    if (!MayReplace(path, error)) {
-        return false;
-    }
     std::string temporary;
-    const int fd = CreateTemporary(path, temporary, error);
+    const int fd = StartReplacing(path, temporary, error);
     if (fd < 0) {
         return false;
     }
@@ -151,11 +154,8 @@ bool ReplaceFileContents(const std::string& path, std::string_view contents, std
 }
 
 bool CheckReplaceable(const std::string& path, std::string& error) {
-    if (!MayReplace(path, error)) {
-        return false;
-    }
     std::string temporary;
-    const int fd = CreateTemporary(path, temporary, error);
+    const int fd = StartReplacing(path, temporary, error);
     if (fd < 0) {
         return false;
     }
