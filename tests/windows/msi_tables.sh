@@ -7,6 +7,7 @@ set -euo pipefail
 
 msi=$(realpath "$1")
 version=$2
+programs_list=$(realpath "$(dirname "$0")/../../cli/programs.txt")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # msiinfo export writes the streams of some tables into the current folder.
@@ -54,7 +55,8 @@ expect_row Property $'ARPPRODUCTICON\tnorvik.ico'
 expect_row Directory $'INSTALLDIR\tProgramFiles64Folder\tNorvik'
 files=$(rows File | cut -f3 | sort | tr '\n' ' ')
 # The programs: the window and those of cli/programs.txt.
-mapfile -t cli_programs < <(grep '^norvik-' "$(dirname "$0")/../../cli/programs.txt" | sed 's/$/.exe/')
+mapfile -t cli_programs < <(sed -n 's/^\(norvik-.*\)$/\1.exe/p' "$programs_list")
+[ "${#cli_programs[@]}" -gt 0 ] || fail "no program read from $programs_list"
 for file in LICENSE.txt 'Language.ini Language.ini' README.txt "${cli_programs[@]}" norvik.exe; do
     [[ " $files" == *" $file "* ]] || fail "no $file among the files: $files"
 done
