@@ -236,7 +236,9 @@ private slots:
         QVERIFY(findings.failures().empty());
     }
 
-    void StartsEmptyWithTheTemplateLayout() {
+    // The window as it starts, and what its edits take: a failed check puts the focus on the
+    // edit concerned.
+    void StartsEmptyWithTheTemplateLayoutAndItsEditsLimits() {
         List()->resize(360, List()->height());
         Start();
         QCOMPARE(dialog_->windowTitle(), QString("Norvik V3.0"));
@@ -250,6 +252,17 @@ private slots:
         // Without a language file the template's own texts stay.
         QCOMPARE(Find<QLabel>("DeviceListsLabel")->text(), QString("Device lists:"));
         QTRY_VERIFY(Find<IpAddressEdit>("IpControl")->isAncestorOf(QApplication::focusWidget()));
+        auto* name = Find<QLineEdit>("NameEdit");
+        QTest::keyClicks(name, QString(40, 'n'));
+        QCOMPARE(name->text().size(), 31);
+        auto* port = Find<QLineEdit>("Port1Edit");
+        QTest::keyClicks(port, "8a-0");
+        QCOMPARE(port->text(), QString("80"));
+        port->setText("65537");
+        QTest::mouseClick(Find<QPushButton>("SubmitButton"), Qt::LeftButton);
+        QCOMPARE(MessageBox::takeShown().at(0).text,
+                 QString("Please enter an integer between 0 and 65536."));
+        QTRY_COMPARE(QApplication::focusWidget(), port);
     }
 
     // The language file of the working directory reaches the labels, the buttons and the
@@ -257,8 +270,8 @@ private slots:
     // control is named by its label, also after the language file has renamed the labels.
     void ALanguageFileRenamesTheControlsAndWhatAssistiveTechnologyHears() {
         StartWithLanguageFile(
-            "[LANGUAGE]\nDevice_Lists=Devices\nServer_Name=Camera\nExit=Quit\nNetmask=Subnet "
-            "mask\n");
+            "[LANGUAGE]\nDevice_Lists=Devices\nServer_Name=Camera\n"
+            "Exit=Quit\nNetmask=Subnet mask\n");
         QCOMPARE(Find<QLabel>("DeviceListsLabel")->text(), QString("Devices"));
         QCOMPARE(Find<QPushButton>("ExitButton")->text(), QString("Quit"));
         QCOMPARE(List()->headerItem()->text(1), QString("Camera"));
@@ -287,22 +300,6 @@ private slots:
         QCOMPARE(QAccessible::queryAccessibleInterface(Find<QWidget>("SubmitButton"))
                      ->text(QAccessible::Name),
                  QString("Submit"));
-    }
-
-    void TheNameTakesThirtyOneCharactersAndThePortDigitsOnly() {
-        Start();
-        auto* name = Find<QLineEdit>("NameEdit");
-        QTest::keyClicks(name, QString(40, 'n'));
-        QCOMPARE(name->text().size(), 31);
-        auto* port = Find<QLineEdit>("Port1Edit");
-        QTest::keyClicks(port, "8a-0");
-        QCOMPARE(port->text(), QString("80"));
-        // A failed check puts the focus on the edit concerned.
-        port->setText("65537");
-        QTest::mouseClick(Find<QPushButton>("SubmitButton"), Qt::LeftButton);
-        QCOMPARE(MessageBox::takeShown().at(0).text,
-                 QString("Please enter an integer between 0 and 65536."));
-        QTRY_COMPARE(QApplication::focusWidget(), port);
     }
 
     void AboutOpensFromTheContextMenu() {

@@ -272,9 +272,10 @@ LOGFONTW FontOf(HWND window) {
 
 // The resource script holds the dialog to its template: every control with its class, place,
 // size, text and style, and the dialog's title, size and font.
-TEST(Win32Dialog, IsBuiltToItsTemplate) {
+TEST(Win32Dialog, IsBuiltToItsTemplateAndStartsEmpty) {
     Dialog dialog;
     ASSERT_NE(dialog.hwnd, nullptr);
+    ASSERT_TRUE(dialog.Listening());
     EXPECT_EQ(TextOf(dialog.hwnd), L"Norvik V3.0");
     RECT size{0, 0, kMainDialogWidth, kMainDialogHeight};
     MapDialogRect(dialog.hwnd, &size);
@@ -324,12 +325,9 @@ TEST(Win32Dialog, IsBuiltToItsTemplate) {
               BS_DEFPUSHBUTTON);
     // Submit is the default: Enter presses it.
     EXPECT_EQ(LOWORD(SendMessageW(dialog.hwnd, DM_GETDEFID, 0, 0)), kSubmitButton);
-}
 
-TEST(Win32Dialog, StartsEmptyWithItsColumnsFontsMenuAndIcon) {
-    Dialog dialog;
-    ASSERT_TRUE(dialog.Listening());
-    // The empty Port1 edit and the hidden radio buttons are the rules' (DialogStart).
+    // How it starts: empty, with its columns, fonts, menu and icon. The empty Port1 edit and
+    // the hidden radio buttons are the rules' (DialogStart).
     EXPECT_TRUE(Win32Driver(dialog).IsBlank(kIpControl));
 
     RECT list;
