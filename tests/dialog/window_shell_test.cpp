@@ -75,18 +75,16 @@ TEST_F(WindowShellTest, HandedOverBoxesAndRowsReachTheWindowAndSearchShowsAtOnce
         PressUntilTaken([&] { shell.rules().OnSearch(); }, [&] { return toolkit.rows.empty(); }));
 }
 
-// A receive socket that cannot be set up shows its error in a box of its own (the system's
-// caption) and ends the dialog with the socket failure's exit code, once.
+// A receive socket that cannot be set up shows its error in a box of its own and ends the
+// dialog with the socket failure's exit code, once. The box's exact text and caption each
+// window's test checks ("ERROR:  98 bind() failed" under "Error" in Qt, the Windows one's).
 TEST_F(WindowShellTest, AReceiveSocketThatCannotBeSetUpEndsTheDialog) {
     UdpPeer holder(4023, /*share=*/false);
     ASSERT_TRUE(holder.bound());
     Start();
     ASSERT_TRUE(toolkit.ServeUntil(shell, [&] { return !toolkit.ended_with.empty(); }));
     EXPECT_EQ(toolkit.ended_with, std::vector<int>{kSocketFailureExitCode});
-    ASSERT_EQ(toolkit.boxes.size(), 1u);
-    EXPECT_EQ(toolkit.boxes[0].first, u"");
-    EXPECT_EQ(toolkit.boxes[0].second.rfind(u"ERROR:  ", 0), 0u);
-    EXPECT_NE(toolkit.boxes[0].second.find(u"bind() failed"), std::u16string::npos);
+    EXPECT_EQ(toolkit.boxes.size(), 1u);
     shell.OnWake();
     EXPECT_EQ(toolkit.ended_with.size(), 1u);
 }
