@@ -43,8 +43,11 @@ protected:
         std::lock_guard guard(lock);
         p3297::HandleDatagram(discovery.report_context(), report);
     }
-    // Clicks the row that shows a name, as the window passes it: its column-0 text.
-    void ClickRow(std::u16string_view name) {
+    // Lists the device and selects it: a click on the row that shows its name, as the window
+    // passes it, its column-0 text.
+    void Select(const Device& device) {
+        ReportPcEdit(PcEditReport(device));
+        const std::u16string name = Utf8ToUtf16(reinterpret_cast<const char*>(device.name.data()));
         for (const auto& row : rows.rows()) {
             if (row[1] == name) {
                 rules.OnListClick(row[0]);
@@ -52,18 +55,6 @@ protected:
             }
         }
         ADD_FAILURE() << "no row shows " << Utf16ToUtf8(name);
-    }
-    std::vector<std::u16string> Names() const {
-        std::vector<std::u16string> names;
-        for (const auto& row : rows.rows()) {
-            names.push_back(row[1]);
-        }
-        return names;
-    }
-    // Lists the device and selects it.
-    void Select(const Device& device) {
-        ReportPcEdit(PcEditReport(device));
-        ClickRow(Utf8ToUtf16(reinterpret_cast<const char*>(device.name.data())));
     }
 
     ListLock lock{""};
