@@ -6,7 +6,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
@@ -15,7 +14,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -28,6 +26,7 @@
 #include "message_box.h"
 #include "qt_text.h"
 #include "report_bytes.h"
+#include "test_files.h"
 #include "udp_peer.h"
 #include "wait_for.h"
 
@@ -64,6 +63,17 @@ long UdpDatagramsDropped() {
         }
     }
     return -1;
+}
+
+// A control of the window by its template id.
+template <typename Widget>
+Widget* ById(const QWidget& dialog, int id) {
+    for (const norvik::ControlTemplate& c : norvik::kMainDialogControls) {
+        if (c.id == id) {
+            return dialog.findChild<Widget*>(norvik::toQString(c.name));
+        }
+    }
+    return nullptr;
 }
 
 // Drives the real widgets as a person does: mouse clicks on rows, headings and buttons.
@@ -115,20 +125,22 @@ public:
                           QPoint(header->sectionViewportPosition(column) + 20, 5));
     }
     void Click(int button_id) override {
-        QTest::mouseClick(control<QAbstractButton>(button_id), Qt::LeftButton);
+        QTest::mouseClick(ById<QAbstractButton>(dialog_, button_id), Qt::LeftButton);
     }
     void Type(int edit_id, std::u16string_view text) override {
-        control<QLineEdit>(edit_id)->setText(norvik::toQString(text));
+        ById<QLineEdit>(dialog_, edit_id)->setText(norvik::toQString(text));
     }
     void EnterAddress(int control_id, std::uint32_t address) override {
-        control<IpAddressEdit>(control_id)->setAddress(address);
+        ById<IpAddressEdit>(dialog_, control_id)->setAddress(address);
     }
-    std::u16string Text(int id) override { return control<QLineEdit>(id)->text().toStdU16String(); }
-    std::uint32_t Address(int id) override { return control<IpAddressEdit>(id)->address(); }
-    bool IsBlank(int id) override { return control<IpAddressEdit>(id)->isBlank(); }
-    bool IsChecked(int id) override { return control<QAbstractButton>(id)->isChecked(); }
-    bool IsVisible(int id) override { return !control<QWidget>(id)->isHidden(); }
-    bool IsEnabled(int id) override { return control<QWidget>(id)->isEnabled(); }
+    std::u16string Text(int id) override {
+        return ById<QLineEdit>(dialog_, id)->text().toStdU16String();
+    }
+    std::uint32_t Address(int id) override { return ById<IpAddressEdit>(dialog_, id)->address(); }
+    bool IsBlank(int id) override { return ById<IpAddressEdit>(dialog_, id)->isBlank(); }
+    bool IsChecked(int id) override { return ById<QAbstractButton>(dialog_, id)->isChecked(); }
+    bool IsVisible(int id) override { return !ById<QWidget>(dialog_, id)->isHidden(); }
+    bool IsEnabled(int id) override { return ById<QWidget>(dialog_, id)->isEnabled(); }
     void AnswerNextQuestion(bool ok) override {
         MessageBox::setNextAnswer(ok ? MessageBox::Answer::Ok : MessageBox::Answer::Cancel);
     }
@@ -142,16 +154,7 @@ public:
     std::vector<std::u16string> TakeOpenedUrls() override { return std::exchange(urls_, {}); }
 
 private:
-    template <typename Widget>
-    Widget* control(int id) const {
-        for (const norvik::ControlTemplate& c : norvik::kMainDialogControls) {
-            if (c.id == id) {
-                return dialog_.findChild<Widget*>(norvik::toQString(c.name));
-            }
-        }
-        return nullptr;
-    }
-    QTreeWidget* list() const { return control<QTreeWidget>(norvik::kDeviceList); }
+    QTreeWidget* list() const { return ById<QTreeWidget>(dialog_, norvik::kDeviceList); }
     QTreeWidgetItem* row(std::u16string_view name) const {
         const auto found = list()->findItems(norvik::toQString(name), Qt::MatchExactly, 1);
         return found.isEmpty() ? nullptr : found.front();
@@ -185,16 +188,11 @@ private:
         QVERIFY(dialog_->discovery().WaitUntilListening(std::chrono::seconds(5)));
     }
     // Starts the dialog in a working directory that holds this language file.
-    void StartWithLanguageFile(const QByteArray& contents) {
-        QTemporaryDir directory;
-        QFile file(directory.filePath("Language.ini"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(contents);
-        file.close();
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(directory.path());
+    void StartWithLanguageFile(std::string_view contents) {
+        norvik::test::TemporaryDirectory directory;
+        norvik::test::WriteFile(directory / "Language.ini", norvik::test::RawBytes(contents));
+        norvik::test::ScopedWorkingDirectory working_directory(directory.path());
         Start();
-        QDir::setCurrent(previous);
     }
     void Report(const Bytes& report, std::uint16_t port = 4022) {
         QVERIFY(device_.Broadcast(report, port));
@@ -238,13 +236,13 @@ private slots:
         QVERIFY(findings.failures().empty());
     }
 
-    void StartsEmptyWithTheTemplateLayout() {
+    // The window as it starts, and what its edits take: a failed check puts the focus on the
+    // edit concerned.
+    void StartsEmptyWithTheTemplateLayoutAndItsEditsLimits() {
         List()->resize(360, List()->height());
         Start();
         QCOMPARE(dialog_->windowTitle(), QString("Norvik V3.0"));
-        QCOMPARE(Find<QLineEdit>("Port1Edit")->text(), QString());
-        QVERIFY(Find<QRadioButton>("StaticRadio")->isHidden());
-        QVERIFY(Find<QRadioButton>("DhcpRadio")->isHidden());
+        // The empty Port1 edit and the hidden radio buttons are the rules' (DialogStart).
         QVERIFY(Find<IpAddressEdit>("IpControl")->isBlank());
         QCOMPARE(List()->header()->sectionSize(0), 0);
         QCOMPARE(List()->header()->sectionSize(1), 202);
@@ -254,21 +252,30 @@ private slots:
         // Without a language file the template's own texts stay.
         QCOMPARE(Find<QLabel>("DeviceListsLabel")->text(), QString("Device lists:"));
         QTRY_VERIFY(Find<IpAddressEdit>("IpControl")->isAncestorOf(QApplication::focusWidget()));
+        auto* name = Find<QLineEdit>("NameEdit");
+        QTest::keyClicks(name, QString(40, 'n'));
+        QCOMPARE(name->text().size(), 31);
+        auto* port = Find<QLineEdit>("Port1Edit");
+        QTest::keyClicks(port, "8a-0");
+        QCOMPARE(port->text(), QString("80"));
+        port->setText("65537");
+        QTest::mouseClick(Find<QPushButton>("SubmitButton"), Qt::LeftButton);
+        QCOMPARE(MessageBox::takeShown().at(0).text,
+                 QString("Please enter an integer between 0 and 65536."));
+        QTRY_COMPARE(QApplication::focusWidget(), port);
     }
 
-    // The language file of the working directory reaches the labels and the headings.
-    void ALanguageFileRenamesTheControls() {
-        StartWithLanguageFile("[LANGUAGE]\nDevice_Lists=Devices\nServer_Name=Camera\nExit=Quit\n");
+    // The language file of the working directory reaches the labels, the buttons and the
+    // headings. What a screen reader is told: the radio buttons are radio buttons, and every
+    // control is named by its label, also after the language file has renamed the labels.
+    void ALanguageFileRenamesTheControlsAndWhatAssistiveTechnologyHears() {
+        StartWithLanguageFile(
+            "[LANGUAGE]\nDevice_Lists=Devices\nServer_Name=Camera\n"
+            "Exit=Quit\nNetmask=Subnet mask\n");
         QCOMPARE(Find<QLabel>("DeviceListsLabel")->text(), QString("Devices"));
         QCOMPARE(Find<QPushButton>("ExitButton")->text(), QString("Quit"));
         QCOMPARE(List()->headerItem()->text(1), QString("Camera"));
         QVERIFY(Find<QLabel>("InstructionsText")->text().startsWith("To Change Device Name"));
-    }
-
-    // What a screen reader is told: the radio buttons are radio buttons, and every control is
-    // named by its label, also after the language file has renamed the labels.
-    void AssistiveTechnologyHearsRadioButtonsAndTheLabels() {
-        StartWithLanguageFile("[LANGUAGE]\nDevice_Lists=Devices\nNetmask=Subnet mask\n");
         for (const char* name : {"StaticRadio", "DhcpRadio"}) {
             QAccessibleInterface* radio =
                 QAccessible::queryAccessibleInterface(Find<QWidget>(name));
@@ -277,17 +284,9 @@ private slots:
             QVERIFY(radio->state().checkable);
             QCOMPARE(radio->text(QAccessible::Name), Find<QRadioButton>(name)->text());
         }
-        const auto byId = [this](int id) {
-            for (const norvik::ControlTemplate& control : norvik::kMainDialogControls) {
-                if (control.id == id) {
-                    return dialog_->findChild<QWidget*>(norvik::toQString(control.name));
-                }
-            }
-            return static_cast<QWidget*>(nullptr);
-        };
         for (const norvik::ControlLabel& pair : norvik::kControlLabels) {
-            QWidget* control = byId(pair.control);
-            auto* label = qobject_cast<QLabel*>(byId(pair.label));
+            auto* control = ById<QWidget>(*dialog_, pair.control);
+            auto* label = ById<QLabel>(*dialog_, pair.label);
             QVERIFY(control != nullptr && label != nullptr);
             QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
             QVERIFY(accessible != nullptr);
@@ -301,22 +300,6 @@ private slots:
         QCOMPARE(QAccessible::queryAccessibleInterface(Find<QWidget>("SubmitButton"))
                      ->text(QAccessible::Name),
                  QString("Submit"));
-    }
-
-    void TheNameTakesThirtyOneCharactersAndThePortDigitsOnly() {
-        Start();
-        auto* name = Find<QLineEdit>("NameEdit");
-        QTest::keyClicks(name, QString(40, 'n'));
-        QCOMPARE(name->text().size(), 31);
-        auto* port = Find<QLineEdit>("Port1Edit");
-        QTest::keyClicks(port, "8a-0");
-        QCOMPARE(port->text(), QString("80"));
-        // A failed check puts the focus on the edit concerned.
-        port->setText("65537");
-        QTest::mouseClick(Find<QPushButton>("SubmitButton"), Qt::LeftButton);
-        QCOMPARE(MessageBox::takeShown().at(0).text,
-                 QString("Please enter an integer between 0 and 65536."));
-        QTRY_COMPARE(QApplication::focusWidget(), port);
     }
 
     void AboutOpensFromTheContextMenu() {

@@ -9,10 +9,10 @@
 #include "dialog_rules.h"
 #include "dialog_scenarios.h"
 #include "dialog_template.h"
-#include "test_files.h"
 #include "memory_dialog_view.h"
 #include "memory_list_view.h"
 #include "recording_messages.h"
+#include "test_files.h"
 #include "wait_for.h"
 
 namespace norvik::test {
@@ -21,12 +21,14 @@ namespace {
 // Drives the rules as the windows do: a click passes the clicked row's column-0 text.
 class RulesDriver : public DialogDriver {
 public:
-    RulesDriver()
+    explicit RulesDriver(UiStringTable& strings = ProcessUiStringTable())
         : discovery_(lock_, rows_, messages_, [](int) {}),
-          rules_(view_, {rows_, [] {}}, lock_, discovery_,
-                 [this](const BroadcastSender& sender, ByteSpan request) {
-                     SendRequest(sender, request, messages_);
-                 }) {}
+          rules_(
+              view_, {rows_, [] {}}, lock_, discovery_,
+              [this](const BroadcastSender& sender, ByteSpan request) {
+                  SendRequest(sender, request, messages_);
+              },
+              strings) {}
     ~RulesDriver() override {
         rules_.OnCancel();
         discovery_.Stop();
@@ -35,6 +37,12 @@ public:
     bool Start() {
         rules_.Initialize();
         return discovery_.WaitUntilListening(std::chrono::seconds(5));
+    }
+
+    DialogRules& rules() { return rules_; }
+    // The texts set since the data exchange's five, in order.
+    std::vector<std::pair<int, std::u16string>> TextsAfterTheDataExchange() const {
+        return {view_.texts_set.begin() + 5, view_.texts_set.end()};
     }
 
     bool WaitForRows(int count) override {
@@ -128,7 +136,8 @@ private:
     DialogRules rules_;
 };
 
-// The rules with a window in memory, started as a window starts them, in a working directory.
+// The rules with a window in memory, started as a window starts them, in a working directory
+// with the given language file, if any.
 class DialogStart : public testing::Test {
 protected:
     void Start(const std::u16string* language_file) {
@@ -137,39 +146,21 @@ protected:
             test::WriteFile(directory / "Language.ini", test::Utf16Le(*language_file));
         }
         test::ScopedWorkingDirectory working_directory(directory.path());
-        discovery_ = std::make_unique<Discovery>(lock_, rows_, messages_, [](int) {});
-        rules_ = std::make_unique<DialogRules>(
-            view_, DeviceRows{rows_, [] {}}, lock_, *discovery_,
-            [](const BroadcastSender&, ByteSpan) {}, strings_);
-        rules_->Initialize();
-    }
-    void TearDown() override {
-        if (discovery_) {
-            discovery_->Stop();
-        }
-    }
-    // The texts set since the data exchange's five, in order.
-    std::vector<std::pair<int, std::u16string>> TextsAfterTheDataExchange() const {
-        return {view_.texts_set.begin() + 5, view_.texts_set.end()};
+        ASSERT_TRUE(dialog_.Start());
     }
 
-    ListLock lock_{""};
-    MemoryDialogView view_;
-    MemoryListView rows_;
-    RecordingMessages messages_;
     UiStringTable strings_;
-    std::unique_ptr<Discovery> discovery_;
-    std::unique_ptr<DialogRules> rules_;
+    RulesDriver dialog_{strings_};
 };
 
 TEST_F(DialogStart, WithoutALanguageFileTheTemplatesTextsStay) {
     Start(nullptr);
     // Only the empty Port1 edit follows the data exchange; the radio buttons are hidden.
-    EXPECT_EQ(TextsAfterTheDataExchange(),
+    EXPECT_EQ(dialog_.TextsAfterTheDataExchange(),
               (std::vector<std::pair<int, std::u16string>>{{kPort1Edit, u""}}));
-    EXPECT_FALSE(view_.Get(kDhcpRadio).visible);
-    EXPECT_FALSE(view_.Get(kStaticRadio).visible);
-    EXPECT_EQ(rules_->ColumnHeadings(),
+    EXPECT_FALSE(dialog_.IsVisible(kDhcpRadio));
+    EXPECT_FALSE(dialog_.IsVisible(kStaticRadio));
+    EXPECT_EQ(dialog_.rules().ColumnHeadings(),
               (std::array<std::u16string, 3>{u"", u"Server Name", u"IP Address"}));
 }
 
@@ -194,16 +185,17 @@ TEST_F(DialogStart, ALanguageFileSetsTheLabelsAndButtonsInOrder) {
         {kSubmitButton, u"Submit"},
         {kExitButton, u"Quit"},
         // Lines separated by bare line feeds.
-        {kInstructionsText, u"To Change Device Name, IP address, and Gateway:\n"
-                            u"1. Select the device on the left side.\n"
-                            u"2. Change network parameter on the right side.\n"
-                            u"3. Press Submit button.\n"
-                            u"4. Press Search Device to re-search again.\n"
-                            u"5. Double click the device to open it."},
+        {kInstructionsText,
+         u"To Change Device Name, IP address, and Gateway:\n"
+         u"1. Select the device on the left side.\n"
+         u"2. Change network parameter on the right side.\n"
+         u"3. Press Submit button.\n"
+         u"4. Press Search Device to re-search again.\n"
+         u"5. Double click the device to open it."},
         {kPort1Edit, u""},
     };
-    EXPECT_EQ(TextsAfterTheDataExchange(), expected);
-    EXPECT_EQ(rules_->ColumnHeadings()[1], u"Camera");
+    EXPECT_EQ(dialog_.TextsAfterTheDataExchange(), expected);
+    EXPECT_EQ(dialog_.rules().ColumnHeadings()[1], u"Camera");
 }
 
 class DialogScenarios : public testing::TestWithParam<Scenario> {};

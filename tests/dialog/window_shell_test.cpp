@@ -56,9 +56,10 @@ protected:
     WindowShell shell{lock, toolkit, toolkit};
 };
 
-// A refused setting comes as a box under the application's name, a report as a row; Exit
-// ends the dialog with 0 and stops the receive threads.
-TEST_F(WindowShellTest, HandedOverBoxesAndRowsReachTheWindowAndExitEndsWithZero) {
+// A refused setting comes as a box under the application's name, a report as a row; the
+// rows a command of the person's own changed (Search) show at once, with no wake-up served.
+// Exit through the shell (ending with 0, the receive threads stopped) the windows' tests check.
+TEST_F(WindowShellTest, HandedOverBoxesAndRowsReachTheWindowAndSearchShowsAtOnce) {
     Start();
     ASSERT_TRUE(shell.discovery().WaitUntilListening(std::chrono::seconds(5)));
     UdpPeer device;
@@ -70,38 +71,20 @@ TEST_F(WindowShellTest, HandedOverBoxesAndRowsReachTheWindowAndExitEndsWithZero)
     EXPECT_EQ(toolkit.boxes[0].second, u"設定失敗:帳號密碼錯誤");
     EXPECT_EQ(toolkit.rows[0][1], u"refused");
     EXPECT_EQ(toolkit.rows, AllRows(lock, shell.rows()));
-
-    shell.OnCancel();
-    EXPECT_EQ(toolkit.ended_with, std::vector<int>{0});
-    EXPECT_TRUE(shell.discovery().devices().empty());
-    ASSERT_TRUE(device.Broadcast(PcEditReport(d.WithMacLastOctet(9)), 4022));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(AllRows(lock, shell.rows()).size(), 1u);  // nobody listens any more
+    EXPECT_TRUE(
+        PressUntilTaken([&] { shell.rules().OnSearch(); }, [&] { return toolkit.rows.empty(); }));
 }
 
-// The rows a command of the person's own changed show at once, with no wake-up served.
-TEST_F(WindowShellTest, SearchShowsTheEmptiedListAtOnce) {
-    Start();
-    ASSERT_TRUE(shell.discovery().WaitUntilListening(std::chrono::seconds(5)));
-    UdpPeer device;
-    ASSERT_TRUE(device.Broadcast(PcEditReport(Device().Named("cam")), 4022));
-    ASSERT_TRUE(toolkit.ServeUntil(shell, [&] { return toolkit.rows.size() == 1; }));
-    EXPECT_TRUE(PressUntilTaken([&] { shell.rules().OnSearch(); },
-                                [&] { return toolkit.rows.empty(); }));
-}
-
-// A receive socket that cannot be set up shows its error in a box of its own (the system's
-// caption) and ends the dialog with the socket failure's exit code, once.
+// A receive socket that cannot be set up shows its error in a box of its own and ends the
+// dialog with the socket failure's exit code, once. The box's exact text and caption each
+// window's test checks ("ERROR:  98 bind() failed" under "Error" in Qt, the Windows one's).
 TEST_F(WindowShellTest, AReceiveSocketThatCannotBeSetUpEndsTheDialog) {
     UdpPeer holder(4023, /*share=*/false);
     ASSERT_TRUE(holder.bound());
     Start();
     ASSERT_TRUE(toolkit.ServeUntil(shell, [&] { return !toolkit.ended_with.empty(); }));
     EXPECT_EQ(toolkit.ended_with, std::vector<int>{kSocketFailureExitCode});
-    ASSERT_EQ(toolkit.boxes.size(), 1u);
-    EXPECT_EQ(toolkit.boxes[0].first, u"");
-    EXPECT_EQ(toolkit.boxes[0].second.rfind(u"ERROR:  ", 0), 0u);
-    EXPECT_NE(toolkit.boxes[0].second.find(u"bind() failed"), std::u16string::npos);
+    EXPECT_EQ(toolkit.boxes.size(), 1u);
     shell.OnWake();
     EXPECT_EQ(toolkit.ended_with.size(), 1u);
 }
