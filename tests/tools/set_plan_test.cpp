@@ -156,6 +156,10 @@ TEST(SetPlan, StopsWaitingOnceEveryDeviceHasAnswered) {
               std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("02:00:00:00:00:42\tyard\tapplied\t\n"), std::string::npos) << run.out;
+    // A plan whose every device applies succeeds; the mode column reaches the device too.
+    const ProcessResult applied =
+        SetPlan(WritePlan(directory, "mac,mode\n02:00:00:00:00:42,dhcp\n"), {"--timeout", "1"});
+    EXPECT_EQ(applied.exit_code, 0) << applied.out << applied.err;
 }
 
 // The scanner's own CSV is a plan whose run changes nothing, whatever the devices report:
