@@ -179,11 +179,8 @@ bool BackgroundProcess::Signal(int signal_number) {
 }
 
 ProcessResult BackgroundProcess::Stop() {
-    if (pid_ <= 0) {
-        return result_;
-    }
-    ::kill(pid_, SIGTERM);
-    return Finish(std::chrono::milliseconds(5000));
+    Signal(SIGTERM);
+    return Wait(std::chrono::milliseconds(5000));
 }
 
 ProcessResult BackgroundProcess::Wait(std::chrono::milliseconds timeout) {

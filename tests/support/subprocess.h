@@ -22,6 +22,12 @@ inline ProcessOptions Command(std::vector<std::string> args) {
     return options;
 }
 
+// Options that run the program with these arguments.
+inline ProcessOptions Command(std::string program, std::vector<std::string> args) {
+    args.insert(args.begin(), std::move(program));
+    return Command(std::move(args));
+}
+
 struct ProcessResult {
     int exit_code = -1;  // -1 when the process did not exit by itself
     int signal = 0;      // the signal that ended it, 0 if none

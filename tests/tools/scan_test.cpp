@@ -22,18 +22,27 @@ using norvik::test::BackgroundProcess;
 using norvik::test::ProcessOptions;
 using norvik::test::ProcessResult;
 using norvik::test::RunProcess;
+using norvik::test::ScannedDevicesByMac;
 
 const std::string kData = std::string(NORVIK_TEST_DATA_DIR) + "/devsim/";
 
-ProcessOptions Run(const char* program, std::vector<std::string> args) {
-    args.insert(args.begin(), program);
-    return norvik::test::Command(std::move(args));
-}
 ProcessOptions Scan(std::vector<std::string> args) {
-    return Run(NORVIK_TOOL_NORVIK_SCAN, std::move(args));
+    return norvik::test::Command(NORVIK_TOOL_NORVIK_SCAN, std::move(args));
 }
-ProcessOptions Simulator(std::vector<std::string> args) {
-    return Run(NORVIK_TOOL_NORVIK_DEVSIM, std::move(args));
+
+// The simulator with these arguments, ready; a description given alone is written to a file.
+std::unique_ptr<BackgroundProcess> Simulate(std::vector<std::string> args) {
+    const std::string file =
+        testing::TempDir() + "norvik-scan-test-" + std::to_string(::getpid()) + ".txt";
+    if (args.size() == 1) {
+        std::ofstream(file) << args[0];
+        args = {"--file", file};
+    }
+    auto devices = std::make_unique<BackgroundProcess>(
+        norvik::test::Command(NORVIK_TOOL_NORVIK_DEVSIM, std::move(args)));
+    EXPECT_TRUE(devices->WaitForOutput("ready\n", 10s));
+    ::unlink(file.c_str());  // read by now
+    return devices;
 }
 
 std::multiset<std::string> Lines(const std::string& text) {
@@ -45,25 +54,19 @@ std::multiset<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-std::multimap<std::string, nlohmann::json> DevicesByMac(const ProcessResult& scan) {
-    return norvik::test::ScannedDevicesByMac(scan.out);
-}
-std::multiset<std::string> Macs(const std::multimap<std::string, nlohmann::json>& devices) {
+std::multiset<std::string> Macs(const ProcessResult& scan) {
     std::multiset<std::string> macs;
-    for (const auto& [mac, device] : devices) {
+    for (const auto& [mac, device] : ScannedDevicesByMac(scan.out)) {
         macs.insert(mac);
     }
     return macs;
 }
 
 TEST(Scan, PrintsTheRowsAsTextOrTheDocumentedJson) {
-    char file[] = "/tmp/norvik-scan-test-XXXXXX";
-    ::close(::mkstemp(file));
-    std::ofstream(file) << "pcedit mac=00:11:22:33:44:55 ip=192.168.1.10 netmask=255.255.255.0 "
-                           "gateway=192.168.1.1 name=cam-1 port=80 port2=0 dns1=8.8.8.8 "
-                           "dns2=0.0.0.0 dhcp=0 tag=AB\n";
-    BackgroundProcess devices(Simulator({"--file", file}));
-    ASSERT_TRUE(devices.WaitForOutput("ready\n", 10s));
+    const auto devices =
+        Simulate({"pcedit mac=00:11:22:33:44:55 ip=192.168.1.10 "
+                  "netmask=255.255.255.0 gateway=192.168.1.1 name=cam-1 port=80 "
+                  "port2=0 dns1=8.8.8.8 dns2=0.0.0.0 dhcp=0 tag=AB\n"});
     const ProcessResult text = RunProcess(Scan({"--timeout", "1"}));
     EXPECT_EQ(text.exit_code, 0) << text.err;
     // No card of the private network's PC (it has the loopback alone) holds the address.
@@ -80,24 +83,20 @@ TEST(Scan, PrintsTheRowsAsTextOrTheDocumentedJson) {
               "\"warnings\":[\"outside-every-card\"]}],"
               "\"dropped_devices\":0}\n");
     EXPECT_EQ(scan.err, "");
-    ::unlink(file);
 }
 
 // Each kind of warning, in the text, the JSON; and the CSV a plan file is made from.
 TEST(Scan, WarnsOfWhatIsWrongWithEachDeviceAndWritesThePlanColumns) {
-    char file[] = "/tmp/norvik-scan-test-XXXXXX";
-    ::close(::mkstemp(file));
-    std::ofstream(file) << "pcedit mac=02:00:00:00:00:01 ip=192.168.1.10 gateway=192.168.2.1 "
-                           "name=\"a, \\\"b\\\"\"\n"
-                           "pcedit mac=02:00:00:00:00:02 ip=192.168.1.10 netmask=255.0.255.0\n"
-                           "3297 mac=02:00:00:00:00:03 ip=169.254.3.4 netmask=255.255.0.0 dhcp=1\n"
-                           "pcedit mac=02:00:00:00:00:04 ip=0.0.0.0 length=60\n";
-    BackgroundProcess devices(Simulator({"--file", file}));
-    ASSERT_TRUE(devices.WaitForOutput("ready\n", 10s));
+    const auto devices =
+        Simulate({"pcedit mac=02:00:00:00:00:01 ip=192.168.1.10 gateway=192.168.2.1 "
+                  "name=\"a, \\\"b\\\"\"\n"
+                  "pcedit mac=02:00:00:00:00:02 ip=192.168.1.10 netmask=255.0.255.0\n"
+                  "3297 mac=02:00:00:00:00:03 ip=169.254.3.4 netmask=255.255.0.0 dhcp=1\n"
+                  "pcedit mac=02:00:00:00:00:04 ip=0.0.0.0 length=60\n"});
     const ProcessResult scan = RunProcess(Scan({"--json", "--timeout", "1"}));
     EXPECT_EQ(scan.exit_code, 0) << scan.err;
     std::map<std::string, std::string> warnings;
-    for (const auto& [mac, device] : DevicesByMac(scan)) {
+    for (const auto& [mac, device] : ScannedDevicesByMac(scan.out)) {
         for (const nlohmann::json& warning : device.at("warnings")) {
             warnings[mac] += warning.get<std::string>() + " ";
         }
@@ -124,21 +123,19 @@ TEST(Scan, WarnsOfWhatIsWrongWithEachDeviceAndWritesThePlanColumns) {
             // A 60-byte report carries neither DNS servers nor the mode.
             "02:00:00:00:00:04,,0.0.0.0,255.255.255.0,0.0.0.0,,,80,"}));
     EXPECT_EQ(csv.out.rfind("mac,", 0), 0u) << "the header comes first";
-    ::unlink(file);
 }
 
 TEST(Scan, OddDatagramsAreDroppedOrListedByTheRules) {
-    BackgroundProcess devices(Simulator({"--file", kData + "odd_reports.txt", "--count", "2"}));
-    ASSERT_TRUE(devices.WaitForOutput("ready\n", 10s));
+    const auto devices = Simulate({"--file", kData + "odd_reports.txt", "--count", "2"});
     const ProcessResult scan = RunProcess(Scan({"--json", "--timeout", "1.5"}));
     EXPECT_EQ(scan.exit_code, 0) << scan.err;
-    const auto by_mac = DevicesByMac(scan);
+    const auto by_mac = ScannedDevicesByMac(scan.out);
     // Short, long and oversized datagrams, the re-numbering report of an unknown device,
     // unknown types and the raw fragment are all dropped; the device whose first address
     // octet is 0 is listed at every report.
-    EXPECT_EQ(Macs(by_mac), (std::multiset<std::string>{"00:00:00:00:01:02", "00:00:00:00:01:04",
-                                                        "00:00:00:00:01:04", "00:00:00:00:01:05",
-                                                        "00:00:00:00:01:06", "00:00:00:00:02:03"}));
+    EXPECT_EQ(Macs(scan), (std::multiset<std::string>{"00:00:00:00:01:02", "00:00:00:00:01:04",
+                                                      "00:00:00:00:01:04", "00:00:00:00:01:05",
+                                                      "00:00:00:00:01:06", "00:00:00:00:02:03"}));
     ASSERT_EQ(by_mac.size(), 6u);
     const nlohmann::json& junk = by_mac.find("00:00:00:00:01:05")->second;
     EXPECT_EQ(junk.at("name").get<std::string>(), "cam");
@@ -150,21 +147,21 @@ TEST(Scan, OddDatagramsAreDroppedOrListedByTheRules) {
     EXPECT_EQ(minimal.at("dhcp_supported").get<long long>(), 0);
     // Each type-3 report tells of the refused setting on standard error, with its device and
     // its meaning.
-    const std::string refusal = "norvik-scan: 00:00:00:00:02:03 answers \"設定失敗:帳號密碼錯誤\" "
-                                "(the setting failed: wrong account or password)\n";
+    const std::string refusal =
+        "norvik-scan: 00:00:00:00:02:03 answers \"設定失敗:帳號密碼錯誤\" "
+        "(the setting failed: wrong account or password)\n";
     EXPECT_EQ(scan.err, refusal + refusal);
 }
 
 // Both copies share the ports and the list lock; each lists every device of both protocols.
 TEST(Scan, TwoCopiesAtOnceBothListEveryDevice) {
-    BackgroundProcess devices(Simulator({"--pcedit", "20", "--3297", "20"}));
-    ASSERT_TRUE(devices.WaitForOutput("ready\n", 10s));
+    const auto devices = Simulate({"--pcedit", "20", "--3297", "20"});
     BackgroundProcess first(Scan({"--json", "--timeout", "1.5"}));
     BackgroundProcess second(Scan({"--json", "--timeout", "1.5"}));
     for (BackgroundProcess* scan : {&first, &second}) {
         const ProcessResult result = scan->Wait(10s);
         EXPECT_EQ(result.exit_code, 0) << result.err;
-        const auto macs = Macs(DevicesByMac(result));
+        const auto macs = Macs(result);
         EXPECT_EQ(macs.size(), 40u);
         EXPECT_EQ(std::set<std::string>(macs.begin(), macs.end()).size(), 40u);
     }
@@ -191,15 +188,14 @@ public:
 
 private:
     static ProcessResult Nft(const std::string& command) {
-        return RunProcess(Run("/usr/sbin/nft", {command}));  // Debian's nftables
+        return RunProcess(norvik::test::Command("/usr/sbin/nft", {command}));  // Debian's nftables
     }
     bool added_ = false;
     std::string error_;
 };
 
 TEST(Scan, WhenAFirewallDropsEveryReportItSaysWhereToLook) {
-    BackgroundProcess devices(Simulator({"--pcedit", "2", "--3297", "2"}));
-    ASSERT_TRUE(devices.WaitForOutput("ready\n", 10s));
+    const auto devices = Simulate({"--pcedit", "2", "--3297", "2"});
     {
         const PortsDropped firewall;
         if (!firewall.added()) {
@@ -212,7 +208,7 @@ TEST(Scan, WhenAFirewallDropsEveryReportItSaysWhereToLook) {
         }
         const ProcessResult scan = RunProcess(Scan({"--json", "--timeout", "0.8"}));
         EXPECT_EQ(scan.exit_code, 0) << scan.err;
-        EXPECT_TRUE(DevicesByMac(scan).empty()) << scan.out;
+        EXPECT_TRUE(ScannedDevicesByMac(scan.out).empty()) << scan.out;
         EXPECT_EQ(scan.err,
                   "norvik-scan: no report arrived on any network card within 0.8 s. A firewall "
                   "on this computer may drop the devices' reports to UDP ports 4022 and 4023; as "
@@ -225,7 +221,7 @@ TEST(Scan, WhenAFirewallDropsEveryReportItSaysWhereToLook) {
     }
     // With the rule gone the same devices answer, and there is nothing to explain.
     const ProcessResult scan = RunProcess(Scan({"--json", "--timeout", "0.8"}));
-    EXPECT_EQ(DevicesByMac(scan).size(), 4u);
+    EXPECT_EQ(ScannedDevicesByMac(scan.out).size(), 4u);
     EXPECT_EQ(scan.err, "");
 }
 
@@ -240,7 +236,7 @@ TEST(Scan, DroppedDatagramsAreNoSilence) {
     }
     const ProcessResult result = scan.Wait(10s);
     EXPECT_EQ(result.exit_code, 0) << result.err;
-    EXPECT_TRUE(DevicesByMac(result).empty());
+    EXPECT_TRUE(ScannedDevicesByMac(result.out).empty());
     EXPECT_EQ(result.err, "");
 }
 
@@ -290,8 +286,8 @@ TEST(Scan, AFullDiskOrAClosedPipeIsAFailure) {
     EXPECT_EQ(full.exit_code, 1);
     EXPECT_EQ(full.err, "norvik-scan: cannot write to standard output: No space left on device\n");
     // The reader is gone before the rows come.
-    const ProcessResult closed =
-        RunProcess(norvik::test::Command({"/bin/sh", "-c", "(sleep 0.5; " + scan + " --version; echo $? >&2) | true"}));
+    const ProcessResult closed = RunProcess(norvik::test::Command(
+        {"/bin/sh", "-c", "(sleep 0.5; " + scan + " --version; echo $? >&2) | true"}));
     EXPECT_NE(closed.err.find("norvik-scan: cannot write to standard output: Broken pipe\n1\n"),
               std::string::npos)
         << closed.err;
@@ -319,8 +315,10 @@ TEST(Scan, RejectsBadOptionsInItsOwnWords) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--timeout"}, "norvik-scan: --timeout: needs a value\n"},
         {{"--timeout", "x"}, "norvik-scan: --timeout: takes seconds from 0 to 86400, not \"x\"\n"},
-        {{"--timeout", "-1"}, "norvik-scan: --timeout: takes seconds from 0 to 86400, not \"-1\"\n"},
-        {{"--timeout", "1e9"}, "norvik-scan: --timeout: takes seconds from 0 to 86400, not \"1e9\"\n"},
+        {{"--timeout", "-1"},
+         "norvik-scan: --timeout: takes seconds from 0 to 86400, not \"-1\"\n"},
+        {{"--timeout", "1e9"},
+         "norvik-scan: --timeout: takes seconds from 0 to 86400, not \"1e9\"\n"},
         {{"--bogus"}, "norvik-scan: not an option or value it takes: --bogus\n"},
         {{"--json", "--csv"}, "norvik-scan: --json and --csv cannot go together\n"},
     };

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "pcedit.h"
 
 namespace norvik::cli {
@@ -34,10 +36,17 @@ DeviceRecord WithoutMode() {
 
 PreparedSet Prepared(const DeviceRecord& before, const DeviceEdits& edits, bool force = false) {
     auto prepared = PrepareSet(before, edits, force);
-    EXPECT_TRUE(std::holds_alternative<PreparedSet>(prepared))
-        << std::get<std::string>(prepared);
+    EXPECT_TRUE(std::holds_alternative<PreparedSet>(prepared)) << std::get<std::string>(prepared);
     return std::holds_alternative<PreparedSet>(prepared) ? std::get<PreparedSet>(prepared)
                                                          : PreparedSet{};
+}
+
+// Edits of one field.
+template <typename T>
+DeviceEdits With(std::optional<T> DeviceEdits::*field, std::type_identity_t<T> value) {
+    DeviceEdits edits;
+    edits.*field = std::move(value);
+    return edits;
 }
 
 std::string Refusal(const DeviceRecord& before, const DeviceEdits& edits, bool force = false) {
@@ -90,30 +99,25 @@ TEST(SetVerification, AfterASwitchToDhcpOnlyTheModeCounts) {
 // is never counted as taken: --static on a device that may be on DHCP, --dhcp, a port.
 TEST(SetVerification, AValueTheReportCannotShowIsSentAndNotClaimed) {
     for (const bool dhcp : {false, true}) {
-        DeviceEdits edits;
-        edits.dhcp = dhcp;
-        const PreparedSet sent = Prepared(WithoutMode(), edits);
+        const PreparedSet sent = Prepared(WithoutMode(), With(&DeviceEdits::dhcp, dhcp));
         ASSERT_EQ(sent.changes.size(), 1u) << dhcp;
         EXPECT_FALSE(sent.changes[0].old_value.has_value());
         EXPECT_EQ(sent.request[pcedit::request::kDhcpFlag], pcedit::kFlagSet);
         EXPECT_EQ(sent.request[pcedit::request::kDhcpValue], dhcp ? 1 : 0);
         // The device ignored it: its short report still shows no mode.
-        EXPECT_EQ(Fields(Compare(sent, WithoutMode())), std::vector<std::string>{"mode: not shown"});
+        EXPECT_EQ(Fields(Compare(sent, WithoutMode())),
+                  std::vector<std::string>{"mode: not shown"});
     }
     DeviceRecord no_ports = Camera();
     no_ports.reported = 0;  // a 50-byte report: the record's port is 0, whatever the device has
     no_ports.http_port = 0;
-    DeviceEdits port;
-    port.port = 0;
-    const PreparedSet sent = Prepared(no_ports, port, true);
+    const PreparedSet sent = Prepared(no_ports, With(&DeviceEdits::port, 0), true);
     EXPECT_EQ(sent.request[pcedit::request::kPortFlag], pcedit::kFlagSet);
     EXPECT_EQ(Fields(Compare(sent, no_ports)), std::vector<std::string>{"port: not shown"});
     // A 3297 report always carries the mode: a static device that ignored --dhcp differs.
     DeviceRecord static_3297 = Camera();
     static_3297.dhcp_supported = 0;
-    DeviceEdits to_dhcp;
-    to_dhcp.dhcp = true;
-    EXPECT_EQ(Fields(Compare(Prepared(static_3297, to_dhcp), static_3297)),
+    EXPECT_EQ(Fields(Compare(Prepared(static_3297, With(&DeviceEdits::dhcp, true)), static_3297)),
               std::vector<std::string>{"mode: sent dhcp, reported static"});
 }
 
@@ -140,40 +144,24 @@ TEST(SetVerification, TheChecksRefuseWithAReasonAndForceLetsThroughOnlyTheStrict
         const char* says;  // part of the refusal
         bool force_passes;
     };
-    const auto ip = [](Ipv4 a) {
-        DeviceEdits e;
-        e.ip = a;
-        return e;
-    };
-    DeviceEdits netmask;
-    netmask.netmask = Ipv4{255, 0, 255, 0};
-    DeviceEdits port0;
-    port0.port = 0;
-    DeviceEdits port_out;
-    port_out.port = 65537;
-    DeviceEdits emoji;
-    emoji.name = "";
+    const auto ip = [](Ipv4 a) { return With(&DeviceEdits::ip, a); };
+    std::string emoji;
     for (int i = 0; i < 16; ++i) {
-        emoji.name->append("\xF0\x9F\x93\xB7");
+        emoji.append("\xF0\x9F\x93\xB7");
     }
-    DeviceEdits latin1;
-    latin1.name = "Caf\xE9";
-    DeviceEdits control;
-    control.name = "a\nb";
-    DeviceEdits gateway;
-    gateway.gateway = Ipv4{224, 0, 0, 1};
     const std::vector<Case> cases = {
         {"ends in .255", ip({10, 0, 0, 255}), "ends in .0 or .255", false},
         {"loopback", ip({127, 0, 0, 1}), "loopback", true},
         {"multicast", ip({239, 1, 2, 3}), "multicast", true},
         {"0.x", ip({0, 1, 2, 3}), "0.0.0.0/8", true},
-        {"netmask", netmask, "not contiguous", true},
-        {"port 0", port0, "no web port", true},
-        {"port out of Submit's range", port_out, "not from 0 to 65536", false},
-        {"16 emoji", emoji, "64 bytes of UTF-8", true},
-        {"not UTF-8", latin1, "not UTF-8", false},
-        {"control character", control, "control character", false},
-        {"multicast gateway", gateway, "multicast", true},
+        {"netmask", With(&DeviceEdits::netmask, {255, 0, 255, 0}), "not contiguous", true},
+        {"port 0", With(&DeviceEdits::port, 0), "no web port", true},
+        {"port out of Submit's range", With(&DeviceEdits::port, 65537), "not from 0 to 65536",
+         false},
+        {"16 emoji", With(&DeviceEdits::name, emoji), "64 bytes of UTF-8", true},
+        {"not UTF-8", With(&DeviceEdits::name, "Caf\xE9"), "not UTF-8", false},
+        {"control character", With(&DeviceEdits::name, "a\nb"), "control character", false},
+        {"multicast gateway", With(&DeviceEdits::gateway, {224, 0, 0, 1}), "multicast", true},
     };
     for (const Case& c : cases) {
         EXPECT_NE(Refusal(Camera(), c.edits).find(c.says), std::string::npos)
@@ -181,9 +169,8 @@ TEST(SetVerification, TheChecksRefuseWithAReasonAndForceLetsThroughOnlyTheStrict
         EXPECT_EQ(Refusal(Camera(), c.edits, true).empty(), c.force_passes) << c.what;
     }
     // A name cut with --force, never inside a character.
-    DeviceEdits cut;
-    cut.name = std::string(17, 'n') + "Ω";
-    const PreparedSet set = Prepared(Camera(), cut, true);
+    const PreparedSet set =
+        Prepared(Camera(), With(&DeviceEdits::name, std::string(17, 'n') + "Ω"), true);
     EXPECT_TRUE(set.name_cut);
     EXPECT_EQ(set.values.name[16], 'n');
     EXPECT_EQ(set.values.name[17], 0);
@@ -192,16 +179,14 @@ TEST(SetVerification, TheChecksRefuseWithAReasonAndForceLetsThroughOnlyTheStrict
 TEST(SetVerification, ANewAddressForADeviceStayingOnDhcpAndHalfUnknownDnsAreRefused) {
     DeviceRecord on_dhcp = Camera();
     on_dhcp.dhcp_on = 1;
-    DeviceEdits edits;
-    edits.ip = Ipv4{10, 0, 0, 9};
+    DeviceEdits edits = With(&DeviceEdits::ip, {10, 0, 0, 9});
     EXPECT_NE(Refusal(on_dhcp, edits).find("DHCP"), std::string::npos);
     edits.dhcp = false;
     EXPECT_EQ(Refusal(on_dhcp, edits), "");
     // Without DNS servers in its report, one given alone would send the other blind.
     DeviceRecord no_dns = Camera();
     no_dns.reported = kReportedPorts | kReportedMode;
-    DeviceEdits dns;
-    dns.dns1 = Ipv4{1, 1, 1, 1};
+    DeviceEdits dns = With(&DeviceEdits::dns1, {1, 1, 1, 1});
     EXPECT_NE(Refusal(no_dns, dns).find("--dns1 and --dns2"), std::string::npos);
     dns.dns2 = Ipv4{1, 0, 0, 1};
     const PreparedSet both = Prepared(no_dns, dns);
@@ -215,8 +200,8 @@ TEST(SetVerification, AnAddressAnotherDeviceHasIsTakenUnlessItMoves) {
     const std::vector<DeviceRecord> found = {Camera(), other};
     EXPECT_TRUE(TakenAddress(Camera().mac, {10, 0, 0, 7}, found).has_value());
     EXPECT_FALSE(TakenAddress(Camera().mac, {10, 0, 0, 8}, found).has_value());
-    EXPECT_FALSE(TakenAddress(Camera().mac, {10, 0, 0, 7}, found,
-                              [](const DeviceRecord&) { return true; }));
+    EXPECT_FALSE(
+        TakenAddress(Camera().mac, {10, 0, 0, 7}, found, [](const DeviceRecord&) { return true; }));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "prometheus_tools.h"
+#include "simulated_devices.h"
 #include "subprocess.h"
 #include "test_files.h"
 #include "udp_peer.h"
@@ -31,30 +32,10 @@ constexpr const char* kDoor = "00:11:22:33:44:04";
 // Short searches, so that a device is lost within a second or two.
 const std::vector<std::string> kQuick = {"--interval", "0.4", "--timeout", "0.2"};
 
-ProcessOptions Program(const char* path, std::vector<std::string> args) {
-    args.insert(args.begin(), path);
-    return Command(std::move(args));
-}
-
 ProcessOptions Watch(std::vector<std::string> args) {
     args.insert(args.end(), kQuick.begin(), kQuick.end());
-    return Program(NORVIK_TOOL_NORVIK_WATCH, std::move(args));
+    return Command(NORVIK_TOOL_NORVIK_WATCH, std::move(args));
 }
-
-// A simulator playing the devices of the description's lines, until it goes out of scope.
-class Devices {
-public:
-    Devices(const TemporaryDirectory& dir, const std::string& name, const std::string& lines) {
-        const auto file = dir / name;
-        std::ofstream(file) << lines;
-        process_ = std::make_unique<BackgroundProcess>(
-            Program(NORVIK_TOOL_NORVIK_DEVSIM, {"--file", file.string()}));
-        EXPECT_TRUE(process_->WaitForOutput("ready\n", 10s)) << name;
-    }
-
-private:
-    std::unique_ptr<BackgroundProcess> process_;
-};
 
 std::string Line(const char* mac, const std::string& rest) {
     return std::string("pcedit mac=") + mac + ' ' + rest + '\n';
@@ -140,26 +121,24 @@ bool WaitForFileText(const std::filesystem::path& path, const std::string& text,
 }
 
 TEST(Watch, TellsOfDevicesAddedChangedLostAndBack) {
-    const TemporaryDirectory dir;
     const std::string hall = "ip=192.168.1.10 name=hall";
     const std::string gate = "ip=192.168.1.11 name=gate";
-    auto hall_devices = std::make_unique<Devices>(dir, "hall", Line(kHall, hall));
-    auto gate_devices = std::make_unique<Devices>(dir, "gate", Line(kGate, gate));
+    auto hall_devices = std::make_unique<SimulatedDevices>(Line(kHall, hall));
+    auto gate_devices = std::make_unique<SimulatedDevices>(Line(kGate, gate));
     // A pipe, not a terminal: JSON lines without being asked.
     BackgroundProcess watch(Watch({"--lost-after", "3"}));
     ASSERT_TRUE(watch.WaitForOutput(EventText("added", kHall), 5s));
     ASSERT_TRUE(watch.WaitForOutput(EventText("added", kGate), 5s));
     // The hall camera renamed and readdressed: its simulator starts again with that.
     hall_devices.reset();
-    hall_devices =
-        std::make_unique<Devices>(dir, "hall2", Line(kHall, "ip=192.168.1.20 name=lobby"));
+    hall_devices = std::make_unique<SimulatedDevices>(Line(kHall, "ip=192.168.1.20 name=lobby"));
     ASSERT_TRUE(watch.WaitForOutput(EventText("changed", kHall), 5s));
     const auto gone = Clock::now();
     gate_devices.reset();
     ASSERT_TRUE(watch.WaitForOutput(EventText("lost", kGate), 5s));
     // Three searches 0.4 s apart: not before the third has missed it.
     EXPECT_GE(Clock::now() - gone, 800ms);
-    gate_devices = std::make_unique<Devices>(dir, "gate", Line(kGate, gate));
+    gate_devices = std::make_unique<SimulatedDevices>(Line(kGate, gate));
     ASSERT_TRUE(watch.WaitForOutput(EventText("back", kGate), 5s));
     const ProcessResult result = watch.Stop();
     EXPECT_EQ(result.exit_code, 0) << result.err;
@@ -190,20 +169,18 @@ TEST(Watch, TheFirstSearchIsComparedWithASavedScan) {
     const TemporaryDirectory dir;
     const auto baseline = dir / "site.json";
     {
-        const Devices devices(dir, "before",
-                              Line(kHall, "ip=192.168.1.10 name=hall") +
-                                  Line(kGate, "ip=192.168.1.11 name=gate") +
-                                  Line(kYard, "ip=192.168.1.12 name=yard"));
+        const SimulatedDevices devices(Line(kHall, "ip=192.168.1.10 name=hall") +
+                                       Line(kGate, "ip=192.168.1.11 name=gate") +
+                                       Line(kYard, "ip=192.168.1.12 name=yard"));
         const ProcessResult scan =
-            RunProcess(Program(NORVIK_TOOL_NORVIK_SCAN, {"--json", "--timeout", "0.5"}));
+            RunProcess(Command(NORVIK_TOOL_NORVIK_SCAN, {"--json", "--timeout", "0.5"}));
         ASSERT_EQ(scan.exit_code, 0) << scan.err;
         std::ofstream(baseline) << scan.out;
     }
     // The hall as saved, the gate moved, the yard gone and a door new.
-    const Devices devices(dir, "after",
-                          Line(kHall, "ip=192.168.1.10 name=hall") +
-                              Line(kGate, "ip=192.168.1.31 name=gate") +
-                              Line(kDoor, "ip=192.168.1.14 name=door"));
+    const SimulatedDevices devices(Line(kHall, "ip=192.168.1.10 name=hall") +
+                                   Line(kGate, "ip=192.168.1.31 name=gate") +
+                                   Line(kDoor, "ip=192.168.1.14 name=door"));
     const ProcessResult result = RunProcess(
         Watch({"--baseline", baseline.string(), "--searches", "3", "--lost-after", "2"}));
     EXPECT_EQ(result.exit_code, 0) << result.err;
@@ -231,7 +208,7 @@ TEST(Watch, TheMetricsFileIsWhatPromtoolAcceptsAndStaysWholeOnSigterm) {
     const TemporaryDirectory dir;
     const auto metrics = dir / "norvik.prom";
     // a " b \ c LF é and a lone 0xff byte
-    const Devices devices(dir, "odd", Line(kHall, "ip=192.168.1.10 name_hex=6122625c630ac3a9ff"));
+    const SimulatedDevices devices(Line(kHall, "ip=192.168.1.10 name_hex=6122625c630ac3a9ff"));
     for (const auto delay : {0ms, 130ms, 270ms}) {
         BackgroundProcess watch(Watch({"--prometheus", metrics.string()}));
         ASSERT_TRUE(watch.WaitForOutput(EventText("added", kHall), 5s));
@@ -250,15 +227,15 @@ TEST(Watch, TheMetricsFileIsWhatPromtoolAcceptsAndStaysWholeOnSigterm) {
                   std::string::npos)
             << text;
         // It reads the metrics from standard input.
-        const ProcessResult check = RunProcess(Program(
+        const ProcessResult check = RunProcess(Command(
             "/bin/sh",
             {"-c", std::string(NORVIK_PROMTOOL) + " check metrics < '" + metrics.string() + "'"}));
         EXPECT_EQ(check.exit_code, 0) << check.out << check.err << text;
         // No temporary file left beside it.
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                                 std::filesystem::directory_iterator()),
-                  2)
-            << "the metrics and the devices' description alone";
+                  1)
+            << "the metrics alone";
         std::filesystem::remove(metrics);
     }
 }
@@ -308,17 +285,17 @@ TEST(Watch, AMetricsFileThatCannotBeWrittenIsSaidAndCounted) {
 TEST(Watch, ASearchThatCannotBeSentIsCountedNotTakenForSilence) {
     const TemporaryDirectory dir;
     const std::string metrics = (dir / "norvik.prom").string();
-    const ProcessResult result = RunProcess(Command(
-        {NORVIK_TOOL_NORVIK_NETNS, "--no-broadcast-route", NORVIK_TOOL_NORVIK_WATCH,
-         "--interval", "0.2", "--searches", "3", "--prometheus", metrics}));
+    const ProcessResult result = RunProcess(
+        Command({NORVIK_TOOL_NORVIK_NETNS, "--no-broadcast-route", NORVIK_TOOL_NORVIK_WATCH,
+                 "--interval", "0.2", "--searches", "3", "--prometheus", metrics}));
     EXPECT_EQ(result.exit_code, 0) << result.err;
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("norvik-watch: search 1 not sent: the request to port 402"),
               std::string::npos)
         << result.err;
-    EXPECT_EQ(result.err.find("search 2 not sent"), std::string::npos) << "said once, not each time";
-    std::ifstream in(metrics);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(result.err.find("search 2 not sent"), std::string::npos)
+        << "said once, not each time";
+    const std::string text = FileText(metrics);
     EXPECT_NE(text.find("norvik_searches_failed_total 3\n"), std::string::npos) << text;
     EXPECT_NE(text.find("norvik_last_search_timestamp_seconds 0.000\n"), std::string::npos) << text;
 }
@@ -347,7 +324,7 @@ TEST(Watch, RefusesBadOptionsAndBadBaselinesBeforeSendingAnything) {
         {{"--interval", "1", "--timeout", "2"}, "--timeout: a search cannot listen longer"},
     };
     for (const auto& [args, said] : cases) {
-        const ProcessResult result = RunProcess(Program(NORVIK_TOOL_NORVIK_WATCH, args));
+        const ProcessResult result = RunProcess(Command(NORVIK_TOOL_NORVIK_WATCH, args));
         EXPECT_EQ(result.exit_code, 2) << args.front();
         EXPECT_EQ(result.out, "");
         EXPECT_NE(result.err.find(said), std::string::npos) << result.err;

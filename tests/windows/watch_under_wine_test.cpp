@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "norvik_wine.h"
+#include "simulated_devices.h"
 #include "subprocess.h"
 #include "test_files.h"
 
@@ -30,11 +31,8 @@ TEST(WatchUnderWine, TellsOfADeviceAddedAndThenLost) {
     }
     ASSERT_TRUE(std::filesystem::exists(WindowsWatch())) << WindowsWatch();
     const TemporaryDirectory dir;
-    const auto description = dir / "devices.txt";
-    std::ofstream(description) << "3297 mac=" << kMac << " ip=192.168.1.40 name=\"Cámara\"\n";
-    auto devices = std::make_unique<BackgroundProcess>(
-        Command({NORVIK_TOOL_NORVIK_DEVSIM, "--file", description.string()}));
-    ASSERT_TRUE(devices->WaitForOutput("ready\n", 10s));
+    auto devices = std::make_unique<SimulatedDevices>(std::string("3297 mac=") + kMac +
+                                                      " ip=192.168.1.40 name=\"Cámara\"\n");
     const auto metrics = dir / "norvik.prom";
     ProcessOptions options =
         Command({NORVIK_RUN_WINDOWS_PROGRAM, WindowsWatch(), "--interval", "1", "--timeout", "0.8",
@@ -69,8 +67,8 @@ TEST(WatchUnderWine, TellsOfADeviceAddedAndThenLost) {
     // No temporary file left beside it.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
-              2)
-        << "the metrics and the devices' description alone";
+              1)
+        << "the metrics alone";
 }
 
 }  // namespace
