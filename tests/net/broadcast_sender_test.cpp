@@ -46,7 +46,14 @@ std::vector<std::uint8_t> Request(std::size_t size) {
     return request;
 }
 
-TEST(BroadcastSender, SendsExactlyTheHeadOfTheBufferAndClosesItsSocket) {
+// The loopback interface stands in for a card.
+#ifdef _WIN32
+const NetworkInterface kLoopbackCard{1, "Loopback", {127, 0, 0, 1}};
+#else
+const NetworkInterface kLoopbackCard{1, "lo", {127, 0, 0, 1}};
+#endif
+
+TEST(BroadcastSender, SendsExactlyTheHeadOfTheBufferOnceThroughEachCardAndClosesItsSocket) {
     UdpPeer pcedit_port(4022);
     UdpPeer port_3297(4023);
     RecordingMessages messages;
@@ -61,20 +68,8 @@ TEST(BroadcastSender, SendsExactlyTheHeadOfTheBufferAndClosesItsSocket) {
     EXPECT_TRUE(BroadcastInterfaces().empty());
     EXPECT_FALSE(pcedit_port.Receive(100ms));
     EXPECT_FALSE(port_3297.Receive(100ms));
-    EXPECT_TRUE(messages.messages().empty());
-    EXPECT_TRUE(messages.output().empty());
-}
 
-// The loopback interface stands in for a card.
-#ifdef _WIN32
-const NetworkInterface kLoopbackCard{1, "Loopback", {127, 0, 0, 1}};
-#else
-const NetworkInterface kLoopbackCard{1, "lo", {127, 0, 0, 1}};
-#endif
-
-TEST(BroadcastSender, SendsOnceThroughEachCardAndTracesIt) {
-    UdpPeer pcedit_port(4022);
-    RecordingMessages messages;
+    // Through cards: once through each, and traced.
     messages.RecordTrace();
     const NetworkInterface cards[] = {kLoopbackCard, kLoopbackCard};
     EXPECT_EQ(SendThrough(cards, kPcEditSender, Request(100), messages), 74);

@@ -59,24 +59,6 @@ TEST(DeviceList, FindByMacSkipsRecordsWithoutAnAddressAndTakesTheFirstMatch) {
     EXPECT_EQ(list.FindByMacIncludingUnaddressed(Mac(1)), &unaddressed);
 }
 
-// Beyond kMaxDevices no record is made, and each report refused is counted.
-TEST(DeviceList, HoldsAtMostItsLimitOfDevices) {
-    DeviceList list;
-    for (std::size_t i = 0; i < DeviceList::kMaxDevices; ++i) {
-        const MacAddress mac{
-            2, 0, 0, 0, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)};
-        ASSERT_NE(list.AppendRecord(mac), nullptr) << i;
-    }
-    EXPECT_TRUE(list.full());
-    EXPECT_EQ(list.AppendRecord(Mac(1)), nullptr);
-    EXPECT_EQ(list.AppendRecord(Mac(2)), nullptr);
-    EXPECT_EQ(list.size(), DeviceList::kMaxDevices);
-    EXPECT_EQ(list.dropped_devices(), 2u);
-    list.FreeAllRecords();
-    EXPECT_NE(list.AppendRecord(Mac(1)), nullptr);
-    EXPECT_EQ(list.dropped_devices(), 2u);  // counted for the whole run
-}
-
 // A table of 8 slots for 4 MACs, so that they share slots and probe past each other: each is
 // found as itself, whichever octet sets it apart, and a MAC never added is not found.
 TEST(MacIndex, MacsThatShareSlotsAreToldApartByEveryOctet) {

@@ -51,18 +51,11 @@ TEST(MemoryListView, EveryOperationComesToWhatAPlainVectorGives) {
         const int count = static_cast<int>(plain.rows.size());
         const int kind = std::uniform_int_distribution(0, 99)(random);
         const int at = count == 0 ? 0 : std::uniform_int_distribution(0, count - 1)(random);
-        if (kind < 35) {
+        if (kind < 53) {
+            const int where = kind < 35 ? count : (kind < 50 ? 0 : at);
             const std::u16string number = Text(random, 300);
-            EXPECT_EQ(view.InsertItem(count, number), count);
-            plain.rows.push_back({number, u"", u""});
-        } else if (kind < 50) {
-            const std::u16string number = Text(random, 300);
-            EXPECT_EQ(view.InsertItem(0, number), 0);
-            plain.rows.insert(plain.rows.begin(), Row{number, u"", u""});
-        } else if (kind < 53) {
-            const std::u16string number = Text(random, 300);
-            EXPECT_EQ(view.InsertItem(at, number), at);
-            plain.rows.insert(plain.rows.begin() + at, Row{number, u"", u""});
+            EXPECT_EQ(view.InsertItem(where, number), where);
+            plain.rows.insert(plain.rows.begin() + where, Row{number, u"", u""});
         } else if (kind < 85 && count > 0) {
             view.DeleteItem(at);
             plain.rows.erase(plain.rows.begin() + at);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "list_fixture.h"
+#include "trace.h"
 
 namespace norvik::test {
 namespace {
@@ -43,20 +44,29 @@ TEST_F(Reports3297, AReportFillsEveryField) {
 
 TEST_F(Reports3297, OnlyExactlySizedReportsOfTypeOneToThreeCount) {
     Device d;
-    for (const Bytes& dropped :
-         {Report3297(d, 3, 444), Report3297(d, 3, 446), Report3297(d, 0), Report3297(d, 4)}) {
-        Feed3297(dropped);
-        EXPECT_FALSE(p3297::IsLoginFailedReport(dropped));
+    const struct {
+        Bytes datagram;
+        std::string outcome;
+    } dropped[] = {{Report3297(d, 3, 444), "dropped: too short"},
+                   {Report3297(d, 3, 446), "dropped: wrong length (not 445 bytes)"},
+                   {Report3297(d, 0), "dropped: unknown type 0"},
+                   {Report3297(d, 4), "dropped: unknown type 4"}};
+    for (const auto& c : dropped) {
+        EXPECT_EQ(DescribeOutcome(p3297::HandleDatagram(context(), c.datagram)), c.outcome);
+        EXPECT_FALSE(p3297::IsLoginFailedReport(c.datagram));
     }
     // Our own search request: its type is the character '1'.
     std::array<std::uint8_t, kRequestBufferSize> request{};
     p3297::BuildSearchRequest(request);
-    Feed3297(Bytes(request.begin(), request.begin() + 445));
+    EXPECT_EQ(DescribeOutcome(
+                  p3297::HandleDatagram(context(), Bytes(request.begin(), request.begin() + 445))),
+              "dropped: a request, not a report");
     EXPECT_TRUE(devices.empty());
     EXPECT_FALSE(p3297::IsLoginFailedReport(Report3297(d, 1)));
     // Type 3 tells of a refused setting, and is a report all the same.
     EXPECT_TRUE(p3297::IsLoginFailedReport(Report3297(d, 3)));
-    Feed3297(Report3297(d, 3));
+    EXPECT_EQ(DescribeOutcome(p3297::HandleDatagram(context(), Report3297(d, 3))),
+              "new device, row 1");
     EXPECT_EQ(RecordCount(), 1u);
     EXPECT_EQ(devices.head()->dhcp_supported, 0);  // its first report was a static one
 }

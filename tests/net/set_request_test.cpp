@@ -10,30 +10,16 @@ namespace {
 
 using Buffer = std::array<std::uint8_t, kRequestBufferSize>;
 
-DeviceRecord Camera() {
-    DeviceRecord r;
-    r.ip = {192, 168, 1, 10};
+// A camera as the selected record of a list.
+DeviceRecord& SelectCamera(DeviceList& list) {
+    DeviceRecord& r = *list.AppendRecord({0x00, 0x11, 0x22, 0x33, 0x44, 0x55});
+    list.SetAddress(r, {192, 168, 1, 10});
     r.netmask = {255, 255, 255, 0};
     r.gateway = {192, 168, 1, 1};
-    r.mac = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
     r.name = {'c', 'a', 'm'};
     r.http_port = 80;
     r.dns1 = {8, 8, 8, 8};
     r.dns2 = {8, 8, 4, 4};
-    return r;
-}
-
-// The camera as the selected record of a list.
-DeviceRecord& SelectCamera(DeviceList& list) {
-    const DeviceRecord camera = Camera();
-    DeviceRecord& r = *list.AppendRecord(camera.mac);
-    list.SetAddress(r, camera.ip);
-    r.netmask = camera.netmask;
-    r.gateway = camera.gateway;
-    r.name = camera.name;
-    r.http_port = camera.http_port;
-    r.dns1 = camera.dns1;
-    r.dns2 = camera.dns2;
     list.set_selected(&r);
     return r;
 }
@@ -63,7 +49,7 @@ TEST(SetRequest, NothingChangedOrNothingSelectedSendsNothingAndClearsTheBuffer) 
     ExpectBytes(buffer, Buffer{});
 }
 
-// Submits the values for a fresh Camera() and checks every byte of the request: those that
+// Submits the values for a fresh camera and checks every byte of the request: those that
 // every request carries (magic, marker, address, MAC and netmask) and the given fields. The
 // record takes the values, so the same values again send nothing; only the DHCP choice is
 // sent again until the device itself reports it.
@@ -88,7 +74,8 @@ void ExpectRequest(const char* change, const SetValues& v,
 }
 
 TEST(SetRequest, OnlyTheChangedFieldsAreFlaggedAndTheRecordTakesThem) {
-    const SetValues unedited = Unedited(Camera());
+    DeviceList list;
+    const SetValues unedited = Unedited(SelectCamera(list));
     SetValues v = unedited;
     v.name = NameField(u"Hall");
     ExpectRequest("name", v, {{32, {1, 'H', 'a', 'l', 'l'}}});
