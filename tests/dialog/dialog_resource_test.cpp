@@ -145,20 +145,16 @@ Control ReadControl(const std::string& keyword, std::vector<std::string> a,
     // the others text, id, x, y, w, h[, style].
     const std::size_t place = keyword == "CONTROL" ? 4 : keyword == "EDITTEXT" ? 1 : 2;
     a.resize(std::max(a.size(), place + 5));
-    const std::map<std::string, ControlKind> classes{
-        {"\"SysIPAddress32\"", ControlKind::kIpAddress},
-        {"\"SysListView32\"", ControlKind::kListView},
-        {"\"Button\"", ControlKind::kRadioButton}};
-    const std::map<std::string, ControlKind> keywords{{"EDITTEXT", ControlKind::kEdit},
-                                                      {"LTEXT", ControlKind::kLabel},
-                                                      {"PUSHBUTTON", ControlKind::kPushButton},
-                                                      {"DEFPUSHBUTTON", ControlKind::kPushButton}};
-    int kind = -1;
-    if (keyword == "CONTROL" && classes.contains(a[2])) {
-        kind = static_cast<int>(classes.at(a[2]));
-    } else if (keywords.contains(keyword)) {
-        kind = static_cast<int>(keywords.at(keyword));
-    }
+    // A CONTROL's kind is its window class's.
+    const std::map<std::string, ControlKind> kinds{{"\"SysIPAddress32\"", ControlKind::kIpAddress},
+                                                   {"\"SysListView32\"", ControlKind::kListView},
+                                                   {"\"Button\"", ControlKind::kRadioButton},
+                                                   {"EDITTEXT", ControlKind::kEdit},
+                                                   {"LTEXT", ControlKind::kLabel},
+                                                   {"PUSHBUTTON", ControlKind::kPushButton},
+                                                   {"DEFPUSHBUTTON", ControlKind::kPushButton}};
+    const auto found = kinds.find(keyword == "CONTROL" ? a[2] : keyword);
+    const int kind = found == kinds.end() ? -1 : static_cast<int>(found->second);
     // IP address controls and the list show no text of their own.
     const bool texted = place == 2 || kind == static_cast<int>(ControlKind::kRadioButton);
     const auto number = [&](std::size_t i) {
@@ -191,11 +187,11 @@ protected:
 TEST_F(DialogResource, TheMainDialogIsTheTemplates) {
     DialogBlock dialog;
     ASSERT_TRUE(FindDialog(script_, "IDD_MAIN_DIALOG", dialog)) << "no IDD_MAIN_DIALOG block";
-    EXPECT_EQ(dialog.head[1], std::to_string(kMainDialogWidth));
-    EXPECT_EQ(dialog.head[2], std::to_string(kMainDialogHeight));
-    EXPECT_EQ(dialog.head[3], Utf16ToUtf8(kMainDialogTitle));
-    EXPECT_EQ(dialog.head[4], std::to_string(kDialogFontPointSize));
-    EXPECT_EQ(dialog.head[5], Utf16ToUtf8(kDialogFontFamily));
+    EXPECT_EQ(std::vector<std::string>(dialog.head.begin() + 1, dialog.head.end()),
+              (std::vector<std::string>{
+                  std::to_string(kMainDialogWidth), std::to_string(kMainDialogHeight),
+                  Utf16ToUtf8(kMainDialogTitle), std::to_string(kDialogFontPointSize),
+                  Utf16ToUtf8(kDialogFontFamily)}));
     // In template order, which is the tab order.
     ASSERT_EQ(dialog.controls.size(), kMainDialogControls.size());
     for (std::size_t i = 0; i < kMainDialogControls.size(); ++i) {
@@ -211,9 +207,9 @@ TEST_F(DialogResource, TheMainDialogIsTheTemplates) {
 TEST_F(DialogResource, TheAboutBoxIsTheTemplates) {
     DialogBlock about;
     ASSERT_TRUE(FindDialog(script_, "IDD_ABOUT", about)) << "no IDD_ABOUT DIALOGEX block";
-    EXPECT_EQ(about.head[1], std::to_string(kAboutWidth));
-    EXPECT_EQ(about.head[2], std::to_string(kAboutHeight));
-    EXPECT_EQ(about.head[3], Utf16ToUtf8(kAboutTitle));
+    EXPECT_EQ(std::vector<std::string>(about.head.begin() + 1, about.head.begin() + 4),
+              (std::vector<std::string>{std::to_string(kAboutWidth), std::to_string(kAboutHeight),
+                                        Utf16ToUtf8(kAboutTitle)}));
     std::vector<std::string> texts;
     for (const auto& [keyword, arguments] : about.controls) {
         if (keyword == "LTEXT") {
