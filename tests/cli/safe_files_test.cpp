@@ -66,6 +66,15 @@ Outcome Check(const fs::path& path) {
     return outcome;
 }
 
+// Both the replacement and the start-up check refuse the name, saying why.
+void ExpectRefused(const fs::path& path, const std::string& why) {
+    for (const Outcome& outcome : {Replace(path, "x"), Check(path)}) {
+        EXPECT_FALSE(outcome.ok) << path;
+        EXPECT_FALSE(outcome.error.empty()) << path;
+        EXPECT_NE(outcome.error.find(why), std::string::npos) << outcome.error;
+    }
+}
+
 TEST(SafeFiles, TemporaryNamesAreHiddenBesideTheFileAndNotPromFiles) {
     EXPECT_EQ(cli::TemporaryFileFor("dir/norvik.prom", 0), "dir/.norvik.prom.aaaaaaaaaa.tmp");
     EXPECT_EQ(cli::TemporaryFileFor("norvik.prom", 61 + 62), ".norvik.prom.9baaaaaaaa.tmp");
@@ -104,12 +113,7 @@ TEST(SafeFiles, AFolderAtTheNameIsRefusedAndLeftAsItIs) {
     const TemporaryDirectory dir;
     const fs::path metrics = dir / "norvik.prom";
     fs::create_directory(metrics);
-    const std::vector<Outcome> outcomes = {Replace(metrics, "x"), Check(metrics)};
-    for (const Outcome& outcome : outcomes) {
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_NE(outcome.error.find("not a regular file: left as it is"), std::string::npos)
-            << outcome.error;
-    }
+    ExpectRefused(metrics, "not a regular file: left as it is");
     EXPECT_TRUE(fs::is_directory(metrics));
     EXPECT_TRUE(fs::is_empty(metrics));
     EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"norvik.prom"});
@@ -118,11 +122,7 @@ TEST(SafeFiles, AFolderAtTheNameIsRefusedAndLeftAsItIs) {
 TEST(SafeFiles, AMissingFolderFailsAndLeavesNothing) {
     const TemporaryDirectory dir;
     const fs::path metrics = dir / "gone" / "norvik.prom";
-    const std::vector<Outcome> outcomes = {Replace(metrics, "x"), Check(metrics)};
-    for (const Outcome& outcome : outcomes) {
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_FALSE(outcome.error.empty());
-    }
+    ExpectRefused(metrics, "");
     EXPECT_TRUE(Entries(dir.path()).empty());
 }
 
@@ -134,12 +134,7 @@ TEST(SafeFiles, ALinkAtTheNameIsRefusedAndItsTargetUntouched) {
     if (const std::string error = MakeSymbolicLink(target, metrics); !error.empty()) {
         GTEST_SKIP() << "no symbolic link can be made here: " << error;
     }
-    const std::vector<Outcome> outcomes = {Replace(metrics, "x"), Check(metrics)};
-    for (const Outcome& outcome : outcomes) {
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_NE(outcome.error.find("not a regular file: left as it is"), std::string::npos)
-            << outcome.error;
-    }
+    ExpectRefused(metrics, "not a regular file: left as it is");
     EXPECT_TRUE(fs::is_symlink(metrics));
     EXPECT_EQ(Text(target), "precious\n");
     EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"norvik.prom", "target"}));
@@ -182,12 +177,7 @@ TEST(SafeFiles, AFifoOrADeviceIsRefusedWithoutOpeningIt) {
     // Opening the FIFO to write would block here, with nobody reading.
     const std::vector<fs::path> paths = {fifo, device};
     for (const fs::path& path : paths) {
-        const std::vector<Outcome> outcomes = {Replace(path, "x"), Check(path)};
-        for (const Outcome& outcome : outcomes) {
-            EXPECT_FALSE(outcome.ok) << path;
-            EXPECT_NE(outcome.error.find(path == fifo ? "a FIFO" : "a device"), std::string::npos)
-                << outcome.error;
-        }
+        ExpectRefused(path, path == fifo ? "a FIFO" : "a device");
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_character_file(device));
@@ -223,27 +213,14 @@ TEST(SafeFiles, AFolderWeCannotWriteToFailsAndLeavesNothing) {
     const fs::path metrics = dir / "norvik.prom";
     Put(metrics, "old\n");
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    const Outcome replaced = Replace(metrics, "new\n");
-    const Outcome checked = Check(metrics);
+    ExpectRefused(metrics, "creating a temporary file in its directory failed");
     fs::permissions(dir.path(), fs::perms::owner_all);
-    const std::vector<Outcome> outcomes = {replaced, checked};
-    for (const Outcome& outcome : outcomes) {
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_NE(outcome.error.find("creating a temporary file in its directory failed"),
-                  std::string::npos)
-            << outcome.error;
-    }
     EXPECT_EQ(Text(metrics), "old\n");
     EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"norvik.prom"});
 }
 #else
 TEST(SafeFiles, ADeviceIsRefused) {
-    const std::vector<Outcome> outcomes = {Replace("NUL", "x"), Check("NUL")};
-    for (const Outcome& outcome : outcomes) {
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_NE(outcome.error.find("not a regular file: left as it is"), std::string::npos)
-            << outcome.error;
-    }
+    ExpectRefused("NUL", "not a regular file: left as it is");
 }
 #endif
 

@@ -5,7 +5,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -21,32 +20,22 @@ using norvik::DeviceRecord;
 class Bytes {
 public:
     explicit Bytes(std::span<const std::uint8_t> data) : data_(data) {}
-    std::uint8_t Byte() {
-        if (data_.empty()) {
-            return 0;
-        }
-        const std::uint8_t byte = data_.front();
-        data_ = data_.subspan(1);
-        return byte;
-    }
+    std::uint8_t Byte() { return next_ < data_.size() ? data_[next_++] : 0; }
     template <std::size_t N>
     void Fill(std::array<std::uint8_t, N>& out) {
-        for (std::uint8_t& byte : out) {
-            byte = Byte();
-        }
+        std::generate(out.begin(), out.end(), [this] { return Byte(); });
     }
     std::int32_t Int32() {
         std::uint32_t value = 0;
         for (int i = 0; i < 4; ++i) {
             value = value << 8 | Byte();
         }
-        std::int32_t signed_value = 0;
-        std::memcpy(&signed_value, &value, sizeof value);
-        return signed_value;
+        return static_cast<std::int32_t>(value);  // modulo 2^32, as C++20 defines it
     }
 
 private:
     std::span<const std::uint8_t> data_;
+    std::size_t next_ = 0;
 };
 
 DeviceRecord Device(Bytes& bytes) {

@@ -28,8 +28,7 @@ protected:
 TEST_F(LanguageLoaderTest, WithoutALanguageFileInTheWorkingDirectoryNothingChanges) {
     const std::filesystem::path beside_program = test::ProgramDirectory() / "Language.ini";
     ASSERT_FALSE(std::filesystem::exists(beside_program));
-    test::WriteFile(beside_program,
-                    test::Utf16Le(u"[LANGUAGE]\nExit=from the program folder\n"));
+    test::WriteFile(beside_program, test::Utf16Le(u"[LANGUAGE]\nExit=from the program folder\n"));
     const bool applied = loader_.ApplyLanguage();
     std::filesystem::remove(beside_program);
     EXPECT_FALSE(applied);

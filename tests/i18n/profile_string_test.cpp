@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "test_files.h"
 #include "ini_reader.h"
 #include "language_file.h"
 #include "language_loader.h"
+#include "test_files.h"
 #include "ui_string_table.h"
 #include "utf.h"
 
@@ -55,7 +55,8 @@ std::vector<std::filesystem::path> LanguageFiles() {
     for (const auto& entry : std::filesystem::directory_iterator(data / "i18n" / "profile")) {
         files.push_back(entry.path());
     }
-    for (const char* name : {"de_utf8.ini", "de_utf8_bom.ini", "de_utf16le.ini", "de_utf16be.ini"}) {
+    for (const char* name :
+         {"de_utf8.ini", "de_utf8_bom.ini", "de_utf16le.ini", "de_utf16be.ini"}) {
         files.push_back(data / "i18n" / name);
     }
     files.push_back(std::filesystem::path(NORVIK_RES_DIR) / "Language.ini");
@@ -63,14 +64,14 @@ std::vector<std::filesystem::path> LanguageFiles() {
     return files;
 }
 
-std::u16string Ours(const test::FileBytes& bytes, const Lookup& lookup, std::span<char16_t> buffer) {
+std::u16string Ours(const test::FileBytes& bytes, const Lookup& lookup,
+                    std::span<char16_t> buffer) {
     const std::size_t count =
         ReadIniString(bytes, lookup.section, lookup.key, u"<default>", buffer);
     return std::u16string(buffer.data(), count);
 }
 
-std::u16string Windows(const LanguageFile& file, const Lookup& lookup,
-                       std::span<char16_t> buffer) {
+std::u16string Windows(const LanguageFile& file, const Lookup& lookup, std::span<char16_t> buffer) {
     const std::size_t count = file.GetString(lookup.section, lookup.key, u"<default>", buffer);
     return std::u16string(buffer.data(), count);
 }

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "test_files.h"
 #include "language_loader.h"
+#include "test_files.h"
 
 namespace norvik {
 namespace {
