@@ -58,8 +58,8 @@ protected:
 
 // A refused setting comes as a box under the application's name, a report as a row; the
 // rows a command of the person's own changed (Search) show at once, with no wake-up served.
-// Exit through the shell (ending with 0, the receive threads stopped) the windows' tests check.
-TEST_F(WindowShellTest, HandedOverBoxesAndRowsReachTheWindowAndSearchShowsAtOnce) {
+// Exit ends the dialog with 0, and a box handed over but not yet shown is never shown.
+TEST_F(WindowShellTest, HandedOverBoxesAndRowsReachTheWindowSearchShowsAtOnceExitStops) {
     Start();
     ASSERT_TRUE(shell.discovery().WaitUntilListening(std::chrono::seconds(5)));
     UdpPeer device;
@@ -73,6 +73,14 @@ TEST_F(WindowShellTest, HandedOverBoxesAndRowsReachTheWindowAndSearchShowsAtOnce
     EXPECT_EQ(toolkit.rows, AllRows(lock, shell.rows()));
     EXPECT_TRUE(
         PressUntilTaken([&] { shell.rules().OnSearch(); }, [&] { return toolkit.rows.empty(); }));
+
+    toolkit.woken = false;
+    ASSERT_TRUE(device.Broadcast(Report3297(d.Named("late"), 3), 4023));
+    ASSERT_TRUE(WaitFor([&] { return toolkit.woken.load(); }));
+    shell.OnCancel();
+    EXPECT_EQ(toolkit.ended_with, std::vector<int>{0});
+    shell.OnWake();
+    EXPECT_EQ(toolkit.boxes.size(), 1u);
 }
 
 // A receive socket that cannot be set up shows its error in a box of its own and ends the
