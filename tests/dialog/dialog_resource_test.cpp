@@ -4,13 +4,13 @@
 // change in one place alone fails here, on Linux, without Wine.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <map>
-#include <regex>
+#include <optional>
 #include <sstream>
 #include <string>
-#include <tuple>
+#include <string_view>
 #include <vector>
 
 #include "dialog_template.h"
@@ -26,149 +26,231 @@ std::string ReadFile(const char* path) {
     return text.str();
 }
 
-// A statement's arguments, trimmed and split at the commas outside strings: "ES_CENTER | NOT
-// WS_BORDER" is one argument.
-std::vector<std::string> Arguments(const std::string& text) {
-    std::vector<std::string> arguments{""};
+// A token of the script: a quoted string (its value), or a word, a number or a sign as written.
+struct Token {
     bool quoted = false;
-    for (const char c : text) {
-        quoted = c == '"' ? !quoted : quoted;
-        if (c == ',' && !quoted) {
-            arguments.emplace_back();
-        } else {
-            arguments.back() += c;
-        }
-    }
-    for (std::string& argument : arguments) {
-        argument = std::regex_replace(argument, std::regex(R"(^\s+|\s+$)"), "");
-    }
-    return arguments;
-}
-
-// The value of a string as the resource compiler reads it: "" is a quote, \n a new line.
-std::string Unquote(const std::string& argument) {
-    if (argument.size() < 2 || argument.front() != '"' || argument.back() != '"') {
-        return "(not a string: " + argument + ")";
-    }
-    std::string value;
-    for (std::size_t i = 1; i + 1 < argument.size(); ++i) {
-        const char c = argument[i];
-        if (c == '"' || c == '\\') {
-            const char next = argument[++i];
-            value += c == '\\' && next == 'n' ? '\n' : c == '\\' && next == 't' ? '\t' : next;
-        } else {
-            value += c;
-        }
-    }
-    return value;
-}
-
-// A DIALOGEX block of the script: its head's width, height, caption, font size and family, and
-// its control statements, each a keyword and its arguments.
-struct DialogBlock {
-    std::smatch head;
-    std::vector<std::pair<std::string, std::vector<std::string>>> controls;
+    std::string text;
 };
 
-bool FindDialog(const std::string& script, const std::string& name, DialogBlock& block) {
-    const std::size_t start = script.find("\n" + name + " DIALOGEX ");
-    const std::size_t end = script.find("\nEND\n", start);
-    const std::regex head(name +
-                          R"re( DIALOGEX 0, 0, (\d+), (\d+)\n[\s\S]*?CAPTION "([^"]*)"\n)re" +
-                          R"re(FONT (\d+), "([^"]*)"[^\n]*\nBEGIN\n)re");
-    if (start == std::string::npos || end == std::string::npos ||
-        !std::regex_search(script.begin() + static_cast<long>(start),
-                           script.begin() + static_cast<long>(end), block.head, head)) {
-        return false;
-    }
-    // A statement begins with its keyword and may go on over the lines after it.
-    const std::regex keyword(R"(^\s*(CONTROL|DEFPUSHBUTTON|PUSHBUTTON|LTEXT|EDITTEXT|ICON)\s)");
-    std::istringstream lines(
-        std::string(block.head[0].second, script.begin() + static_cast<long>(end)));
-    std::string text;
-    for (std::string line; std::getline(lines, line);) {
-        std::smatch match;
-        if (std::regex_search(line, match, keyword)) {
-            block.controls.push_back({match[1], {}});
-            text = match.suffix();
-        } else if (block.controls.empty()) {
-            return false;  // something before the first control
+// The tokens of a stretch of the script; comments and preprocessor lines are not in it.
+std::vector<Token> Tokenize(std::string_view text) {
+    std::vector<Token> tokens;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (std::isspace(static_cast<unsigned char>(c)) != 0) {
+            ++i;
+        } else if (c == '"') {
+            Token token{true, {}};
+            for (++i; i < text.size(); ++i) {
+                if (text[i] == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                    token.text += '"';  // "" is a quote in the resource compiler's strings
+                    ++i;
+                } else if (text[i] == '"') {
+                    ++i;
+                    break;
+                } else if (text[i] == '\\' && i + 1 < text.size()) {
+                    const char escaped = text[++i];
+                    token.text += escaped == 'n' ? '\n' : escaped == 't' ? '\t' : escaped;
+                } else {
+                    token.text += text[i];
+                }
+            }
+            tokens.push_back(std::move(token));
+        } else if (std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_') {
+            std::size_t end = i;
+            while (end < text.size() &&
+                   (std::isalnum(static_cast<unsigned char>(text[end])) != 0 || text[end] == '_')) {
+                ++end;
+            }
+            tokens.push_back({false, std::string(text.substr(i, end - i))});
+            i = end;
         } else {
-            text += " " + line;
+            tokens.push_back({false, std::string(1, c)});
+            ++i;
         }
-        block.controls.back().second = Arguments(text);
     }
-    return true;
+    return tokens;
+}
+
+// One control statement: its keyword and its arguments, split at the commas, each a list of
+// tokens ("ES_CENTER | NOT WS_BORDER" is one argument).
+struct Statement {
+    std::string keyword;
+    std::vector<std::vector<Token>> arguments;
+};
+
+// A DIALOGEX block of the script, by its name.
+struct DialogBlock {
+    int width = 0;
+    int height = 0;
+    std::string caption;
+    std::vector<Token> font;
+    std::vector<Statement> controls;
+};
+
+bool IsControlKeyword(const std::string& word) {
+    return word == "CONTROL" || word == "DEFPUSHBUTTON" || word == "PUSHBUTTON" ||
+           word == "LTEXT" || word == "EDITTEXT" || word == "ICON";
+}
+
+std::optional<DialogBlock> FindDialog(const std::string& script, const std::string& name) {
+    const std::size_t start = script.find("\n" + name + " DIALOGEX ");
+    if (start == std::string::npos) {
+        return std::nullopt;
+    }
+    const std::size_t begin = script.find("\nBEGIN\n", start);
+    const std::size_t end = script.find("\nEND\n", start);
+    if (begin == std::string::npos || end == std::string::npos || end < begin) {
+        return std::nullopt;
+    }
+    DialogBlock block;
+    const std::vector<Token> head = Tokenize(std::string_view(script).substr(start, begin - start));
+    // NAME DIALOGEX 0 , 0 , width , height ...
+    if (head.size() < 9) {
+        return std::nullopt;
+    }
+    block.width = std::stoi(head[6].text);
+    block.height = std::stoi(head[8].text);
+    for (std::size_t i = 0; i + 1 < head.size(); ++i) {
+        if (head[i].text == "CAPTION" && !head[i].quoted && head[i + 1].quoted) {
+            block.caption = head[i + 1].text;
+        }
+        if (head[i].text == "FONT" && !head[i].quoted) {
+            block.font.assign(head.begin() + static_cast<long>(i) + 1, head.end());
+        }
+    }
+    const std::vector<Token> body =
+        Tokenize(std::string_view(script).substr(begin + 7, end - begin - 7));
+    for (const Token& token : body) {
+        if (!token.quoted && IsControlKeyword(token.text)) {
+            block.controls.push_back({token.text, {{}}});
+        } else if (block.controls.empty()) {
+            return std::nullopt;  // something before the first control
+        } else if (!token.quoted && token.text == ",") {
+            block.controls.back().arguments.emplace_back();
+        } else {
+            block.controls.back().arguments.back().push_back(token);
+        }
+    }
+    return block;
 }
 
 // The #define NAME number lines of a header.
 std::map<std::string, int> Defines(const std::string& header) {
     std::map<std::string, int> defines;
-    const std::regex define(R"(#define (\w+) (\w+)\n)");
-    for (auto it = std::sregex_iterator(header.begin(), header.end(), define);
-         it != std::sregex_iterator(); ++it) {
-        defines[(*it)[1]] = std::stoi((*it)[2], nullptr, 0);
+    std::istringstream lines(header);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string directive;
+        std::string name;
+        std::string value;
+        if (words >> directive >> name >> value && directive == "#define") {
+            defines[name] = std::stoi(value, nullptr, 0);
+        }
     }
     return defines;
 }
 
-// The style words the template keeps, over the resource compiler's defaults for the statement:
-// PUSHBUTTON, DEFPUSHBUTTON and EDITTEXT are tab stops unless told otherwise.
-unsigned TemplateStyle(const std::string& keyword, const std::string& words) {
+// A control as the template holds it, read from a statement of the script.
+struct ScriptControl {
+    int id = 0;
+    std::optional<ControlKind> kind;
+    std::string text;  // for the controls that show one
+    int x = 0, y = 0, width = 0, height = 0;
+    unsigned style = 0;
+};
+
+std::string Word(const std::vector<Token>& argument) {
+    return argument.size() == 1 ? argument[0].text : std::string();
+}
+
+int Number(const std::vector<Token>& argument) {
+    const std::string word = Word(argument);
+    return !word.empty() && std::isdigit(static_cast<unsigned char>(word[0])) != 0 ? std::stoi(word)
+                                                                                   : -1;
+}
+
+// The style words the template keeps, over the resource compiler's defaults for the statement.
+unsigned TemplateStyle(const std::string& keyword, const std::vector<Token>& words) {
+    // PUSHBUTTON, DEFPUSHBUTTON and EDITTEXT are tab stops unless told otherwise.
     bool tab_stop = keyword == "PUSHBUTTON" || keyword == "DEFPUSHBUTTON" || keyword == "EDITTEXT";
     unsigned style = keyword == "DEFPUSHBUTTON" ? kDefaultButton : 0u;
-    const std::map<std::string, unsigned> kept{
-        {"ES_READONLY", kReadOnly}, {"ES_UPPERCASE", kUpperCase}, {"ES_NUMBER", kDigitsOnly}};
-    const std::regex word_pattern(R"(\w+)");
-    bool negated = false;
-    for (std::sregex_iterator it(words.begin(), words.end(), word_pattern), end; it != end;
-         negated = it->str() == "NOT", ++it) {
-        const std::string word = it->str();
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const bool negated = i > 0 && words[i - 1].text == "NOT";
+        const std::string& word = words[i].text;
         if (word == "WS_TABSTOP") {
             tab_stop = !negated;
         } else if (word == "WS_VISIBLE" && negated) {
             style |= kHidden;
-        } else if (kept.contains(word) && !negated) {
-            style |= kept.at(word);
+        } else if (word == "ES_READONLY" && !negated) {
+            style |= kReadOnly;
+        } else if (word == "ES_UPPERCASE" && !negated) {
+            style |= kUpperCase;
+        } else if (word == "ES_NUMBER" && !negated) {
+            style |= kDigitsOnly;
         }
     }
     return style | (tab_stop ? kTabStop : 0u);
 }
 
-// A control as id, kind, text, x, y, width, height and style; a field the script cannot give is
-// -1 or empty.
-using Control = std::tuple<int, int, std::string, int, int, int, int, unsigned>;
-
-Control ReadControl(const std::string& keyword, std::vector<std::string> a,
-                    const std::map<std::string, int>& ids) {
-    // CONTROL text, id, class, style, x, y, w, h; EDITTEXT id, x, y, w, h[, style[, exstyle]];
-    // the others text, id, x, y, w, h[, style].
-    const std::size_t place = keyword == "CONTROL" ? 4 : keyword == "EDITTEXT" ? 1 : 2;
-    a.resize(std::max(a.size(), place + 5));
-    // A CONTROL's kind is its window class's.
-    const std::map<std::string, ControlKind> kinds{{"\"SysIPAddress32\"", ControlKind::kIpAddress},
-                                                   {"\"SysListView32\"", ControlKind::kListView},
-                                                   {"\"Button\"", ControlKind::kRadioButton},
-                                                   {"EDITTEXT", ControlKind::kEdit},
-                                                   {"LTEXT", ControlKind::kLabel},
-                                                   {"PUSHBUTTON", ControlKind::kPushButton},
-                                                   {"DEFPUSHBUTTON", ControlKind::kPushButton}};
-    const auto found = kinds.find(keyword == "CONTROL" ? a[2] : keyword);
-    const int kind = found == kinds.end() ? -1 : static_cast<int>(found->second);
-    // IP address controls and the list show no text of their own.
-    const bool texted = place == 2 || kind == static_cast<int>(ControlKind::kRadioButton);
-    const auto number = [&](std::size_t i) {
-        return std::regex_match(a[i], std::regex(R"(\d+)")) ? std::stoi(a[i]) : -1;
-    };
-    const std::string id = place == 1 ? a[0] : a[1];
-    return {ids.contains(id) ? ids.at(id) : -1,
-            kind,
-            texted ? Unquote(a[0]) : "",
-            number(place),
-            number(place + 1),
-            number(place + 2),
-            number(place + 3),
-            TemplateStyle(keyword, keyword == "CONTROL" ? a[3] : a[place + 4])};
+std::optional<ScriptControl> ReadControl(const Statement& statement,
+                                         const std::map<std::string, int>& ids) {
+    const auto& a = statement.arguments;
+    ScriptControl control;
+    std::size_t place;  // where x, y, width and height begin
+    std::vector<Token> style;
+    std::string id_name;
+    if (statement.keyword == "CONTROL") {
+        if (a.size() < 8 || a[0].size() != 1 || !a[0][0].quoted || a[2].size() != 1) {
+            return std::nullopt;
+        }
+        id_name = Word(a[1]);
+        style = a[3];
+        place = 4;
+        const std::string& window_class = a[2][0].text;
+        if (window_class == "SysIPAddress32") {
+            control.kind = ControlKind::kIpAddress;
+        } else if (window_class == "SysListView32") {
+            control.kind = ControlKind::kListView;
+        } else if (window_class == "Button") {
+            control.kind = ControlKind::kRadioButton;
+            control.text = a[0][0].text;
+        }
+    } else if (statement.keyword == "EDITTEXT") {
+        if (a.size() < 5) {
+            return std::nullopt;
+        }
+        control.kind = ControlKind::kEdit;
+        id_name = Word(a[0]);
+        place = 1;
+        if (a.size() > 5) {
+            style = a[5];
+        }
+    } else {
+        if (a.size() < 6 || a[0].size() != 1 || !a[0][0].quoted) {
+            return std::nullopt;
+        }
+        control.kind =
+            statement.keyword == "LTEXT" ? ControlKind::kLabel : ControlKind::kPushButton;
+        control.text = a[0][0].text;
+        id_name = Word(a[1]);
+        place = 2;
+        if (a.size() > 6) {
+            style = a[6];
+        }
+    }
+    const auto id = ids.find(id_name);
+    if (id == ids.end()) {
+        return std::nullopt;
+    }
+    control.id = id->second;
+    control.x = Number(a[place]);
+    control.y = Number(a[place + 1]);
+    control.width = Number(a[place + 2]);
+    control.height = Number(a[place + 3]);
+    control.style = TemplateStyle(statement.keyword, style);
+    return control;
 }
 
 class DialogResource : public testing::Test {
@@ -185,35 +267,46 @@ protected:
 };
 
 TEST_F(DialogResource, TheMainDialogIsTheTemplates) {
-    DialogBlock dialog;
-    ASSERT_TRUE(FindDialog(script_, "IDD_MAIN_DIALOG", dialog)) << "no IDD_MAIN_DIALOG block";
-    EXPECT_EQ(std::vector<std::string>(dialog.head.begin() + 1, dialog.head.end()),
-              (std::vector<std::string>{
-                  std::to_string(kMainDialogWidth), std::to_string(kMainDialogHeight),
-                  Utf16ToUtf8(kMainDialogTitle), std::to_string(kDialogFontPointSize),
-                  Utf16ToUtf8(kDialogFontFamily)}));
+    const std::optional<DialogBlock> dialog = FindDialog(script_, "IDD_MAIN_DIALOG");
+    ASSERT_TRUE(dialog.has_value()) << "no IDD_MAIN_DIALOG DIALOGEX block";
+    EXPECT_EQ(dialog->width, kMainDialogWidth);
+    EXPECT_EQ(dialog->height, kMainDialogHeight);
+    EXPECT_EQ(dialog->caption, Utf16ToUtf8(kMainDialogTitle));
+    ASSERT_GE(dialog->font.size(), 3u);
+    EXPECT_EQ(dialog->font[0].text, std::to_string(kDialogFontPointSize));
+    EXPECT_EQ(dialog->font[2].text, Utf16ToUtf8(kDialogFontFamily));
     // In template order, which is the tab order.
-    ASSERT_EQ(dialog.controls.size(), kMainDialogControls.size());
+    ASSERT_EQ(dialog->controls.size(), kMainDialogControls.size());
     for (std::size_t i = 0; i < kMainDialogControls.size(); ++i) {
-        const ControlTemplate& t = kMainDialogControls[i];
-        const bool texted = t.kind != ControlKind::kIpAddress && t.kind != ControlKind::kListView;
-        EXPECT_EQ(ReadControl(dialog.controls[i].first, dialog.controls[i].second, ids_),
-                  Control(t.id, static_cast<int>(t.kind), texted ? Utf16ToUtf8(t.text) : "", t.x,
-                          t.y, t.width, t.height, t.style))
-            << Utf16ToUtf8(t.name);
+        const ControlTemplate& expected = kMainDialogControls[i];
+        SCOPED_TRACE(Utf16ToUtf8(expected.name));
+        const std::optional<ScriptControl> control = ReadControl(dialog->controls[i], ids_);
+        ASSERT_TRUE(control.has_value()) << "statement " << i << " unreadable";
+        EXPECT_EQ(control->id, expected.id);
+        EXPECT_TRUE(control->kind == expected.kind) << "kind";
+        // IP address controls and the list show no text of their own.
+        if (expected.kind != ControlKind::kIpAddress && expected.kind != ControlKind::kListView) {
+            EXPECT_EQ(control->text, Utf16ToUtf8(expected.text));
+        }
+        EXPECT_EQ(control->x, expected.x);
+        EXPECT_EQ(control->y, expected.y);
+        EXPECT_EQ(control->width, expected.width);
+        EXPECT_EQ(control->height, expected.height);
+        EXPECT_EQ(control->style, expected.style);
     }
 }
 
 TEST_F(DialogResource, TheAboutBoxIsTheTemplates) {
-    DialogBlock about;
-    ASSERT_TRUE(FindDialog(script_, "IDD_ABOUT", about)) << "no IDD_ABOUT DIALOGEX block";
-    EXPECT_EQ(std::vector<std::string>(about.head.begin() + 1, about.head.begin() + 4),
-              (std::vector<std::string>{std::to_string(kAboutWidth), std::to_string(kAboutHeight),
-                                        Utf16ToUtf8(kAboutTitle)}));
+    const std::optional<DialogBlock> about = FindDialog(script_, "IDD_ABOUT");
+    ASSERT_TRUE(about.has_value()) << "no IDD_ABOUT DIALOGEX block";
+    EXPECT_EQ(about->width, kAboutWidth);
+    EXPECT_EQ(about->height, kAboutHeight);
+    EXPECT_EQ(about->caption, Utf16ToUtf8(kAboutTitle));
     std::vector<std::string> texts;
-    for (const auto& [keyword, arguments] : about.controls) {
-        if (keyword == "LTEXT") {
-            texts.push_back(Unquote(arguments[0]));
+    for (const Statement& statement : about->controls) {
+        if (statement.keyword == "LTEXT" && !statement.arguments.empty() &&
+            statement.arguments[0].size() == 1) {
+            texts.push_back(statement.arguments[0][0].text);
         }
     }
     EXPECT_EQ(texts,
