@@ -218,6 +218,13 @@ package_deb() {
         'apt-get install -y --no-install-recommends systemd && /var/lib/dpkg/info/norvik.postinst configure' \
         >>"$log" 2>&1 || { cat "$log"; echo "dev.sh package: norvik's postinst failed" >&2; exit 1; }
     chroot "$trial" getent group norvik-textfile >/dev/null
+    # The audit log's rotation, as Debian's logrotate reads it.
+    chroot "$trial" env DEBIAN_FRONTEND=noninteractive sh -c \
+        'apt-get install -y --no-install-recommends logrotate && mkdir -p /var/log/norvik &&
+         echo "{}" >/var/log/norvik/audit.jsonl &&
+         logrotate --force --state /tmp/logrotate.state /etc/logrotate.d/norvik &&
+         test -f /var/log/norvik/audit.jsonl.1 && ! test -e /var/log/norvik/audit.jsonl' \
+        >>"$log" 2>&1 || { cat "$log"; echo "dev.sh package: the audit log is not rotated" >&2; exit 1; }
     [ "$(chroot "$trial" systemctl is-enabled norvik-watch.service || true)" = disabled ] ||
         { echo "dev.sh package: norvik-watch.service is not left disabled" >&2; exit 1; }
     build/release/tools/netns/norvik-netns -- \

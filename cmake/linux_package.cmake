@@ -1,6 +1,7 @@
 # Installing on Linux and the Debian package: the window and the command-line programs, the
 # desktop entry, AppStream metadata, the icon in the hicolor theme, man pages, the sample
-# language files, and norvik-watch's systemd unit with the Prometheus examples.
+# language files, norvik-watch's systemd unit with the Prometheus examples, and the rotation of
+# norvik-set's audit log.
 # The device simulator and the namespace runner are tools for testing and stay out of it.
 include(GNUInstallDirs)
 
@@ -64,7 +65,10 @@ install(FILES docs/prometheus/prometheus.yml docs/prometheus/norvik-rules.yml
 # is the multiarch directory on Debian.
 install(FILES res/linux/norvik-watch.service DESTINATION lib/systemd/system)
 install(FILES res/linux/norvik-watch.sysusers DESTINATION lib/sysusers.d RENAME norvik-watch.conf)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/res/linux/postinst)
+# norvik-set's audit log, rotated as a configuration file of the package.
+install(FILES res/linux/norvik.logrotate DESTINATION /etc/logrotate.d RENAME norvik)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_SOURCE_DIR}/res/linux/postinst ${PROJECT_SOURCE_DIR}/res/linux/conffiles)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME norvik)

@@ -61,6 +61,10 @@ Program::Program(const char* name, const char* description) : name_(name), app_(
                           "print the program's version and end");
 }
 
+const char* Program::Version() {
+    return NORVIK_VERSION;
+}
+
 CLI::Option* Program::AddJsonFlag(const std::string& description) {
     return app_.add_flag("--json", json_, description);
 }

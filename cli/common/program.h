@@ -20,6 +20,8 @@ public:
 
     CLI::App& app() { return app_; }
     const char* name() const { return name_; }
+    // The version --version prints.
+    static const char* Version();
 
     // Adds --json: one JSON object on standard output, errors included.
     CLI::Option* AddJsonFlag(const std::string& description);

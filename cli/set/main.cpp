@@ -3,6 +3,7 @@
 #include <string>
 
 #include "address_text.h"
+#include "audit_trail.h"
 #include "command_line.h"
 #include "device_edit.h"
 #include "device_search.h"
@@ -14,6 +15,7 @@
 #include "set_report.h"
 #include "stop_signal.h"
 #include "terminal.h"
+#include "user_context.h"
 #include "ui_string_table.h"
 #include "utf.h"
 #include "verification.h"
@@ -30,6 +32,9 @@ constexpr const char* kDescription =
     "With --plan FILE.csv (- for standard input) it sets every device of a plan file (columns\n"
     "mac, name, ip, netmask, gateway, dns1, dns2, port, mode; norvik-scan --csv writes one):\n"
     "the whole file is checked first, and nothing is sent while it has a problem.\n"
+    "Every request sent leaves a line in the audit log, and its outcome another: by default\n"
+    "/var/log/norvik/audit.jsonl for root, $XDG_STATE_HOME/norvik/audit.jsonl (~/.local/state)\n"
+    "otherwise. Nothing is sent when the log cannot be written, unless --no-audit is given.\n"
     "Exit status: 0 applied (or dry run done, sent, or nothing to change), 1 network or system\n"
     "error, 2 bad usage or a value the checks refuse, 3 not applied, 4 no answer or MAC not\n"
     "found, 5 not verifiable (the device's report cannot show a value sent), 6 refused by the\n"
@@ -45,6 +50,9 @@ struct Options {
     bool no_verify = false;
     double timeout_seconds = 3;
     double verify_timeout_seconds = 30;
+    std::optional<std::string> audit;
+    bool no_audit = false;
+    std::optional<std::string> reason;
 };
 
 void AddAddress(CLI::App& app, const std::string& name, std::optional<norvik::Ipv4>& address,
@@ -120,6 +128,13 @@ void AddOptions(CLI::App& app, Options& o) {
     app.add_flag("--no-verify", o.no_verify, "send, and do not search again");
     AddSecondsOption(app, "--timeout", o.timeout_seconds, 0,
                      "how long to search for the device (default 3)");
+    auto* audit = app.add_option("--audit", o.audit,
+                                 "the audit log to append to (default: see below)")
+                      ->type_name("FILE");
+    app.add_flag("--no-audit", o.no_audit, "send without leaving a record in the audit log")
+        ->excludes(audit);
+    app.add_option("--reason", o.reason, "why, for the audit log (a ticket, a person)")
+        ->type_name("TEXT");
     AddSecondsOption(app, "--verify-timeout", o.verify_timeout_seconds, kMinVerifySeconds,
                      "how long to wait for the device to report the new values (default 30)");
 }
@@ -139,7 +154,7 @@ bool SubnetQuestionAnswered(const Program& program, const Options& options) {
     return AskYesNo(question);
 }
 
-int Run(const Program& program, const Options& options) {
+int Run(const Program& program, const Options& options, AuditTrail& trail) {
     const norvik::MacAddress mac = *ParseMac(options.mac_text);
     const std::string mac_text = norvik::Utf16ToUtf8(norvik::MacText(mac));
     InstallStopHandlers();
@@ -213,25 +228,41 @@ int Run(const Program& program, const Options& options) {
         print("dry run", nullptr);
         return program.Finish(kExitDone);
     }
+    std::string audit_error;
+    const auto change = trail.Sending(mac, *before, set, audit_error);
+    if (!change) {
+        return program.Fail(kExitError, audit_error + ": nothing sent", fields);
+    }
+    // The outcome's line, or the exit code that says it could not be written.
+    const auto ended = [&](const std::string& outcome, const SentSet* verified,
+                           const std::string& problem, int exit_code) {
+        if (!trail.Ended(*change, mac, outcome, verified, problem, audit_error)) {
+            program.Say(audit_error);
+            return std::max(exit_code, static_cast<int>(kExitError));
+        }
+        return exit_code;
+    };
     const std::size_t refusals_before = search.Refusals().size();
     if (!search.SendPcEdit(norvik::ByteSpan(set.request.data(), set.request.size()))) {
-        return program.Fail(kExitError,
-                            search.SendFailure().value_or("the set request could not be sent"),
-                            fields);
+        const std::string failure =
+            search.SendFailure().value_or("the set request could not be sent");
+        return program.Fail(ended("not sent", nullptr, failure, kExitError), failure, fields);
     }
     if (options.no_verify) {
         program.Say("sent: " + mac_text + " (not verified: --no-verify)");
         print("sent", nullptr);
-        return program.Finish(kExitDone);
+        return program.Finish(ended("sent", nullptr, "", kExitDone));
     }
     std::vector<SentSet> sent{{mac, set, std::nullopt, {}, std::nullopt, 0, -1, Outcome::kNoAnswer}};
     if (const auto failed = Verify(program.name(), search, sent, DeviceSearch::Seconds(options.verify_timeout_seconds),
                                    refusals_before, [] { return StopRequested(); })) {
-        return program.Fail(*failed, "verifying stopped: the request was sent", fields);
+        const std::string problem = "verifying stopped: the request was sent";
+        return program.Fail(ended("not verified", nullptr, problem, *failed), problem, fields);
     }
     search.Stop();
     print(OutcomeText(sent[0].outcome), &sent[0]);
-    return program.Finish(ExitCodeOf(sent[0].outcome));
+    return program.Finish(
+        ended(OutcomeText(sent[0].outcome), &sent[0], "", ExitCodeOf(sent[0].outcome)));
 }
 
 }  // namespace
@@ -244,13 +275,26 @@ int main(int argc, char** argv) {
     if (const auto exit_code = program.Parse(argc, argv)) {
         return *exit_code;
     }
-    if (!options.plan.empty()) {
-        return RunPlan(program, {options.plan, options.yes, options.force, options.dry_run,
-                                 options.no_verify, options.timeout_seconds,
-                                 options.verify_timeout_seconds});
-    }
-    if (options.mac_text.empty()) {
+    if (options.plan.empty() && options.mac_text.empty()) {
         return program.UsageError("give a MAC address or --plan FILE.csv");
     }
-    return Run(program, options);
+    // A dry run sends nothing, so it leaves no record either.
+    std::unique_ptr<AppendFile> log;
+    if (!options.dry_run && !options.no_audit) {
+        std::string error;
+        log = AuditTrail::OpenLog(options.audit, error);
+        if (!log) {
+            return program.Fail(kExitError, error + ": nothing sent");
+        }
+    }
+    AuditTrail trail(std::move(log), {UserName(), HostName(), program.name(), Program::Version(),
+                                      options.reason});
+    if (!options.plan.empty()) {
+        return RunPlan(program,
+                       {options.plan, options.yes, options.force, options.dry_run,
+                        options.no_verify, options.timeout_seconds,
+                        options.verify_timeout_seconds},
+                       trail);
+    }
+    return Run(program, options, trail);
 }

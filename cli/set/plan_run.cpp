@@ -33,6 +33,7 @@ struct PlannedDevice {
     PreparedSet set;
     SentSet sent;
     bool was_sent = false;
+    std::string change;  // the audit log's id of its request
 };
 
 std::string MacString(const MacAddress& mac) {
@@ -170,7 +171,7 @@ Json SummaryJson(const std::vector<PlannedDevice>& planned, const PlanSettings& 
 
 }  // namespace
 
-int RunPlan(const Program& program, const PlanSettings& settings) {
+int RunPlan(const Program& program, const PlanSettings& settings, AuditTrail& trail) {
     std::string read_error;
     const auto text = ReadPlanText(settings.file, read_error);
     if (!text) {
@@ -236,6 +237,7 @@ int RunPlan(const Program& program, const PlanSettings& settings) {
         search.SayIfNothingArrived(settings.timeout_seconds);
     }
 
+    bool audit_failed = false;
     if (settings.dry_run) {
         program.Say("dry run: nothing sent");
     } else {
@@ -250,9 +252,19 @@ int RunPlan(const Program& program, const PlanSettings& settings) {
                 std::this_thread::sleep_for(kSendInterval);
             }
             first = false;
+            // What went out before a failure is said in the summary; the rest stays unsent.
+            std::string error;
+            const auto change = trail.Sending(d.row->mac, *d.before, d.set, error);
+            if (!change) {
+                program.Say(error + ": the rest is not sent");
+                audit_failed = true;
+                break;
+            }
+            d.change = *change;
             if (!search.SendPcEdit(ByteSpan(d.set.request.data(), d.set.request.size()))) {
-                // What went out before is said in the summary; the rest stays unsent.
-                program.Say(search.SendFailure().value_or("a set request could not be sent"));
+                error = search.SendFailure().value_or("a set request could not be sent");
+                program.Say(error);
+                audit_failed = !trail.Ended(d.change, d.row->mac, "not sent", nullptr, error, error);
                 break;
             }
             d.was_sent = true;
@@ -263,6 +275,14 @@ int RunPlan(const Program& program, const PlanSettings& settings) {
             if (const auto failed =
                     Verify(program.name(), search, sent, DeviceSearch::Seconds(settings.verify_timeout_seconds),
                            refusals_before, [] { return StopRequested(); })) {
+                for (const PlannedDevice& d : planned) {
+                    std::string error;
+                    if (d.was_sent &&
+                        !trail.Ended(d.change, d.row->mac, "not verified", nullptr,
+                                     "verifying stopped", error)) {
+                        program.Say(error);
+                    }
+                }
                 return program.Fail(*failed, "verifying stopped");
             }
         }
@@ -271,6 +291,12 @@ int RunPlan(const Program& program, const PlanSettings& settings) {
                                              [&](const SentSet& s) { return s.mac == d.row->mac; });
             if (result != sent.end()) {
                 d.sent = *result;
+            }
+            std::string error;
+            if (d.was_sent && !trail.Ended(d.change, d.row->mac, OutcomeOf(d, settings),
+                                           settings.no_verify ? nullptr : &d.sent, "", error)) {
+                program.Say(error);
+                audit_failed = true;
             }
         }
     }
@@ -283,6 +309,9 @@ int RunPlan(const Program& program, const PlanSettings& settings) {
         if (!settings.dry_run && d.before && !d.set.changes.empty() && !d.was_sent) {
             exit_code = std::max(exit_code, StopRequested() ? kExitInterrupted : kExitError);
         }
+    }
+    if (audit_failed) {
+        exit_code = std::max(exit_code, static_cast<int>(kExitError));
     }
     if (StopRequested()) {
         program.Say("interrupted: the summary tells what was known");

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "audit_trail.h"
 #include "program.h"
 
 namespace norvik::cli {
@@ -18,8 +19,8 @@ struct PlanSettings {
 
 // Sets every device of a plan file: searches, checks the whole plan against what was found
 // (every problem with its line, and then nothing sent), sends one request a device at most
-// 20 a second, verifies them all together and prints a summary. Returns the exit code: 0
-// when every device applied, otherwise the worst outcome's.
-int RunPlan(const Program& program, const PlanSettings& settings);
+// 20 a second (each recorded in `trail` first), verifies them all together and prints a
+// summary. Returns the exit code: 0 when every device applied, otherwise the worst outcome's.
+int RunPlan(const Program& program, const PlanSettings& settings, AuditTrail& trail);
 
 }  // namespace norvik::cli

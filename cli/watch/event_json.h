@@ -5,12 +5,10 @@
 #include <string_view>
 
 #include "device_watch.h"
+#include "utc_time.h"
 
 // norvik-watch's event lines: one JSON object a line, or a line for a person to read.
 namespace norvik::cli {
-
-// ISO 8601 in UTC to the second: "2026-12-08T06:41:00Z".
-std::string UtcTimeText(std::int64_t unix_seconds);
 
 // {"time":...,"event":...,"mac":...,"interface":...,"device":{...},"warnings":[...]} and for a
 // changed event "changes".

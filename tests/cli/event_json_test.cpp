@@ -1,4 +1,4 @@
-// The event lines: the JSON object's keys and their order, the time, the line for a person.
+// The event lines: the JSON object's keys and their order, the line for a person.
 #include "event_json.h"
 
 #include <gtest/gtest.h>
@@ -7,14 +7,6 @@
 
 namespace norvik::cli {
 namespace {
-
-TEST(EventJson, TimesAreUtcToTheSecond) {
-    EXPECT_EQ(UtcTimeText(0), "1970-01-01T00:00:00Z");
-    EXPECT_EQ(UtcTimeText(-1), "1969-12-31T23:59:59Z");
-    EXPECT_EQ(UtcTimeText(951782400), "2000-02-29T00:00:00Z");  // a century's leap day
-    EXPECT_EQ(UtcTimeText(1796712060), "2026-12-08T06:41:00Z");
-    EXPECT_EQ(UtcTimeText(4102444799), "2099-12-31T23:59:59Z");
-}
 
 TEST(EventJson, AChangedLineHasEveryKeyInOrder) {
     DeviceWatch watch(3);

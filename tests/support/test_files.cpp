@@ -91,4 +91,10 @@ TemporaryDirectory::~TemporaryDirectory() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::string ScratchAuditLog() {
+    static const TemporaryDirectory directory;
+    const std::u8string path = (directory / "audit.jsonl").u8string();
+    return std::string(path.begin(), path.end());
+}
+
 }  // namespace norvik::test

@@ -45,6 +45,10 @@ private:
     std::filesystem::path path_;
 };
 
+// The audit log for norvik-set runs whose record is not what is tested: a file of this test
+// program's own, never the machine's (the suite runs as root in CI).
+std::string ScratchAuditLog();
+
 // Moves the process into a directory for the life of the object.
 class ScopedWorkingDirectory {
 public:

@@ -19,7 +19,8 @@ using namespace std::chrono_literals;
 constexpr std::uint16_t kPcEditPort = 4022;
 
 ProcessResult SetPlan(const std::string& plan, std::vector<std::string> more = {}) {
-    std::vector<std::string> args = {NORVIK_TOOL_NORVIK_SET, "--plan", plan};
+    std::vector<std::string> args = {NORVIK_TOOL_NORVIK_SET, "--plan", plan, "--audit",
+                                     ScratchAuditLog()};
     args.insert(args.end(), more.begin(), more.end());
     ProcessOptions options = Command(args);
     options.timeout = 90s;

@@ -17,6 +17,7 @@
 #include "report_bytes.h"
 #include "simulated_devices.h"
 #include "subprocess.h"
+#include "test_files.h"
 #include "udp_peer.h"
 #include "utf.h"
 
@@ -32,7 +33,7 @@ constexpr const char* kCamera =
 constexpr const char* kCameraMac = "00:11:22:33:44:55";
 
 ProcessOptions Set(std::vector<std::string> args) {
-    args.insert(args.begin(), NORVIK_TOOL_NORVIK_SET);
+    args.insert(args.begin(), {NORVIK_TOOL_NORVIK_SET, "--audit", ScratchAuditLog()});
     ProcessOptions options = Command(std::move(args));
     options.timeout = 60s;
     return options;
@@ -304,7 +305,8 @@ TEST(Set, AsksTheSubnetQuestionOnATerminal) {
         SCOPED_TRACE(answer);
         // script gives the program a terminal and types the answer into it.
         const std::string command = std::string(NORVIK_TOOL_NORVIK_SET) + " " + kCameraMac +
-                                    " --gateway 192.168.2.1 --no-verify --timeout 2";
+                                    " --gateway 192.168.2.1 --no-verify --timeout 2 --audit " +
+                                    ScratchAuditLog();
         ProcessOptions options =
             Command({"/bin/sh", "-c",
                      "echo " + answer + " | /usr/bin/script --quiet --return --command '" +
@@ -421,7 +423,8 @@ TEST(Set, EachOutcomeIsWhatWasSeen) {
 TEST(Set, ASearchThatCannotBeSentIsAnErrorNotNoAnswer) {
     const ProcessResult run = RunProcess(
         Command({NORVIK_TOOL_NORVIK_NETNS, "--no-broadcast-route", NORVIK_TOOL_NORVIK_SET,
-                 kCameraMac, "--name", "x", "--timeout", "0.5", "--json"}));
+                 kCameraMac, "--name", "x", "--timeout", "0.5", "--json", "--audit",
+                 ScratchAuditLog()}));
     EXPECT_EQ(run.exit_code, 1) << run.err;
     EXPECT_NE(run.err.find("went out through no network card: Network is unreachable"),
               std::string::npos)

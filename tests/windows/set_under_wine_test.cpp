@@ -72,8 +72,10 @@ TEST(SetUnderWine, SetsADeviceWithTheLinuxProgramsRequestAndReadsASpreadsheetsPl
         EXPECT_EQ(RequestLine(windows_dry.out), RequestLine(linux_dry.out));
     }
 
+    // The audit log in a folder the Windows program makes, with the lines the Linux one writes.
+    const auto log = directory / "audit" / "audit.jsonl";
     std::vector<std::string> set = edits;
-    set.push_back("--json");
+    set.insert(set.end(), {"--json", "--reason", "Wine", "--audit", "Z:" + log.string()});
     const ProcessResult run = RunProcess(SetCommand(set, true));
     EXPECT_EQ(run.exit_code, 0) << run.err;
     const nlohmann::json json = nlohmann::json::parse(run.out, nullptr, false);
@@ -81,6 +83,23 @@ TEST(SetUnderWine, SetsADeviceWithTheLinuxProgramsRequestAndReadsASpreadsheetsPl
     EXPECT_EQ(json.at("outcome"), "applied");
     EXPECT_EQ(json.at("after").at("name"), "Cámara 2");
     EXPECT_EQ(json.at("after").at("ip"), "192.168.1.60");
+    std::ifstream audit(log, std::ios::binary);
+    std::vector<nlohmann::json> lines;
+    for (std::string line; std::getline(audit, line);) {
+        lines.push_back(nlohmann::json::parse(line, nullptr, false));
+    }
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].value("event", ""), "sent");
+    EXPECT_EQ(lines[0].value("program", ""), "norvik-set");
+    EXPECT_EQ(lines[0].value("reason", ""), "Wine");
+    EXPECT_FALSE(lines[0].value("user", "").empty());
+    EXPECT_FALSE(lines[0].value("host", "").empty());
+    EXPECT_EQ(lines[0].value("change", "").size(), 32u);
+    EXPECT_EQ(lines[0]["before"], json["before"]);
+    EXPECT_EQ(lines[0]["request"], json["request"]);
+    EXPECT_EQ(lines[1].value("change", "x"), lines[0].value("change", "y"));
+    EXPECT_EQ(lines[1].value("outcome", ""), "applied");
+    EXPECT_EQ(lines[1]["after"], json["after"]);
 
     const ProcessResult bad = RunProcess(SetCommand({"00:11:22:33:55:01", "--port", "x"}, true));
     EXPECT_EQ(bad.exit_code, 2);

@@ -1,0 +1,131 @@
+// The audit log's file: made private, appended to by several writers at once without a torn
+// line, and never opened through a link or as something other than a regular file.
+#include "append_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "test_files.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace norvik::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string Text(const fs::path& path) {
+    const FileBytes bytes = ReadFile(path);
+    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+std::unique_ptr<cli::AppendFile> Open(const fs::path& path, std::string& error) {
+    return cli::AppendFile::Open(Utf8(path), error);
+}
+
+TEST(AppendFile, MakesAPrivateFileInNewFoldersAndAppendsToWhatIsThere) {
+    const TemporaryDirectory directory;
+    const fs::path path = directory / "state" / "norvik" / "audit.jsonl";
+    std::string error;
+    for (const char* line : {"one\n", "two\n"}) {
+        auto file = Open(path, error);
+        ASSERT_TRUE(file) << error;
+        ASSERT_TRUE(file->Append(line, error)) << error;
+    }
+    EXPECT_EQ(Text(path), "one\ntwo\n");
+    // Only the log itself: no temporary file is left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(path.parent_path()), fs::directory_iterator()),
+              1);
+#ifndef _WIN32
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(path.parent_path().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+#endif
+}
+
+TEST(AppendFile, RefusesALinkAFolderAndAFifoLeavingThemAsTheyAre) {
+    const TemporaryDirectory directory;
+    const fs::path target = directory / "target";
+    WriteFile(target, RawBytes("kept\n"));
+    std::vector<std::pair<fs::path, std::string>> refused = {
+        {directory.path(), "folder"}, {directory / "nothing" / "", "not the name of a file"}};
+    const fs::path link = directory / "link.jsonl";
+    const std::string no_link = MakeSymbolicLink(target, link);
+    if (no_link.empty()) {
+        refused.push_back({link, "link"});
+    }
+#ifndef _WIN32
+    const fs::path fifo = directory / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    refused.push_back({fifo, "FIFO"});
+#endif
+    for (const auto& [path, why] : refused) {
+        std::string error;
+        EXPECT_FALSE(Open(path, error)) << path;
+        EXPECT_NE(error.find(why), std::string::npos) << path << ": " << error;
+    }
+    EXPECT_EQ(Text(target), "kept\n");
+    if (!no_link.empty()) {
+        GTEST_SKIP() << "the link case was not checked: " << no_link;
+    }
+}
+
+// Writers with handles of their own, as separate programs have: every line arrives whole and
+// alone on its line, however long.
+TEST(AppendFile, WritersAtOnceNeverTearOrMixALine) {
+    const TemporaryDirectory directory;
+    const fs::path path = directory / "audit.jsonl";
+    constexpr int kWriters = 4;
+    constexpr int kLines = 60;
+    std::vector<std::thread> writers;
+    std::vector<std::string> errors(kWriters);
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([&, w] {
+            auto file = Open(path, errors[w]);
+            for (int i = 0; file && i < kLines && errors[w].empty(); ++i) {
+                // Up to 200 KB: longer than a pipe's or a page's atomic write.
+                const std::size_t length = 1 + static_cast<std::size_t>(i * 7919 % 200000);
+                file->Append(std::to_string(w) + ' ' + std::to_string(length) + ' ' +
+                                 std::string(length, static_cast<char>('a' + w)) + '\n',
+                             errors[w]);
+            }
+        });
+    }
+    for (std::thread& writer : writers) {
+        writer.join();
+    }
+    for (const std::string& error : errors) {
+        EXPECT_EQ(error, "");
+    }
+    const std::string text = Text(path);
+    std::vector<int> lines(kWriters);
+    for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        ASSERT_NE(end, std::string::npos) << "the last line has no end";
+        const std::string line = text.substr(start, end - start);
+        const int w = line[0] - '0';
+        ASSERT_TRUE(w >= 0 && w < kWriters) << line.substr(0, 40);
+        const std::size_t space = line.find(' ', 2);
+        const std::size_t length = std::stoul(line.substr(2, space - 2));
+        ASSERT_EQ(line.substr(space + 1), std::string(length, static_cast<char>('a' + w)))
+            << "a torn or mixed line of writer " << w;
+        ++lines[w];
+    }
+    EXPECT_EQ(lines, std::vector<int>(kWriters, kLines));
+}
+
+}  // namespace
+}  // namespace norvik::test
