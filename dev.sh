@@ -13,7 +13,8 @@
 #                       found into that corpus, minimised; a crash stops with the input's path.
 #                       TARGET: a tests/fuzz/TARGET_fuzz.cpp (plan_file, baseline, ...)
 #   ./dev.sh package    build, then build/norvik_VERSION-1~debN_amd64.deb for this Debian release,
-#                       checked and test-installed into a bare root of the same release
+#                       checked and test-installed into a bare root of the same release, and
+#                       the Ansible collection build/norvik-devices-VERSION.tar.gz
 #   ./dev.sh build-windows    install mingw-w64 and Wine, build the Windows programs (build/windows)
 #   ./dev.sh test-windows     build-windows, then the Windows tests under Wine, in a private network,
 #                             and the installer's (package-windows) tables, install and uninstall
@@ -28,6 +29,9 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux nftables)
 # Header-only, for the command-line programs: CLI11 (options) and nlohmann-json (JSON).
 PACKAGES+=(libcli11-dev nlohmann-json3-dev)
+# The Ansible collection's tests run its modules and a playbook (Python libraries only: nothing
+# it installs starts a service).
+PACKAGES+=(ansible-core)
 # norvik-watch's metrics as a site's Prometheus meets them: promtool checks the metrics file, the
 # example configuration and alert rules, and a test scrapes a real node-exporter serving the
 # metrics. Debian's packages are unpacked into build/prometheus-tools, not installed: installing
@@ -234,6 +238,24 @@ package_deb() {
     echo "$deb: installed into a bare $CODENAME, and its norvik-scan ran there"
 }
 
+# The Ansible collection's release artefact (build/norvik-devices-VERSION.tar.gz), installed into
+# a scratch folder and each module's documentation read from there, as ansible-doc shows it.
+package_collection() {
+    local scratch artefact module
+    scratch=$(mktemp -d)
+    rm -f build/norvik-devices-*.tar.gz
+    HOME=$scratch ansible-galaxy collection build ansible/ansible_collections/norvik/devices \
+        --output-path build >/dev/null
+    artefact=$(echo build/norvik-devices-*.tar.gz)
+    HOME=$scratch ansible-galaxy collection install "$artefact" -p "$scratch/collections" >/dev/null
+    for module in scan device plan; do
+        HOME=$scratch ANSIBLE_COLLECTIONS_PATH=$scratch/collections \
+            ansible-doc "norvik.devices.$module" >/dev/null
+    done
+    rm -rf "$scratch"
+    echo "$artefact: built, installed, and its modules' documentation read"
+}
+
 # The Linux side of the Windows tests, built without Qt: the private-namespace runner, the
 # device simulator, the Linux scanner to compare with, and the suites that drive Wine.
 build_host_tools() {
@@ -352,6 +374,7 @@ case "${1:-}" in
         install_missing "${PACKAGE_TOOLS[@]}"
         build build/release
         package_deb
+        package_collection
         ;;
     build-windows)
         build_windows
