@@ -29,9 +29,9 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux nftables)
 # Header-only, for the command-line programs: CLI11 (options) and nlohmann-json (JSON).
 PACKAGES+=(libcli11-dev nlohmann-json3-dev)
-# The Ansible collection's tests run its modules and a playbook (Python libraries only: nothing
-# it installs starts a service).
-PACKAGES+=(ansible-core)
+# The Ansible collection's tests run its modules, and playbooks over SSH to simulated sites
+# (Python libraries and the SSH client only: nothing they install starts a service).
+PACKAGES+=(ansible-core openssh-client)
 # norvik-watch's metrics as a site's Prometheus meets them: promtool checks the metrics file, the
 # example configuration and alert rules, and a test scrapes a real node-exporter serving the
 # metrics. Debian's packages are unpacked into build/prometheus-tools, not installed: installing
@@ -41,6 +41,14 @@ prometheus_packages() {
     case $CODENAME in
         bookworm) echo prometheus prometheus-node-exporter ;;
         *) echo promtool prometheus-node-exporter ;;
+    esac
+}
+# The sites' SSH server in the playbook test: Debian's sshd, unpacked into build/openssh-server
+# (installing it would start a server on this machine). Debian 12's is built with libwrap.
+openssh_packages() {
+    case $CODENAME in
+        bookworm) echo openssh-server libwrap0 ;;
+        *) echo openssh-server ;;
     esac
 }
 # The Debian package's checks and its trial installation into a bare Debian of this release;
@@ -104,21 +112,30 @@ install_missing() {
         { "${sudo[@]}" apt-get update && "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; }
 }
 
-# promtool and prometheus-node-exporter in build/prometheus-tools/usr/bin, where the tests'
-# configuration looks for them. apt-get download needs no root; only a missing package list does.
-unpack_prometheus_tools() {
-    local dir=build/prometheus-tools deb packages
-    [ -x $dir/usr/bin/promtool ] && [ -x $dir/usr/bin/prometheus-node-exporter ] && return 0
-    read -ra packages <<<"$(prometheus_packages)"
-    rm -rf $dir && mkdir -p $dir/debs
-    echo "Unpacking into $dir: ${packages[*]}"
-    if ! (cd $dir/debs && apt-get download -q "${packages[@]}" 2>/dev/null); then
+# unpack_debs DIR PROGRAM PACKAGE...: Debian's packages unpacked into DIR, where the tests'
+# configuration looks for them, unless DIR/PROGRAM is there already. apt-get download needs no
+# root; only a missing package list does.
+unpack_debs() {
+    local dir=$1 program=$2 deb
+    shift 2
+    [ -x "$dir/$program" ] && return 0
+    rm -rf "$dir" && mkdir -p "$dir/debs"
+    echo "Unpacking into $dir: $*"
+    if ! (cd "$dir/debs" && apt-get download -q "$@" 2>/dev/null); then
         if [ "$(id -u)" = 0 ]; then apt-get update -q; else sudo apt-get update -q; fi
-        (cd $dir/debs && apt-get download -q "${packages[@]}")
+        (cd "$dir/debs" && apt-get download -q "$@")
     fi
-    for deb in $dir/debs/*.deb; do
-        dpkg-deb -x "$deb" $dir
+    for deb in "$dir"/debs/*.deb; do
+        dpkg-deb -x "$deb" "$dir"
     done
+}
+
+# The servers the tests talk to: promtool and prometheus-node-exporter, and sshd.
+unpack_test_servers() {
+    # shellcheck disable=SC2046  # one word per package
+    unpack_debs build/prometheus-tools usr/bin/promtool $(prometheus_packages)
+    # shellcheck disable=SC2046
+    unpack_debs build/openssh-server usr/sbin/sshd $(openssh_packages)
 }
 
 # build DIR [cmake options...]
@@ -247,7 +264,8 @@ package_collection() {
     HOME=$scratch ansible-galaxy collection build ansible/ansible_collections/norvik/devices \
         --output-path build >/dev/null
     artefact=$(echo build/norvik-devices-*.tar.gz)
-    HOME=$scratch ansible-galaxy collection install "$artefact" -p "$scratch/collections" >/dev/null
+    HOME=$scratch ANSIBLE_COLLECTIONS_PATH=$scratch/collections \
+        ansible-galaxy collection install "$artefact" -p "$scratch/collections" >/dev/null
     for module in scan device plan; do
         HOME=$scratch ANSIBLE_COLLECTIONS_PATH=$scratch/collections \
             ansible-doc "norvik.devices.$module" >/dev/null
@@ -352,20 +370,20 @@ case "${1:-}" in
         ;;
     test)
         install_missing
-        unpack_prometheus_tools
+        unpack_test_servers
         build build/release
         run_tests build/release -LE wine
         ;;
     test-asan)
         install_missing
-        unpack_prometheus_tools
+        unpack_test_servers
         build build/asan -DNORVIK_SANITIZE=address,undefined
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
             run_tests build/asan -LE wine
         ;;
     test-tsan)
         install_missing
-        unpack_prometheus_tools
+        unpack_test_servers
         build build/tsan -DNORVIK_SANITIZE=thread -DNORVIK_BUILD_BENCH=OFF
         TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp \
             run_tests build/tsan -L 'threaded|gui'

@@ -176,6 +176,23 @@ class ScanModule(unittest.TestCase):
         self.assertEqual(module.result["ansible_facts"], {"norvik_devices": devices})
 
 
+class Documentation(unittest.TestCase):
+    def test_ansible_doc_reads_each_module_and_names_every_argument_it_takes(self):
+        home = tempfile.TemporaryDirectory()
+        self.addCleanup(home.cleanup)
+        environment = dict(os.environ, ANSIBLE_COLLECTIONS_PATH=COLLECTIONS, HOME=home.name)
+        for which in ("scan", "device", "plan"):
+            with self.subTest(which):
+                run = subprocess.run(["ansible-doc", "--json", "norvik.devices." + which],
+                                     env=environment, capture_output=True, text=True,
+                                     check=False, timeout=120)
+                self.assertEqual(run.returncode, 0, run.stderr)
+                documented = json.loads(run.stdout)["norvik.devices." + which]["doc"]["options"]
+                # What the module takes: its invocation lists every argument it knows.
+                taken = Module(which, {}, bogus=1).result["invocation"]["module_args"]
+                self.assertEqual(sorted(documented), sorted(set(taken) - {"bogus"}))
+
+
 class ReasonText(unittest.TestCase):
     def test_who_and_where_are_always_said(self):
         self.assertEqual(norvik.reason_text(None, "ana", "desk"), "ansible: ana@desk")

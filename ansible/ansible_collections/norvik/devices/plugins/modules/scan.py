@@ -9,8 +9,8 @@ DOCUMENTATION = r"""
 module: scan
 short_description: List the network video devices of the site's network as facts
 description:
-  - Runs the installed C(norvik-scan --json) on the site's host: both device protocols, through
-    every network card of the host. Sets the fact C(norvik_devices), the devices as
+  - Runs the installed C(norvik-scan --json) on the site's host, for both device protocols
+    through every network card of the host. Sets the fact C(norvik_devices), the devices as
     norvik-scan's JSON lists them, each with its C(warnings) (no address, link-local, a
     duplicate address, outside every card's subnet).
   - Changes nothing.
@@ -29,7 +29,7 @@ options:
 attributes:
   check_mode:
     support: full
-    description: The same search: it changes nothing.
+    description: The same search, which changes nothing.
 """
 
 EXAMPLES = r"""
