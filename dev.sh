@@ -27,6 +27,9 @@ cd "$(dirname "$0")"
 # nftables plays a firewall in one of them.
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
           iproute2 util-linux nftables)
+# The translations are measured in the window with a font that has their glyphs (Chinese and
+# Japanese), as their readers' desktops have one.
+PACKAGES+=(fonts-wqy-microhei)
 # Header-only, for the command-line programs: CLI11 (options) and nlohmann-json (JSON).
 PACKAGES+=(libcli11-dev nlohmann-json3-dev)
 # The Ansible collection's tests run its modules, and playbooks over SSH to simulated sites
@@ -44,11 +47,12 @@ prometheus_packages() {
     esac
 }
 # The sites' SSH server in the playbook test: Debian's sshd, unpacked into build/openssh-server
-# (installing it would start a server on this machine). Debian 12's is built with libwrap.
+# (installing it would start a server on this machine), with the libraries it needs that a bare
+# Debian lacks: libwrap, and on Debian 13 the session helper's libwtmpdb.
 openssh_packages() {
     case $CODENAME in
         bookworm) echo openssh-server libwrap0 ;;
-        *) echo openssh-server ;;
+        *) echo openssh-server libwrap0 libwtmpdb0 ;;
     esac
 }
 # The Debian package's checks and its trial installation into a bare Debian of this release;
@@ -66,6 +70,9 @@ fuzz_packages() {
 # The Windows build: the cross compiler, GoogleTest's sources for it, and Wine to test with.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine icoutils xvfb
                   zip wixl msitools)
+# Authenticode signatures (tools/windows/sign-files), with a key on a PKCS#11 token through
+# OpenSSL's engine; SoftHSM plays the token in the tests.
+WINDOWS_PACKAGES+=(osslsigncode libengine-pkcs11-openssl openssl softhsm2)
 JOBS=$(nproc 2>/dev/null || echo 2)
 # Warnings stop the build in CI only (.ci/run sets NORVIK_WERROR=1): a newer compiler or Qt than
 # ours must not stop a user's build.
@@ -169,9 +176,18 @@ project_version() {
 # What a Windows user downloads: the programs (without their debugging symbols), the sample
 # language files and a short README with Windows line ends, as a zip and as the installer
 # build/windows/norvik-VERSION-x64.msi, which installs the same files.
+# sign FILE...: signed where tools/windows/sign-files is given a certificate; the caller says
+# once that the build is unsigned otherwise (status 3).
+sign() {
+    local status=0
+    tools/windows/sign-files "$@" || status=$?
+    [ "$status" = 0 ] || [ "$status" = 3 ] || exit 1
+    return "$status"
+}
+
 package_windows() {
     # The window and the command-line programs, by their place in the Windows build.
-    local programs=(app/norvik.exe) version stage zip program
+    local programs=(app/norvik.exe) version stage zip program signed=yes msi
     for program in $(cli_programs); do
         programs+=("cli/${program#norvik-}/$program.exe")
     done
@@ -179,20 +195,28 @@ package_windows() {
     stage=build/windows/package/norvik-$version
     zip=$PWD/build/windows/norvik-$version-windows-x64.zip
     rm -rf build/windows/package "$zip"
-    mkdir -p "$stage/zh_TW"
+    mkdir -p "$stage"
     for program in "${programs[@]}"; do
         x86_64-w64-mingw32-strip -o "$stage/$(basename "$program")" "build/windows/$program"
     done
+    sign "$stage"/*.exe || signed=no
+    # The English template at the top, each translation in the folder of its language.
     cp res/Language.ini "$stage/"
-    cp res/zh_TW/Language.ini "$stage/zh_TW/"
+    for language in res/*/Language.ini; do
+        mkdir "$stage/$(basename "$(dirname "$language")")"
+        cp "$language" "$stage/$(basename "$(dirname "$language")")/"
+    done
     # Notepad before Windows 10 shows a text with bare line feeds as one line.
     sed "s/@VERSION@/$version/; s/\$/\r/" res/windows/README.txt.in >"$stage/README.txt"
     sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
     (cd build/windows/package && zip -q -r -X "$zip" "norvik-$version")
     echo "$zip"
-    tools/windows/build-msi "$stage" "$version" build/windows/app/win32/norvik.ico \
-        "build/windows/norvik-$version-x64.msi"
-    echo "$PWD/build/windows/norvik-$version-x64.msi"
+    msi=build/windows/norvik-$version-x64.msi
+    tools/windows/build-msi "$stage" "$version" build/windows/app/win32/norvik.ico "$msi"
+    [ "$signed" = no ] || sign "$msi"
+    echo "$PWD/$msi"
+    [ "$signed" = yes ] ||
+        echo "dev.sh: the programs and the installer are not signed (no certificate given: see docs/windows.md)" >&2
 }
 
 # The .deb of the release build for the Debian release dev.sh runs on (its name says which:
@@ -229,8 +253,12 @@ package_deb() {
     chroot "$trial" env DEBIAN_FRONTEND=noninteractive \
         sh -c "apt-get update && apt-get install -y /tmp/$(basename "$deb")" >"$log" 2>&1 ||
         { cat "$log"; echo "dev.sh package: apt could not install $deb" >&2; exit 1; }
-    chroot "$trial" sh -c "! ldd /usr/bin/norvik $(cli_programs | sed 's|^|/usr/bin/|' | tr '\n' ' ') |
+    chroot "$trial" sh -c "! ldd /usr/bin/norvik /usr/bin/norvik-launcher $(cli_programs | sed 's|^|/usr/bin/|' | tr '\n' ' ') |
         grep 'not found'"
+    # The launcher finds every shipped translation where the package put them.
+    [ "$(chroot "$trial" /usr/bin/norvik-launcher --languages | tr '\n' ' ')" = \
+        "en $(cd res && for file in */Language.ini; do printf '%s ' "${file%/*}"; done)" ] ||
+        { echo "dev.sh package: norvik-launcher does not list the translations" >&2; exit 1; }
     chroot "$trial" test -f /usr/share/applications/org.norvik.Norvik.desktop
     chroot "$trial" test -f /usr/lib/systemd/system/norvik-watch.service
     # With systemd there too, the postinst makes the group the service writes its metrics with,
@@ -378,8 +406,9 @@ case "${1:-}" in
         install_missing
         unpack_test_servers
         build build/asan -DNORVIK_SANITIZE=address,undefined
+        # The collection's tests run Python and the same norvik-set as the suite's own tests of it.
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-            run_tests build/asan -LE wine
+            run_tests build/asan -LE 'wine|ansible'
         ;;
     test-tsan)
         install_missing
@@ -403,7 +432,16 @@ case "${1:-}" in
         tools/wine/norvik-wine --display -- bash -c \
             "ctest --test-dir build/windows --output-on-failure -j $JOBS &&
              ctest --test-dir build/host --output-on-failure -L wine"
-        package_windows
+        # Signed as a release is, with a certificate authority made for the test and its
+        # time-stamping server on a private loopback; unsigned where no namespace can be made.
+        status=0
+        build/host/tools/netns/norvik-netns -- tests/windows/signing/signed_package_test.sh ||
+            status=$?
+        case $status in
+            0) ;;
+            77) package_windows ;;
+            *) exit 1 ;;
+        esac
         version=$(project_version)
         tests/windows/msi_tables.sh "build/windows/norvik-$version-x64.msi" "$version"
         # A fresh prefix of its own: the installer's test installs and removes.

@@ -5,7 +5,7 @@
 # The device simulator and the namespace runner are tools for testing and stay out of it.
 include(GNUInstallDirs)
 
-install(TARGETS norvik ${NORVIK_CLI_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS norvik norvik-launcher ${NORVIK_CLI_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES res/linux/org.norvik.Norvik.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES res/linux/org.norvik.Norvik.metainfo.xml
@@ -37,7 +37,7 @@ set(NORVIK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/norvik)
 set(compressed)
 set(man_pages)
 set(sources ${CMAKE_BINARY_DIR}/changelog.Debian)
-foreach(program norvik ${NORVIK_CLI_PROGRAMS})
+foreach(program norvik norvik-launcher ${NORVIK_CLI_PROGRAMS})
     list(APPEND man_pages ${CMAKE_BINARY_DIR}/compressed/${program}.1.gz)
     list(APPEND sources ${PROJECT_SOURCE_DIR}/docs/man/${program}.1)
 endforeach()
@@ -55,8 +55,13 @@ add_custom_target(norvik_compressed_docs ALL DEPENDS ${compressed})
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/compressed/changelog.Debian.gz res/linux/copyright
     DESTINATION ${NORVIK_DOC_DIR})
+# The template for translators; the translations where norvik-launcher finds them.
 install(FILES res/Language.ini DESTINATION ${NORVIK_DOC_DIR}/examples)
-install(FILES res/zh_TW/Language.ini DESTINATION ${NORVIK_DOC_DIR}/examples/zh_TW)
+file(GLOB NORVIK_TRANSLATIONS RELATIVE ${PROJECT_SOURCE_DIR}/res ${PROJECT_SOURCE_DIR}/res/*/Language.ini)
+foreach(translation ${NORVIK_TRANSLATIONS})
+    get_filename_component(language ${translation} DIRECTORY)
+    install(FILES res/${translation} DESTINATION ${CMAKE_INSTALL_DATADIR}/norvik/languages/${language})
+endforeach()
 install(FILES docs/prometheus/prometheus.yml docs/prometheus/norvik-rules.yml
     DESTINATION ${NORVIK_DOC_DIR}/examples/prometheus)
 

@@ -170,6 +170,10 @@ class Playbook(unittest.TestCase):
                               playbook] + list(more), env=environment, capture_output=True,
                              text=True, timeout=300, check=False)
         sys.stderr.write(run.stdout + run.stderr)
+        if run.returncode != 0:
+            for name, site in self.sites.items():
+                with open(os.path.join(site.work, "sshd.log")) as log:
+                    sys.stderr.write("%s's sshd:\n%s" % (name, log.read()))
         return run
 
     def heard(self):

@@ -57,12 +57,40 @@ files=$(rows File | cut -f3 | sort | tr '\n' ' ')
 # The programs: the window and those of cli/programs.txt.
 mapfile -t cli_programs < <(sed -n 's/^\(norvik-.*\)$/\1.exe/p' "$programs_list")
 [ "${#cli_programs[@]}" -gt 0 ] || fail "no program read from $programs_list"
-for file in LICENSE.txt 'Language.ini Language.ini' README.txt "${cli_programs[@]}" norvik.exe; do
+for file in LICENSE.txt Language.ini README.txt "${cli_programs[@]}" norvik.exe; do
     [[ " $files" == *" $file "* ]] || fail "no $file among the files: $files"
 done
 programs=$(rows File | cut -f3 | sed -n 's/\.exe$//p' | sort)
 [ "$(rows Component | awk -F'\t' '$4 != 256 && $4 != 260')" = "" ] ||
     fail "a component is not 64-bit: $(rows Component)"
+
+# INSTALLDIR\Language.ini: the English one unless NORVIK_LANGUAGE names a translation, one
+# component each, exactly one of them installed; any other value is refused. The choice is kept
+# in the registry and found again (a raw 64-bit value, 18) unless the command line gives one,
+# and passes to the elevated part as a secure property.
+mapfile -t languages < <(cd "$(dirname "$programs_list")/../res" &&
+    for file in */Language.ini; do dirname "$file"; done)
+[ "${#languages[@]}" -ge 6 ] || fail "translations: ${languages[*]}"
+refusal='NOT NORVIK_LANGUAGE OR NORVIK_LANGUAGE = "en"'
+expect_row Component "Language_en"$'\t'"$(row Component Language_en | cut -f2-4)"$'\t'"$refusal"$'\tLanguage_en'
+for language in "${languages[@]}"; do
+    expect_row Component "Language_$language"$'\t'"$(row Component "Language_$language" | cut -f2-4)"$'\t'"NORVIK_LANGUAGE = \"$language\""$'\t'"Language_$language"
+    expect_row File "Language_$language"$'\t'"Language_$language"$'\tLanguage.ini\t'"$(row File "Language_$language" | cut -f4-)"
+    refusal+=" OR NORVIK_LANGUAGE = \"$language\""
+done
+[ -n "$(row LaunchCondition "$refusal")" ] || fail "no refusal of other languages: $(rows LaunchCondition)"
+[ "$(row Property SecureCustomProperties | cut -f2)" = 'OLDERFOUND;NEWERFOUND;NORVIK_LANGUAGE' ] ||
+    fail "secure properties: $(row Property SecureCustomProperties)"
+expect_row AppSearch $'NORVIK_LANGUAGE_KEPT\tKeptLanguage'
+expect_row RegLocator $'KeptLanguage\t2\tSoftware\\Norvik\tLanguage\t18'
+[ "$(rows Registry | awk -F'\t' '$6 == "LanguageChoice"' | cut -f2-5)" = \
+    $'2\tSoftware\\Norvik\tLanguage\t[NORVIK_LANGUAGE]' ] ||
+    fail "the choice is not kept: $(rows Registry)"
+expect_row CustomAction $'KeepLanguage\t2099\tNORVIK_LANGUAGE\t[NORVIK_LANGUAGE_KEPT]\t'
+for table in InstallUISequence InstallExecuteSequence; do
+    [ "$(row "$table" KeepLanguage | cut -f2-)" = $'NOT NORVIK_LANGUAGE AND NORVIK_LANGUAGE_KEPT\t51' ] ||
+        fail "$table: KeepLanguage $(row "$table" KeepLanguage)"
+done
 
 # The Start menu entry starts the window, with its icon.
 shortcut=$(row Shortcut NorvikShortcut | cut -f2,3,5,9,12)
@@ -83,7 +111,7 @@ for program in $programs; do
         "${allow_actions[-1]}$netsh $rule program=\"[INSTALLDIR]$program.exe\" profile=private,domain"$'\t'
 done
 # Nothing else runs.
-[ "$(rows CustomAction | wc -l)" = $((2 + ${#allow_actions[@]})) ] ||
+[ "$(rows CustomAction | wc -l)" = $((3 + ${#allow_actions[@]})) ] ||
     fail "custom actions: $(rows CustomAction)"
 
 # Deferred actions run only between InstallInitialize and InstallFinalize; the rules are

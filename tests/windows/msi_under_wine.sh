@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installer under Wine, in the fresh prefix of one tools/wine/norvik-wine run: a silent
-# install, the upgrade to a newer version built from the same files, the refusal of the older
-# one after it, and the uninstall.
+# install, the upgrade to a newer version built from the same files with a language chosen
+# (NORVIK_LANGUAGE=de), a second upgrade that keeps it, the refusal of the older one after
+# them, the uninstall, and the refusal of a language there is no file for.
 #
 #   tools/wine/norvik-wine -- tests/windows/msi_under_wine.sh NORVIK.msi STAGE ICON
 #
@@ -39,8 +40,14 @@ version=$(cd "$work" && msiinfo export "$msi" Property | tr -d '\r' |
 # A higher version by the third field, the last one Windows Installer compares.
 IFS=. read -r major minor build <<<"$version"
 newer=$major.${minor:-0}.$((${build:-0} + 1))
-"$root/tools/windows/build-msi" "$stage" "$newer" "$icon" "$work/newer.msi" 2>"$work/wixl.log" ||
-    { cat "$work/wixl.log" >&2; exit 1; }
+newest=$major.${minor:-0}.$((${build:-0} + 2))
+for build in newer newest; do
+    "$root/tools/windows/build-msi" "$stage" "${!build}" "$icon" "$work/$build.msi" \
+        2>"$work/wixl.log" || { cat "$work/wixl.log" >&2; exit 1; }
+done
+language_is() {  # language_is FILE: the installed Language.ini is FILE of the stage
+    cmp -s "$stage/$1" "$installed/Language.ini"
+}
 
 echo "msi_under_wine: installing $version"
 msiexec /i "$msi" || fail "msiexec /i $msi failed"
@@ -72,24 +79,38 @@ head -n 3 "$work/scan.err" >"$work/said.err"
 tail -n +4 "$work/scan.err" | sort >>"$work/said.err"
 diff "$work/expected.err" "$work/said.err" >&2 || fail "the scanner's words on silence differ"
 
-echo "msi_under_wine: upgrading to $newer"
+language_is Language.ini || fail "installed without a language chosen, Language.ini is not the English one"
+
+echo "msi_under_wine: upgrading to $newer, in German"
 echo "a file of the old version" >"$installed/README.txt"
-msiexec /i "$work/newer.msi" || fail "msiexec /i of $newer failed"
+msiexec /i "$work/newer.msi" NORVIK_LANGUAGE=de || fail "msiexec /i of $newer failed"
 [ "$(listed_versions)" = "$newer" ] || fail "after the upgrade installed apps list: $(listed_versions)"
 cmp -s "$stage/README.txt" "$installed/README.txt" || fail "the upgrade kept an old file"
 [ "$(shortcuts | wc -l)" = 1 ] || fail "Start menu shortcuts after the upgrade: $(shortcuts)"
+language_is de/Language.ini || fail "with NORVIK_LANGUAGE=de, Language.ini is not the German one"
 
-echo "msi_under_wine: $version must not replace $newer"
+echo "msi_under_wine: upgrading to $newest, the language kept"
+msiexec /i "$work/newest.msi" || fail "msiexec /i of $newest failed"
+[ "$(listed_versions)" = "$newest" ] || fail "after the second upgrade installed apps list: $(listed_versions)"
+language_is de/Language.ini || fail "an upgrade without NORVIK_LANGUAGE did not keep German"
+
+echo "msi_under_wine: $version must not replace $newest"
 if msiexec /i "$msi"; then
     fail "the older version installed over the newer one"
 fi
-[ "$(listed_versions)" = "$newer" ] || fail "after the refusal installed apps list: $(listed_versions)"
+[ "$(listed_versions)" = "$newest" ] || fail "after the refusal installed apps list: $(listed_versions)"
 
 echo "msi_under_wine: uninstalling"
-msiexec /x "$work/newer.msi" || fail "msiexec /x failed"
+msiexec /x "$work/newest.msi" || fail "msiexec /x failed"
 [ ! -e "$installed" ] || fail "left behind: $(find "$installed")"
 [ -z "$(shortcuts)" ] || fail "shortcut left behind: $(shortcuts)"
 [ -z "$(listed_versions)" ] || fail "still in installed apps: $(listed_versions)"
 
+echo "msi_under_wine: a language there is no file for is refused"
+if msiexec /i "$work/newest.msi" NORVIK_LANGUAGE=xx; then
+    fail "NORVIK_LANGUAGE=xx installed"
+fi
+[ ! -e "$installed" ] || fail "NORVIK_LANGUAGE=xx left: $(find "$installed")"
+
 [ "$failures" = 0 ] || exit 1
-echo "msi_under_wine: installed, upgraded, refused the downgrade and uninstalled"
+echo "msi_under_wine: installed, upgraded in German and kept it, refused the downgrade and an unknown language, uninstalled"

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "dialog_rules.h"
+#include "dialog_test_main.h"
 #include "dialog_scenarios.h"
 #include "dialog_template.h"
 #include "main_dialog.h"
@@ -469,13 +470,5 @@ TEST(Win32Dialog, FindsChangesAndFindsAgainWithTheSimulator) {
 }  // namespace norvik::test
 
 int main(int argc, char** argv) {
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
-        return 1;
-    }
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_INTERNET_CLASSES};
-    InitCommonControlsEx(&controls);
-    norvik::AnswerMessageBoxes(&norvik::test::AnswerBox);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return norvik::test::RunDialogTests(argc, argv, &norvik::test::AnswerBox);
 }

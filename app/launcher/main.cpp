@@ -1,0 +1,86 @@
+// norvik-launcher: starts the window in the user's own folder, where the chosen language file
+// is (the window reads Language.ini from the folder it starts in).
+//
+//   norvik-launcher [--language CODE] [--languages]
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "language_choice.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Installed as BINDIR/norvik-launcher beside BINDIR/norvik, with the translations in
+// BINDIR/../share/norvik/languages, wherever the package put BINDIR.
+fs::path OwnFolder() {
+    std::error_code error;
+    return fs::read_symlink("/proc/self/exe", error).parent_path();
+}
+fs::path LanguagesFolder() { return OwnFolder().parent_path() / "share" / "norvik" / "languages"; }
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: norvik-launcher [--language CODE] [--languages]\n"
+                 "Starts Norvik in %s, where --language CODE first puts the\n"
+                 "language file of CODE (en: English, the window's own texts); the choice stays\n"
+                 "for the next start. --languages lists the codes.\n",
+                 "~/.config/norvik");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string_view language;
+    bool list = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--language" && i + 1 < argc) {
+            language = argv[++i];
+        } else if (argument == "--languages") {
+            list = true;
+        } else {
+            return Usage();
+        }
+    }
+    if (list) {
+        for (const std::string& code : norvik::launcher::AvailableLanguages(LanguagesFolder())) {
+            std::printf("%s\n", code.c_str());
+        }
+        return 0;
+    }
+    const auto folder =
+        norvik::launcher::WindowFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    if (!folder) {
+        std::fprintf(stderr, "norvik-launcher: neither XDG_CONFIG_HOME nor HOME is a full path\n");
+        return 1;
+    }
+    if (!language.empty()) {
+        const std::string why =
+            norvik::launcher::ChooseLanguage(*folder, LanguagesFolder(), language);
+        if (!why.empty()) {
+            std::fprintf(stderr, "norvik-launcher: %s\n", why.c_str());
+            return 1;
+        }
+    }
+    std::error_code error;
+    std::filesystem::create_directories(*folder, error);
+    if (error || ::chdir(folder->c_str()) != 0) {
+        std::fprintf(stderr, "norvik-launcher: cannot start in %s: %s\n", folder->c_str(),
+                     error ? error.message().c_str() : std::strerror(errno));
+        return 1;
+    }
+    const std::string window = (OwnFolder() / "norvik").string();
+    ::execl(window.c_str(), window.c_str(), static_cast<char*>(nullptr));
+    std::fprintf(stderr, "norvik-launcher: cannot start %s: %s\n", window.c_str(),
+                 std::strerror(errno));
+    return 1;
+}

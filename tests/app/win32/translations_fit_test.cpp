@@ -1,0 +1,143 @@
+// Every shipped language file in the Windows window, under Wine, measured with each control's
+// own font: no label's, button's or radio button's text is wider than its control, no label
+// needs more lines than it has room for (the instructions included), and every control lies
+// inside the dialog's client area. Where a translation does not fit, the translation is
+// shortened, never the layout.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "dialog_template.h"
+#include "dialog_test_main.h"
+#include "list_lock.h"
+#include "main_dialog.h"
+#include "message_box.h"
+#include "test_files.h"
+
+namespace norvik::test {
+namespace {
+
+int NoBox(HWND, std::wstring_view, const wchar_t*, UINT) { return IDOK; }
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+    return text;
+}
+
+std::string Utf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(std::max(size, 1)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
+// What does not fit in one control, or nothing: measured as the control draws its text, with
+// the font it was given.
+std::string Overflow(HWND control, ControlKind kind) {
+    const std::wstring text = TextOf(control);
+    RECT room{};
+    GetClientRect(control, &room);
+    HDC dc = GetDC(control);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    const HGDIOBJ previous = SelectObject(dc, font);
+    std::string fault;
+    if (kind == ControlKind::kLabel) {
+        RECT needed{0, 0, room.right, 0};
+        DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        // In lines of this text, whose glyphs may come from a taller linked font (CJK): one
+        // line always shows, a second only where the label has room for it.
+        RECT one{0, 0, 0, 0};
+        DrawTextW(dc, text.c_str(), 1, &one, DT_CALCRECT | DT_SINGLELINE);
+        const LONG line = std::max<LONG>(1, one.bottom);
+        const LONG lines = (needed.bottom + line / 2) / line;
+        const LONG room_lines = std::max<LONG>(1, room.bottom / line);
+        if (needed.right > room.right || lines > room_lines) {
+            fault = "needs " + std::to_string(needed.right) + " px and " + std::to_string(lines) +
+                    " lines, has " + std::to_string(room.right) + " px and " +
+                    std::to_string(room_lines);
+        }
+    } else {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        // A push button draws its text inside its 3-D edge and focus rectangle; a radio
+        // button beside its round box.
+        const int beside = kind == ControlKind::kRadioButton
+                               ? GetSystemMetrics(SM_CXMENUCHECK) + 2 * GetSystemMetrics(SM_CXEDGE)
+                               : 4 * GetSystemMetrics(SM_CXEDGE);
+        if (beside + size.cx > room.right) {
+            fault = "needs " + std::to_string(beside + size.cx) + " px, has " +
+                    std::to_string(room.right);
+        }
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return fault;
+}
+
+std::vector<std::filesystem::path> ShippedLanguageFiles() {
+    const std::filesystem::path resources(NORVIK_RES_DIR);
+    std::vector<std::filesystem::path> files{resources / "Language.ini"};
+    for (const auto& entry : std::filesystem::directory_iterator(resources)) {
+        if (std::filesystem::exists(entry.path() / "Language.ini")) {
+            files.push_back(entry.path() / "Language.ini");
+        }
+    }
+    return files;
+}
+
+TEST(Win32Translations, EveryTextFitsItsControl) {
+    const auto files = ShippedLanguageFiles();
+    ASSERT_GE(files.size(), 7U);
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.string());
+        TemporaryDirectory directory;
+        WriteFile(directory / "Language.ini", ReadFile(file));
+        ListLock lock("");
+        MainDialog dialog(lock, GetModuleHandleW(nullptr));
+        HWND hwnd = nullptr;
+        {
+            ScopedWorkingDirectory working_directory(directory.path());
+            hwnd = dialog.Create();
+        }
+        ASSERT_NE(hwnd, nullptr);
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        int measured = 0;
+        for (const ControlTemplate& control : kMainDialogControls) {
+            HWND window = GetDlgItem(hwnd, control.id);
+            RECT place{};
+            GetWindowRect(window, &place);
+            MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&place), 2);
+            EXPECT_TRUE(place.left >= 0 && place.top >= 0 && place.right <= client.right &&
+                        place.bottom <= client.bottom)
+                << Utf8(std::wstring(control.name.begin(), control.name.end()))
+                << " lies outside the client area";
+            const bool has_text = control.kind == ControlKind::kLabel ||
+                                  control.kind == ControlKind::kPushButton ||
+                                  control.kind == ControlKind::kRadioButton;
+            if (!has_text || (control.style & kHidden) != 0) {
+                continue;
+            }
+            ++measured;
+            const std::string fault = Overflow(window, control.kind);
+            EXPECT_EQ(fault, "") << Utf8(std::wstring(control.name.begin(), control.name.end()))
+                                 << " \"" << Utf8(TextOf(window)) << "\"";
+        }
+        EXPECT_EQ(measured, 15);
+        SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+}  // namespace
+}  // namespace norvik::test
+
+int main(int argc, char** argv) {
+    return norvik::test::RunDialogTests(argc, argv, &norvik::test::NoBox);
+}
