@@ -25,9 +25,26 @@ std::wstring LoadText(HINSTANCE instance, UINT id) {
     return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
 }
 
-HFONT CreateCellHeightFont(int cell_height, const wchar_t* face, BYTE charset) {
+// The window's DPI: its monitor's on Windows 10 and later, the system's before.
+UINT WindowDpi(HWND hwnd) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (get_dpi_for_window != nullptr) {
+        if (const UINT dpi = get_dpi_for_window(hwnd); dpi != 0) {
+            return dpi;
+        }
+    }
+    const HDC dc = GetDC(hwnd);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(hwnd, dc);
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+// A cell height given in pixels at 96 DPI, asked for at the window's DPI.
+HFONT CreateCellHeightFont(int cell_height, UINT dpi, const wchar_t* face, BYTE charset) {
     LOGFONTW font{};
-    font.lfHeight = cell_height;
+    font.lfHeight = MulDiv(cell_height, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
     font.lfCharSet = charset;
     if (face != nullptr) {
         wcsncpy(font.lfFaceName, face, LF_FACESIZE - 1);
@@ -110,6 +127,9 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         case kWakeMessage:
             shell_.OnWake();
             return TRUE;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+            return TRUE;
         default:
             return FALSE;
     }
@@ -130,31 +150,57 @@ BOOL MainDialog::OnInitDialog() {
 
     const HWND list = GetDlgItem(hwnd_, kDeviceList);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    // Fonts asked for by their cell height; the list's face is the platform's choice.
-    list_font_ = CreateCellHeightFont(kListFontCellHeight, nullptr, DEFAULT_CHARSET);
-    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(list_font_), TRUE);
-    const std::wstring instructions_face = ToWide(kInstructionsFontFamily);
-    instructions_font_ =
-        CreateCellHeightFont(kInstructionsFontCellHeight, instructions_face.c_str(), ANSI_CHARSET);
-    SendDlgItemMessageW(hwnd_, kInstructionsText, WM_SETFONT,
-                        reinterpret_cast<WPARAM>(instructions_font_), TRUE);
-
-    RECT list_rect;
-    GetWindowRect(list, &list_rect);
-    const auto widths = DialogRules::ColumnWidths(list_rect.right - list_rect.left);
     const auto headings = shell_.rules().ColumnHeadings();
     for (int column = 0; column < 3; ++column) {
         std::wstring heading = ToWide(headings[static_cast<std::size_t>(column)]);
         LVCOLUMNW description{};
-        description.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        description.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM;
         description.fmt = LVCFMT_LEFT;
-        description.cx = widths[static_cast<std::size_t>(column)];
         description.pszText = heading.data();
         description.iSubItem = column;
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                      reinterpret_cast<LPARAM>(&description));
     }
+    FollowDpi(WindowDpi(hwnd_));
     return TRUE;  // the focus goes to the first control in tab order: the IP control
+}
+
+void MainDialog::FollowDpi(UINT dpi) {
+    // The dialog's own font and its controls' places come from the template, which Windows
+    // scales; these fonts and the columns are in pixels, so they are made again for the DPI.
+    const HWND list = GetDlgItem(hwnd_, kDeviceList);
+    const HFONT old_list_font = list_font_;
+    const HFONT old_instructions_font = instructions_font_;
+    // The list's face is the platform's choice.
+    list_font_ = CreateCellHeightFont(kListFontCellHeight, dpi, nullptr, DEFAULT_CHARSET);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(list_font_), TRUE);
+    const std::wstring instructions_face = ToWide(kInstructionsFontFamily);
+    instructions_font_ = CreateCellHeightFont(kInstructionsFontCellHeight, dpi,
+                                              instructions_face.c_str(), ANSI_CHARSET);
+    SendDlgItemMessageW(hwnd_, kInstructionsText, WM_SETFONT,
+                        reinterpret_cast<WPARAM>(instructions_font_), TRUE);
+    DeleteObject(old_list_font);
+    DeleteObject(old_instructions_font);
+    for (int column = 0; column < 3; ++column) {
+        SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                     ColumnWidthAtDpi(list, column, dpi));
+    }
+}
+
+int MainDialog::ColumnWidthAtDpi(HWND list, int column, UINT dpi) {
+    RECT list_rect;
+    GetWindowRect(list, &list_rect);
+    // The rules' widths are for 96 DPI: asked for the list's width there, then scaled.
+    const int width = MulDiv(list_rect.right - list_rect.left, USER_DEFAULT_SCREEN_DPI,
+                             static_cast<int>(dpi));
+    return MulDiv(DialogRules::ColumnWidths(width)[static_cast<std::size_t>(column)],
+                  static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+}
+
+void MainDialog::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    FollowDpi(dpi);
 }
 
 void MainDialog::OnCommand(int id, int code) {

@@ -41,6 +41,10 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
     INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
     BOOL OnInitDialog();
+    // The fonts and list columns sized in pixels, for the window's DPI.
+    void FollowDpi(UINT dpi);
+    static int ColumnWidthAtDpi(HWND list, int column, UINT dpi);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
     void OnCommand(int id, int code);
     void OnNotify(const NMHDR& header);
     bool OnSysCommand(UINT command);
