@@ -143,7 +143,7 @@ std::map<int, QWidget*> MainDialog::buildControls() {
     for (const ControlLabel& pair : kControlLabels) {
         auto* label = qobject_cast<QLabel*>(controls.at(pair.label));
         label->setBuddy(controls.at(pair.control));
-        controls.at(pair.control)->setAccessibleName(label->text());
+        WidgetDialogView::NameBuddy(*label);
     }
     return controls;
 }

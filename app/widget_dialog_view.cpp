@@ -33,14 +33,20 @@ std::u16string WidgetDialogView::ControlText(int id) const {
     return {};
 }
 
+void WidgetDialogView::NameBuddy(const QLabel& label) {
+    if (auto* address = qobject_cast<IpAddressEdit*>(label.buddy())) {
+        address->setAccessibleNames(label.text());
+    } else if (label.buddy() != nullptr) {
+        label.buddy()->setAccessibleName(label.text());
+    }
+}
+
 void WidgetDialogView::SetControlText(int id, std::u16string_view text) {
     if (auto* edit = control<QLineEdit>(id)) {
         edit->setText(toQString(text));
     } else if (auto* label = control<QLabel>(id)) {
         label->setText(toQString(text));
-        if (label->buddy() != nullptr) {
-            label->buddy()->setAccessibleName(label->text());
-        }
+        NameBuddy(*label);
     } else if (auto* button = control<QAbstractButton>(id)) {
         button->setText(toQString(text));
     }

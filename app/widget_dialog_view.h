@@ -8,12 +8,18 @@
 
 class QUrl;
 
+class QLabel;
+
 namespace norvik {
 
 // The dialog's rules see the Qt window through this: its widgets by their template ids, its
 // message boxes and the browser.
 class WidgetDialogView : public DialogView {
 public:
+    // Names the label's buddy by the label's text for assistive technology (an address
+    // control's four fields too).
+    static void NameBuddy(const QLabel& label);
+
     WidgetDialogView(QWidget* dialog, std::map<int, QWidget*> controls,
                      std::function<void(const QUrl&)>& openUrl);
 

@@ -112,6 +112,14 @@ void IpAddressEdit::clearAddress() {
     }
 }
 
+void IpAddressEdit::setAccessibleNames(const QString& name) {
+    setAccessibleName(name);
+    for (int i = 0; i < kFieldCount; ++i) {
+        fields_[i]->setAccessibleName(
+            QStringLiteral("%1, part %2 of %3").arg(name).arg(i + 1).arg(kFieldCount));
+    }
+}
+
 quint32 IpAddressEdit::address() const {
     quint32 address = 0;
     for (const OctetField* field : fields_) {

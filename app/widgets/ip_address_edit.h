@@ -33,6 +33,9 @@ public:
     // How many of the four fields hold a number.
     int filledFieldCount() const;
     bool isBlank() const { return filledFieldCount() == 0; }
+    // The control's name for assistive technology, and its fields' ("IP, part 1 of 4"), so that
+    // a screen reader says which part of which address has the caret.
+    void setAccessibleNames(const QString& name);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -295,6 +295,17 @@ private slots:
         QCOMPARE(QAccessible::queryAccessibleInterface(Find<QWidget>("NetmaskControl"))
                      ->text(QAccessible::Name),
                  QString("Subnet mask"));
+        // Each field of an address control says which part of which address it is.
+        for (int part = 0; part < IpAddressEdit::kFieldCount; ++part) {
+            auto* field = Find<IpAddressEdit>("NetmaskControl")
+                              ->findChild<QWidget*>(QStringLiteral("octet%1").arg(part));
+            QVERIFY(field != nullptr);
+            QCOMPARE(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name),
+                     QStringLiteral("Subnet mask, part %1 of 4").arg(part + 1));
+        }
+        auto* first_ip_field = Find<IpAddressEdit>("IpControl")->findChild<QWidget*>("octet0");
+        QCOMPARE(QAccessible::queryAccessibleInterface(first_ip_field)->text(QAccessible::Name),
+                 QString("IP, part 1 of 4"));
         QCOMPARE(QAccessible::queryAccessibleInterface(List())->text(QAccessible::Name),
                  QString("Devices"));
         QCOMPARE(QAccessible::queryAccessibleInterface(Find<QWidget>("SubmitButton"))
