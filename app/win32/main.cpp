@@ -3,6 +3,7 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 // clang-format on
 
 #include <string>
@@ -19,6 +20,9 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The English texts are in place before anything else runs.
     norvik::ProcessUiStringTable();
+    // COM for the accessibility annotations (and the shell's web page opening), on this thread,
+    // which runs the dialog.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_INTERNET_CLASSES};
     InitCommonControlsEx(&controls);
     if (!norvik::StartSockets()) {

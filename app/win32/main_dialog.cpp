@@ -3,9 +3,14 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "about_dialog.h"
+#include "accessible_names.h"
 #include "dialog_template.h"
 #include "message_box.h"
 #include "resource.h"
@@ -138,6 +143,7 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 BOOL MainDialog::OnInitDialog() {
     // The data exchange's first load, the language file, the receive threads.
     shell_.rules().Initialize();
+    NameLabelledControls();
     if (HMENU system_menu = GetSystemMenu(hwnd_, FALSE)) {
         const std::wstring about = LoadText(instance_, IDS_ABOUT_ITEM);
         if (!about.empty()) {
@@ -163,6 +169,32 @@ BOOL MainDialog::OnInitDialog() {
     }
     FollowDpi(WindowDpi(hwnd_));
     return TRUE;  // the focus goes to the first control in tab order: the IP control
+}
+
+void MainDialog::NameLabelledControls() {
+    for (const ControlLabel& pair : kControlLabels) {
+        wchar_t name[300] = {};
+        GetDlgItemTextW(hwnd_, pair.label, name, static_cast<int>(std::size(name)));
+        const HWND control = GetDlgItem(hwnd_, pair.control);
+        NameForAssistiveTechnology(control, name);
+        if (std::wstring class_name(32, L'\0');
+            GetClassNameW(control, class_name.data(), static_cast<int>(class_name.size())) > 0 &&
+            class_name.c_str() == std::wstring_view(WC_IPADDRESSW)) {
+            // The address control's four fields, named from left to right.
+            std::vector<std::pair<LONG, HWND>> fields;
+            for (HWND field = GetWindow(control, GW_CHILD); field != nullptr;
+                 field = GetWindow(field, GW_HWNDNEXT)) {
+                RECT place;
+                GetWindowRect(field, &place);
+                fields.emplace_back(place.left, field);
+            }
+            std::sort(fields.begin(), fields.end());
+            for (std::size_t part = 0; part < fields.size(); ++part) {
+                NameForAssistiveTechnology(fields[part].second,
+                                           AddressPartName(name, static_cast<int>(part)));
+            }
+        }
+    }
 }
 
 void MainDialog::FollowDpi(UINT dpi) {

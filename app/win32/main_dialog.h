@@ -41,6 +41,9 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
     INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
     BOOL OnInitDialog();
+    // Each labelled control (and each field of an address control) named by its label for
+    // assistive technology, once the language file has given the labels their texts.
+    void NameLabelledControls();
     // The fonts and list columns sized in pixels, for the window's DPI.
     void FollowDpi(UINT dpi);
     static int ColumnWidthAtDpi(HWND list, int column, UINT dpi);
