@@ -19,12 +19,19 @@ namespace {
 namespace fs = std::filesystem;
 
 // Installed as BINDIR/norvik-launcher beside BINDIR/norvik, with the translations in
-// BINDIR/../share/norvik/languages, wherever the package put BINDIR.
-fs::path OwnFolder() {
+// BINDIR/../share/norvik/languages, wherever the package put BINDIR: the program's own path,
+// from /proc, or where no /proc is mounted (a container, a chroot) from how it was started.
+fs::path OwnFolder(const char* started_as) {
     std::error_code error;
-    return fs::read_symlink("/proc/self/exe", error).parent_path();
+    fs::path own = fs::read_symlink("/proc/self/exe", error);
+    if (error && std::string_view(started_as).find('/') != std::string_view::npos) {
+        own = fs::absolute(started_as, error).lexically_normal();
+    }
+    return own.parent_path();
 }
-fs::path LanguagesFolder() { return OwnFolder().parent_path() / "share" / "norvik" / "languages"; }
+fs::path LanguagesFolder(const fs::path& own) {
+    return own.parent_path() / "share" / "norvik" / "languages";
+}
 
 int Usage() {
     std::fprintf(stderr,
@@ -51,8 +58,9 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
+    const fs::path own = OwnFolder(argv[0]);
     if (list) {
-        for (const std::string& code : norvik::launcher::AvailableLanguages(LanguagesFolder())) {
+        for (const std::string& code : norvik::launcher::AvailableLanguages(LanguagesFolder(own))) {
             std::printf("%s\n", code.c_str());
         }
         return 0;
@@ -65,7 +73,7 @@ int main(int argc, char** argv) {
     }
     if (!language.empty()) {
         const std::string why =
-            norvik::launcher::ChooseLanguage(*folder, LanguagesFolder(), language);
+            norvik::launcher::ChooseLanguage(*folder, LanguagesFolder(own), language);
         if (!why.empty()) {
             std::fprintf(stderr, "norvik-launcher: %s\n", why.c_str());
             return 1;
@@ -78,7 +86,7 @@ int main(int argc, char** argv) {
                      error ? error.message().c_str() : std::strerror(errno));
         return 1;
     }
-    const std::string window = (OwnFolder() / "norvik").string();
+    const std::string window = (own / "norvik").string();
     ::execl(window.c_str(), window.c_str(), static_cast<char*>(nullptr));
     std::fprintf(stderr, "norvik-launcher: cannot start %s: %s\n", window.c_str(),
                  std::strerror(errno));
