@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,7 +47,7 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string_view language;
+    std::optional<std::string_view> language;
     bool list = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
@@ -71,9 +72,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "norvik-launcher: neither XDG_CONFIG_HOME nor HOME is a full path\n");
         return 1;
     }
-    if (!language.empty()) {
+    if (language) {
         const std::string why =
-            norvik::launcher::ChooseLanguage(*folder, LanguagesFolder(own), language);
+            norvik::launcher::ChooseLanguage(*folder, LanguagesFolder(own), *language);
         if (!why.empty()) {
             std::fprintf(stderr, "norvik-launcher: %s\n", why.c_str());
             return 1;
