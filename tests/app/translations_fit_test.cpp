@@ -1,8 +1,8 @@
 // Every shipped language file in the window, measured with each control's own font: no label's,
 // button's or radio button's text is wider than its control, no label needs more lines than it
 // has room for (the instructions included), and every control lies inside the window. Where a
-// translation does not fit, the translation is shortened, never the layout. Run also under
-// QT_SCALE_FACTOR 1.5 and 2.
+// translation does not fit, the translation is shortened, never the layout. The list's headings
+// fit their columns. Run also under QT_SCALE_FACTOR 1.5 and 2.
 #include <QAbstractButton>
 #include <QDir>
 #include <QLabel>
@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QHeaderView>
+#include <QTreeWidget>
 #include <QtTest>
 #include <algorithm>
 #include <memory>
@@ -119,6 +121,21 @@ private slots:
             }
         }
         QCOMPARE(measured, 15);
+        // The list's headings inside their columns, the columns inside the list.
+        auto* list = dialog.findChild<QTreeWidget*>("DeviceList");
+        QVERIFY(list != nullptr);
+        const QFontMetrics heading(list->header()->font());
+        int columns = 0;
+        for (int column = 1; column < 3; ++column) {
+            const QString text = list->headerItem()->text(column);
+            if (heading.horizontalAdvance(text) > list->header()->sectionSize(column)) {
+                faults << QStringLiteral("heading \"%1\" is wider than its column").arg(text);
+            }
+            columns += list->header()->sectionSize(column);
+        }
+        if (columns > list->viewport()->width()) {
+            faults << QStringLiteral("the columns are wider than the list");
+        }
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("\n")));
     }
 };
