@@ -30,6 +30,9 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgtest-dev fonts-dejavu-core
 # The translations are measured in the window with a font that has their glyphs (Chinese and
 # Japanese), as their readers' desktops have one.
 PACKAGES+=(fonts-wqy-microhei)
+# What a screen reader hears of the window: AT-SPI over a session bus of the test's own, on a
+# private X display.
+PACKAGES+=(xvfb dbus-daemon at-spi2-core python3-pyatspi)
 # Header-only, for the command-line programs: CLI11 (options) and nlohmann-json (JSON).
 PACKAGES+=(libcli11-dev nlohmann-json3-dev)
 # The Ansible collection's tests run its modules, and playbooks over SSH to simulated sites
