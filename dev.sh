@@ -156,6 +156,50 @@ build() {
     cmake --build "$dir" -j "$JOBS"
 }
 
+# test_programs DIR LABELS: the programs of DIR that the tests whose labels match the regular
+# expression LABELS run (read from CTest's files, so a new test needs nothing here). Building
+# just these, with what they link and the tools they name, leaves out what those tests never
+# start.
+test_programs() {
+    local dir=$1 labels=$2
+    find "$dir" -name CTestTestfile.cmake -exec cat {} + |
+        awk -v dir="$dir/" -v labels="$labels" '
+            function name_of(line) {
+                sub(/^[a-z_]+\(\[=\[/, "", line)
+                sub(/\]=\].*/, "", line)
+                return line
+            }
+            /^add_test\(/ { command[name_of($0)] = $0 }
+            /^set_tests_properties\(/ && match($0, /LABELS "[^"]*"/) {
+                if (substr($0, RSTART + 8, RLENGTH - 9) ~ labels) wanted[name_of($0)] = 1
+            }
+            END {
+                for (test in wanted) {
+                    rest = command[test]
+                    while (match(rest, /"[^"]*"/)) {
+                        path = substr(rest, RSTART + 1, RLENGTH - 2)
+                        rest = substr(rest, RSTART + RLENGTH)
+                        if (index(path, dir) == 1) {
+                            count = split(path, parts, "/")
+                            print parts[count]
+                        }
+                    }
+                }
+            }' | sort -u
+}
+
+# build_for_tests DIR LABELS [cmake options...]: configures DIR and builds what the tests of
+# LABELS run.
+build_for_tests() {
+    local dir=$1 labels=$2 programs
+    shift 2
+    cmake -S . -B "$dir" -G Ninja -DNORVIK_WERROR=$WERROR "$@" >/dev/null
+    programs=$(test_programs "$PWD/$dir" "$labels")
+    [ -n "$programs" ] || { echo "dev.sh: no test in $dir is labelled $labels" >&2; exit 1; }
+    # shellcheck disable=SC2086  # one word per program
+    cmake --build "$dir" -j "$JOBS" --target $programs
+}
+
 run_tests() {
     local dir=$1
     shift
@@ -308,7 +352,9 @@ package_collection() {
 # The Linux side of the Windows tests, built without Qt: the private-namespace runner, the
 # device simulator, the Linux scanner to compare with, and the suites that drive Wine.
 build_host_tools() {
-    build build/host -DNORVIK_BUILD_GUI=OFF -DNORVIK_BUILD_BENCH=OFF
+    build_for_tests build/host wine -DNORVIK_BUILD_GUI=OFF -DNORVIK_BUILD_BENCH=OFF
+    # norvik-wine starts every Windows program through norvik-netns.
+    cmake --build build/host -j "$JOBS" --target norvik-netns
 }
 
 # fuzz TARGET SECONDS: the libraries a target calls are built with the engine's coverage and
@@ -408,7 +454,7 @@ case "${1:-}" in
     test-asan)
         install_missing
         unpack_test_servers
-        build build/asan -DNORVIK_SANITIZE=address,undefined
+        build build/asan -DNORVIK_SANITIZE=address,undefined -DNORVIK_BUILD_BENCH=OFF
         # The collection's tests run Python and the same norvik-set as the suite's own tests of it.
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
             run_tests build/asan -LE 'wine|ansible'
@@ -416,7 +462,7 @@ case "${1:-}" in
     test-tsan)
         install_missing
         unpack_test_servers
-        build build/tsan -DNORVIK_SANITIZE=thread -DNORVIK_BUILD_BENCH=OFF
+        build_for_tests build/tsan 'threaded|gui' -DNORVIK_SANITIZE=thread -DNORVIK_BUILD_BENCH=OFF
         TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp \
             run_tests build/tsan -L 'threaded|gui'
         ;;
