@@ -19,7 +19,7 @@ constexpr std::size_t kMaxLanguageFile = 64 * 1024;
 }  // namespace
 
 std::optional<std::filesystem::path> WindowFolder(const char* xdg_config_home, const char* home) {
-    // The base directory specification: a relative XDG_CONFIG_HOME is to be ignored.
+    // As the desktop's base directories have it: a relative XDG_CONFIG_HOME is ignored.
     if (xdg_config_home != nullptr && xdg_config_home[0] == '/') {
         return std::filesystem::path(xdg_config_home) / "norvik";
     }

@@ -20,18 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-std::string Text(const fs::path& path) {
-    const FileBytes bytes = ReadFile(path);
-    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
 std::unique_ptr<cli::AppendFile> Open(const fs::path& path, std::string& error) {
-    return cli::AppendFile::Open(Utf8(path), error);
+    return cli::AppendFile::Open(PathUtf8(path), error);
 }
 
 TEST(AppendFile, MakesAPrivateFileInNewFoldersAndAppendsToWhatIsThere) {
@@ -43,7 +33,7 @@ TEST(AppendFile, MakesAPrivateFileInNewFoldersAndAppendsToWhatIsThere) {
         ASSERT_TRUE(file) << error;
         ASSERT_TRUE(file->Append(line, error)) << error;
     }
-    EXPECT_EQ(Text(path), "one\ntwo\n");
+    EXPECT_EQ(ReadText(path), "one\ntwo\n");
     // Only the log itself: no temporary file is left beside it.
     EXPECT_EQ(std::distance(fs::directory_iterator(path.parent_path()), fs::directory_iterator()),
               1);
@@ -77,7 +67,7 @@ TEST(AppendFile, RefusesALinkAFolderAndAFifoLeavingThemAsTheyAre) {
         EXPECT_FALSE(Open(path, error)) << path;
         EXPECT_NE(error.find(why), std::string::npos) << path << ": " << error;
     }
-    EXPECT_EQ(Text(target), "kept\n");
+    EXPECT_EQ(ReadText(target), "kept\n");
     if (!no_link.empty()) {
         GTEST_SKIP() << "the link case was not checked: " << no_link;
     }
@@ -110,7 +100,7 @@ TEST(AppendFile, WritersAtOnceNeverTearOrMixALine) {
     for (const std::string& error : errors) {
         EXPECT_EQ(error, "");
     }
-    const std::string text = Text(path);
+    const std::string text = ReadText(path);
     std::vector<int> lines(kWriters);
     for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
         end = text.find('\n', start);

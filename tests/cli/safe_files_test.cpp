@@ -26,16 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-std::string Text(const fs::path& path) {
-    const FileBytes bytes = ReadFile(path);
-    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
 void Put(const fs::path& path, std::string_view text) {
     WriteFile(path, RawBytes(text));
 }
@@ -44,7 +34,7 @@ void Put(const fs::path& path, std::string_view text) {
 std::set<std::string> Entries(const fs::path& dir) {
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir)) {
-        names.insert(Utf8(entry.path().filename()));
+        names.insert(PathUtf8(entry.path().filename()));
     }
     return names;
 }
@@ -56,13 +46,13 @@ struct Outcome {
 
 Outcome Replace(const fs::path& path, std::string_view contents) {
     Outcome outcome{false, {}};
-    outcome.ok = cli::ReplaceFileContents(Utf8(path), contents, outcome.error);
+    outcome.ok = cli::ReplaceFileContents(PathUtf8(path), contents, outcome.error);
     return outcome;
 }
 
 Outcome Check(const fs::path& path) {
     Outcome outcome{false, {}};
-    outcome.ok = cli::CheckReplaceable(Utf8(path), outcome.error);
+    outcome.ok = cli::CheckReplaceable(PathUtf8(path), outcome.error);
     return outcome;
 }
 
@@ -89,10 +79,10 @@ TEST(SafeFiles, ARegularFileIsReplacedAndAnAbsentOneMade) {
     EXPECT_FALSE(fs::exists(metrics)) << "the check wrote it";
     const Outcome made = Replace(metrics, "first\n");
     ASSERT_TRUE(made.ok) << made.error;
-    EXPECT_EQ(Text(metrics), "first\n");
+    EXPECT_EQ(ReadText(metrics), "first\n");
     const Outcome checked = Check(metrics);
     EXPECT_TRUE(checked.ok) << checked.error;
-    EXPECT_EQ(Text(metrics), "first\n");
+    EXPECT_EQ(ReadText(metrics), "first\n");
 #ifndef _WIN32
     // The collector reads it as another user, whatever our umask.
     const mode_t umask_before = ::umask(077);
@@ -105,7 +95,7 @@ TEST(SafeFiles, ARegularFileIsReplacedAndAnAbsentOneMade) {
     const Outcome replaced = Replace(metrics, "second\n");
 #endif
     ASSERT_TRUE(replaced.ok) << replaced.error;
-    EXPECT_EQ(Text(metrics), "second\n");
+    EXPECT_EQ(ReadText(metrics), "second\n");
     EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"norvik.prom"});
 }
 
@@ -136,7 +126,7 @@ TEST(SafeFiles, ALinkAtTheNameIsRefusedAndItsTargetUntouched) {
     }
     ExpectRefused(metrics, "not a regular file: left as it is");
     EXPECT_TRUE(fs::is_symlink(metrics));
-    EXPECT_EQ(Text(target), "precious\n");
+    EXPECT_EQ(ReadText(target), "precious\n");
     EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"norvik.prom", "target"}));
 }
 
@@ -152,8 +142,8 @@ TEST(SafeFiles, ALinkAtTheOldTemporaryNameIsNotFollowed) {
     }
     const Outcome outcome = Replace(metrics, "new\n");
     ASSERT_TRUE(outcome.ok) << outcome.error;
-    EXPECT_EQ(Text(metrics), "new\n");
-    EXPECT_EQ(Text(target), "precious\n");
+    EXPECT_EQ(ReadText(metrics), "new\n");
+    EXPECT_EQ(ReadText(target), "precious\n");
     EXPECT_TRUE(fs::is_symlink(dir / "norvik.prom.tmp"));
     EXPECT_EQ(Entries(dir.path()),
               (std::set<std::string>{"norvik.prom", "norvik.prom.tmp", "target"}));
@@ -201,7 +191,7 @@ TEST(SafeFiles, AFailedWriteRemovesTheTemporaryAndKeepsTheOldContents) {
     EXPECT_FALSE(outcome.ok);
     EXPECT_NE(outcome.error.find("writing the temporary file failed"), std::string::npos)
         << outcome.error;
-    EXPECT_EQ(Text(metrics), "old\n");
+    EXPECT_EQ(ReadText(metrics), "old\n");
     EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"norvik.prom"});
 }
 
@@ -215,7 +205,7 @@ TEST(SafeFiles, AFolderWeCannotWriteToFailsAndLeavesNothing) {
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
     ExpectRefused(metrics, "creating a temporary file in its directory failed");
     fs::permissions(dir.path(), fs::perms::owner_all);
-    EXPECT_EQ(Text(metrics), "old\n");
+    EXPECT_EQ(ReadText(metrics), "old\n");
     EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"norvik.prom"});
 }
 #else

@@ -30,11 +30,6 @@ std::FILE* OpenTrace(const fs::path& path) {
     return OpenTraceFileNamedByEnvironment();
 }
 
-std::string Text(const fs::path& path) {
-    const FileBytes bytes = ReadFile(path);
-    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
 TEST(TraceFile, ARegularFileIsAppendedToAndAnAbsentOneMade) {
     const TemporaryDirectory dir;
     const fs::path trace = dir / "trace.log";
@@ -44,7 +39,7 @@ TEST(TraceFile, ARegularFileIsAppendedToAndAnAbsentOneMade) {
         EXPECT_GE(std::fputs(line, file), 0);
         EXPECT_EQ(std::fclose(file), 0);
     }
-    EXPECT_EQ(Text(trace), "one\ntwo\n");
+    EXPECT_EQ(ReadText(trace), "one\ntwo\n");
 #ifndef _WIN32
     struct stat status {};
     ASSERT_EQ(::stat(trace.c_str(), &status), 0);
@@ -62,7 +57,7 @@ TEST(TraceFile, ALinkIsNotFollowed) {
     }
     EXPECT_EQ(OpenTrace(trace), nullptr);
     EXPECT_TRUE(fs::is_symlink(trace));
-    EXPECT_EQ(Text(target), "precious\n");
+    EXPECT_EQ(ReadText(target), "precious\n");
 }
 
 TEST(TraceFile, NothingButARegularFileIsOpened) {

@@ -43,6 +43,16 @@ FileBytes ReadFile(const std::filesystem::path& path) {
     return RawBytes(content);
 }
 
+std::string ReadText(const std::filesystem::path& path) {
+    const FileBytes bytes = ReadFile(path);
+    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+std::string PathUtf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::string MakeSymbolicLink(const std::filesystem::path& target,
                              const std::filesystem::path& link) {
 #ifdef _WIN32

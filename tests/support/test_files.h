@@ -21,6 +21,9 @@ FileBytes Utf16Le(std::u16string_view text);
 
 void WriteFile(const std::filesystem::path& path, const FileBytes& bytes);
 FileBytes ReadFile(const std::filesystem::path& path);
+// The file's bytes as a string, and a path as the UTF-8 the programs take on every platform.
+std::string ReadText(const std::filesystem::path& path);
+std::string PathUtf8(const std::filesystem::path& path);
 
 // Makes a symbolic link at `link` to `target`; what went wrong if none could be made (Wine,
 // or a Windows user without the right, may not make one).

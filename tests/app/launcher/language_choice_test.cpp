@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 TEST(WindowFolder, FollowsTheBaseDirectoriesOfTheDesktop) {
     EXPECT_EQ(WindowFolder("/x/config", "/home/ana"), fs::path("/x/config/norvik"));
-    // A relative XDG_CONFIG_HOME is ignored, as the specification says.
+    // A relative XDG_CONFIG_HOME is ignored, as the desktop's base directories have it.
     EXPECT_EQ(WindowFolder("config", "/home/ana"), fs::path("/home/ana/.config/norvik"));
     EXPECT_EQ(WindowFolder(nullptr, "/home/ana"), fs::path("/home/ana/.config/norvik"));
     EXPECT_EQ(WindowFolder(nullptr, "home"), std::nullopt);
@@ -33,10 +33,7 @@ protected:
         }
         fs::create_directories(languages / "empty");  // no Language.ini: no language
     }
-    std::string Chosen() const {
-        const auto bytes = test::ReadFile(folder / "Language.ini");
-        return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    }
+    std::string Chosen() const { return test::ReadText(folder / "Language.ini"); }
 
     test::TemporaryDirectory directory;
     fs::path languages = directory / "languages";
@@ -74,8 +71,7 @@ TEST_F(LanguageChoice, LeavesALinkOrAFolderAtTheNameAsItIs) {
     EXPECT_NE(ChooseLanguage(folder, languages, "de"), "");
     EXPECT_NE(ChooseLanguage(folder, languages, "en"), "");
     EXPECT_TRUE(fs::is_symlink(folder / "Language.ini"));
-    const auto kept = test::ReadFile(elsewhere);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(kept.data()), kept.size()), "mine");
+    EXPECT_EQ(test::ReadText(elsewhere), "mine");
     fs::remove(folder / "Language.ini");
     fs::create_directory(folder / "Language.ini");
     EXPECT_NE(ChooseLanguage(folder, languages, "de"), "");

@@ -59,12 +59,6 @@ options:
         and nothing is sent.
     type: bool
     default: false
-  reason:
-    description: Why, for the audit log (a ticket, a person).
-    type: str
-  audit:
-    description: The audit log on the site's host; norvik-set's default place when not given.
-    type: path
   timeout:
     description: Seconds to search for the device.
     type: float
@@ -73,16 +67,8 @@ options:
     description: Seconds to wait for the device to report the new settings.
     type: float
     default: 30
-  norvik_set:
-    description: The norvik-set program to run, by name on the PATH or by path.
-    type: str
-    default: norvik-set
-  user:
-    description: The controller's user, for the audit log; set by the action plugin.
-    type: str
-  controller:
-    description: The controller's host name, for the audit log; set by the action plugin.
-    type: str
+extends_documentation_fragment:
+  - norvik.devices.norvik_set
 attributes:
   check_mode:
     support: full
