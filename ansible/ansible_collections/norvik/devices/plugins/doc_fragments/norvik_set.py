@@ -1,6 +1,6 @@
 # -*- coding: utf-8 -*-
-# The options of the modules that run norvik-set: who asks and why, for its audit log, and
-# which norvik-set runs.
+# The options of the modules that run norvik-set: how long it searches and waits, who asks and
+# why, for its audit log, and which norvik-set runs.
 from __future__ import absolute_import, division, print_function
 
 __metaclass__ = type
@@ -9,6 +9,14 @@ __metaclass__ = type
 class ModuleDocFragment(object):
     DOCUMENTATION = r"""
 options:
+  timeout:
+    description: Seconds to search for the device or devices.
+    type: float
+    default: 3
+  verify_timeout:
+    description: Seconds to wait for the device or devices to report the new settings.
+    type: float
+    default: 30
   reason:
     description: Why, for the audit log (a ticket, a person).
     type: str

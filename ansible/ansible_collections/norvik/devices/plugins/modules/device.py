@@ -59,14 +59,6 @@ options:
         and nothing is sent.
     type: bool
     default: false
-  timeout:
-    description: Seconds to search for the device.
-    type: float
-    default: 3
-  verify_timeout:
-    description: Seconds to wait for the device to report the new settings.
-    type: float
-    default: 30
 extends_documentation_fragment:
   - norvik.devices.norvik_set
 attributes:

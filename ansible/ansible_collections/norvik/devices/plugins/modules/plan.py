@@ -44,14 +44,6 @@ options:
         the plan, and nothing is sent.
     type: bool
     default: false
-  timeout:
-    description: Seconds to search for the devices.
-    type: float
-    default: 3
-  verify_timeout:
-    description: Seconds to wait for the devices to report the new settings.
-    type: float
-    default: 30
 extends_documentation_fragment:
   - norvik.devices.norvik_set
 attributes:
