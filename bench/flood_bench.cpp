@@ -3,10 +3,14 @@
 // the scanner (and of the windows' model), fed datagrams directly, without sockets.
 //
 //   norvik-bench-flood [--reports N]
+//   norvik-bench-flood --onvif-memory
 //
 // Each kind sends N reports (20,000 unless given), the floods of made-up devices 10 N. Run
 // bare it prints nanoseconds per report; under callgrind (bench/flood-instructions.sh) each
-// kind is a dump of its own, and the script prints instructions per report.
+// kind is a dump of its own, and the script prints instructions per report. The ONVIF kinds
+// are WS-Discovery replies to the search for cameras. --onvif-memory fills the cameras' list
+// to its bound with the largest replies it keeps and prints the heap it then holds.
+#include <malloc.h>
 #include <valgrind/callgrind.h>
 
 #include <algorithm>
@@ -21,6 +25,7 @@
 #include "device_list.h"
 #include "device_report.h"
 #include "memory_list_view.h"
+#include "onvif_search.h"
 #include "pcedit.h"
 #include "protocol_3297.h"
 #include "report_bytes.h"
@@ -45,7 +50,56 @@ struct List {
     std::atomic<int> busy{0};
     QuietMessages messages;
     norvik::ReportContext context() { return {devices, view, busy, messages}; }
+    // Not started: no socket, only its list.
+    norvik::OnvifSearch cameras{messages, true};
 };
+
+// A ProbeMatches as a camera sends it (about 1.2 KiB), its endpoint numbered; `scopes_bytes`
+// pads its scopes to that many bytes.
+Bytes ProbeMatch(std::uint32_t i, std::size_t scopes_bytes = 0) {
+    const std::string number = std::to_string(i);
+    std::string scopes =
+        "onvif://www.onvif.org/type/video_encoder onvif://www.onvif.org/Profile/Streaming "
+        "onvif://www.onvif.org/name/cam-" +
+        number + " onvif://www.onvif.org/hardware/NV-100 onvif://www.onvif.org/location/Hall";
+    while (scopes.size() < scopes_bytes) {
+        scopes += " onvif://www.onvif.org/x/" + std::string(std::min<std::size_t>(
+                                                                 60, scopes_bytes - scopes.size()),
+                                                             'x');
+    }
+    if (scopes_bytes > 0) {
+        scopes.resize(scopes_bytes);
+    }
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><SOAP-ENV:Envelope "
+        "xmlns:SOAP-ENV=\"http://www.w3.org/2003/05/soap-envelope\" "
+        "xmlns:wsa=\"http://schemas.xmlsoap.org/ws/2004/08/addressing\" "
+        "xmlns:d=\"http://schemas.xmlsoap.org/ws/2005/04/discovery\" "
+        "xmlns:dn=\"http://www.onvif.org/ver10/network/wsdl\"><SOAP-ENV:Header>"
+        "<wsa:MessageID>urn:uuid:5d0c8a52-0000-4000-8000-0000" +
+        number + "</wsa:MessageID><wsa:RelatesTo>urn:uuid:1</wsa:RelatesTo><wsa:To>"
+        "http://schemas.xmlsoap.org/ws/2004/08/addressing/role/anonymous</wsa:To><wsa:Action>"
+        "http://schemas.xmlsoap.org/ws/2005/04/discovery/ProbeMatches</wsa:Action>"
+        "</SOAP-ENV:Header><SOAP-ENV:Body><d:ProbeMatches><d:ProbeMatch>"
+        "<wsa:EndpointReference><wsa:Address>urn:uuid:6a1d0c1e-0000-4000-8000-" +
+        number + "</wsa:Address></wsa:EndpointReference><d:Types>dn:NetworkVideoTransmitter"
+        "</d:Types><d:Scopes>" +
+        scopes + "</d:Scopes><d:XAddrs>http://10.0.0.5/onvif/device_service</d:XAddrs>"
+        "<d:MetadataVersion>1</d:MetadataVersion></d:ProbeMatch></d:ProbeMatches>"
+        "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
+    return Bytes(text.begin(), text.end());
+}
+
+Bytes TextBytes(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+
+void HandleOnvif(List& list, const Bytes& datagram) {
+    norvik::ReceivedDatagram arrival;
+    arrival.length = static_cast<int>(datagram.size());
+    arrival.source = {10, 0, 0, 5};
+    list.cameras.HandleDatagram(arrival, datagram);
+}
 
 Device Numbered(std::uint32_t i, std::uint8_t first_octet = 10) {
     Device d;
@@ -76,6 +130,7 @@ struct Kind {
     // A flood of made-up devices is measured whole, ten times as many reports as the others:
     // its first 16,384 make devices, the rest find the list full.
     bool whole_flood = false;
+    bool over_onvif = false;
 };
 
 struct Measured {
@@ -92,7 +147,9 @@ Measured Run(const Kind& kind, std::size_t reports) {
     CALLGRIND_ZERO_STATS;
     CALLGRIND_TOGGLE_COLLECT;
     for (const Bytes& datagram : datagrams) {
-        if (kind.over_3297) {
+        if (kind.over_onvif) {
+            HandleOnvif(list, datagram);
+        } else if (kind.over_3297) {
             // The receive loop's look before the lock, then the handling.
             if (norvik::p3297::IsLoginFailedReport(datagram)) {
                 list.messages.ShowMessage(norvik::MessageStyle::kApplication,
@@ -183,7 +240,86 @@ std::vector<Kind> Kinds() {
              }
              return junk;
          }},
+        {"onvif-known-camera",
+         [](List& list, std::size_t n) {
+             for (std::uint32_t i = 0; i < kListed; ++i) {
+                 HandleOnvif(list, ProbeMatch(i));
+             }
+             std::vector<Bytes> replies;
+             for (std::size_t i = 0; i < n; ++i) {
+                 replies.push_back(ProbeMatch(static_cast<std::uint32_t>(i % kListed)));
+             }
+             return replies;
+         },
+         false, false, true},
+        {"onvif-new-endpoints",
+         [](List&, std::size_t n) {
+             std::vector<Bytes> replies;
+             for (std::size_t i = 0; i < n; ++i) {
+                 replies.push_back(ProbeMatch(static_cast<std::uint32_t>(i)));
+             }
+             return replies;
+         },
+         false, true, true},
+        {"onvif-entity-bomb",
+         [](List&, std::size_t n) {
+             return std::vector<Bytes>(
+                 n, TextBytes("<?xml version=\"1.0\"?><!DOCTYPE l [<!ENTITY a \"aaaaaaaaaa\">"
+                              "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+                              "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]><l>&c;</l>"));
+         },
+         false, false, true},
+        {"onvif-not-a-camera",
+         [](List&, std::size_t n) {
+             Bytes reply = ProbeMatch(1);
+             const std::string text(reply.begin(), reply.end());
+             const std::string computer =
+                 std::string(text).replace(text.find("dn:NetworkVideoTransmitter"), 26,
+                                           "wsdp:Device");
+             return std::vector<Bytes>(n, TextBytes(computer));
+         },
+         false, false, true},
+        {"onvif-cut-replies",
+         [](List&, std::size_t n) {
+             // Replies cut anywhere: malformed XML, found out as far as the cut.
+             const Bytes whole = ProbeMatch(1);
+             std::mt19937 random(3702);
+             std::vector<Bytes> replies;
+             for (std::size_t i = 0; i < n; ++i) {
+                 const std::size_t cut =
+                     std::uniform_int_distribution<std::size_t>(0, whole.size() - 1)(random);
+                 replies.emplace_back(whole.begin(), whole.begin() + static_cast<long>(cut));
+             }
+             return replies;
+         },
+         false, false, true},
     };
+}
+
+// The heap the cameras' list holds at its bound, each camera's reply as large as one kept.
+int PrintOnvifMemory() {
+    const std::size_t before = mallinfo2().uordblks;
+    {
+        List list;
+        const std::size_t with_list = mallinfo2().uordblks;
+        const std::size_t scopes = norvik::kMaxOnvifRecordText - 200;
+        for (std::uint32_t i = 0; i < norvik::DeviceList::kMaxDevices + 1; ++i) {
+            HandleOnvif(list, ProbeMatch(i, scopes));
+        }
+        const std::size_t full = mallinfo2().uordblks;
+        const auto devices = list.cameras.Devices();
+        std::printf("cameras %zu (one more dropped: %llu), reply %zu bytes, heap %.1f MiB "
+                    "(%.0f bytes a camera)\n",
+                    devices.size(),
+                    static_cast<unsigned long long>(
+                        list.cameras.dropped(norvik::DropReason::kListFull)),
+                    ProbeMatch(0, scopes).size(),
+                    static_cast<double>(full - with_list) / (1 << 20),
+                    static_cast<double>(full - with_list) / static_cast<double>(devices.size()));
+    }
+    std::printf("heap after the list is gone: %+lld bytes\n",
+                static_cast<long long>(mallinfo2().uordblks) - static_cast<long long>(before));
+    return 0;
 }
 
 }  // namespace
@@ -193,8 +329,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--reports") == 0 && i + 1 < argc) {
             reports = std::stoul(argv[++i]);
+        } else if (std::strcmp(argv[i], "--onvif-memory") == 0) {
+            return PrintOnvifMemory();
         } else {
-            std::fprintf(stderr, "usage: norvik-bench-flood [--reports N]\n");
+            std::fprintf(stderr, "usage: norvik-bench-flood [--reports N | --onvif-memory]\n");
             return 2;
         }
     }

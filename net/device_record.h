@@ -19,6 +19,10 @@ inline constexpr std::uint8_t kReportedPorts = 1;
 inline constexpr std::uint8_t kReportedDns = 2;
 inline constexpr std::uint8_t kReportedMode = 4;
 
+// The protocols a device answered in, as bits of DeviceRecord::heard_by.
+inline constexpr std::uint8_t kHeardPcEdit = 1;
+inline constexpr std::uint8_t kHeard3297 = 2;
+
 // One device that answered a search. Both receive loops write it; the dialog's commands read
 // it. list_index is the row number minus 1, or -1 while the record has no row yet.
 struct DeviceRecord {
@@ -40,6 +44,8 @@ struct DeviceRecord {
     // Which of the optional fields the last report carried (kReported*): a value it did not
     // carry is an old one or a default, and says nothing about the device now.
     std::uint8_t reported = 0;
+    // The protocols its reports came in since the record was made (kHeard*).
+    std::uint8_t heard_by = 0;
     // The card the device was last heard on (the system's interface index); 0 when not known.
     std::uint32_t interface_index = 0;
     // The device list's own: the order of appending, for its index by MAC.

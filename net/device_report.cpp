@@ -76,6 +76,7 @@ DatagramOutcome HandleDeviceReport(const ReportContext& context, const DeviceRep
     record->gateway = report.gateway;
     record->name = name;
     record->interface_index = interface_index;
+    record->heard_by = static_cast<std::uint8_t>(record->heard_by | report.protocol);
     return DatagramOutcome::Listed(kind, *record);
 }
 

@@ -36,6 +36,8 @@ struct DeviceReport {
     // Each is stored when present and left as it was when absent.
     std::optional<std::uint8_t> dhcp_on;
     std::optional<std::uint8_t> dhcp_supported;
+
+    std::uint8_t protocol = 0;  // the kHeard* bit of the protocol it came in
 };
 
 // What a report handler works on, all of it guarded by LIST LOCK except the flag.

@@ -65,10 +65,10 @@ Discovery::~Discovery() {
     Stop();
 }
 
-Discovery::Started Discovery::Start() {
+Discovery::Started Discovery::Start(bool start_3297, bool start_pcedit) {
     Started started;
-    started.receiver_3297 = thread_3297_.Start();
-    started.pcedit_receiver = pcedit_thread_.Start();
+    started.receiver_3297 = !start_3297 || thread_3297_.Start();
+    started.pcedit_receiver = !start_pcedit || pcedit_thread_.Start();
     return started;
 }
 

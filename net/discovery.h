@@ -60,8 +60,9 @@ public:
         bool receiver_3297 = false;
         bool pcedit_receiver = false;
     };
-    // Starts the 3297 receive thread, then the PCEdit one.
-    Started Start();
+    // Starts the 3297 receive thread, then the PCEdit one; a program that searches in one
+    // protocol only starts that one's.
+    Started Start(bool start_3297 = true, bool start_pcedit = true);
     // Tells both receive threads to stop: from then on neither touches the list or the list
     // view. Does not wait.
     void RequestStop();

@@ -20,6 +20,7 @@ DatagramOutcome HandleRenumbering(const ReportContext& context, const DatagramRe
     record->gateway = datagram.Bytes<4>(report::kGateway);
     record->name = CopyUpToNul(name);
     record->interface_index = interface_index;
+    record->heard_by = static_cast<std::uint8_t>(record->heard_by | kHeardPcEdit);
     return DatagramOutcome::Listed(DatagramOutcome::Kind::kRenumbered, *record);
 }
 
@@ -79,8 +80,11 @@ DatagramOutcome HandleDatagram(const ReportContext& context, ByteSpan bytes,
     }
     const std::uint8_t type = datagram.U8(report::kType);
     switch (type) {
-        case report::kTypeDevice:
-            return HandleDeviceReport(context, ParseDeviceReport(bytes), interface_index);
+        case report::kTypeDevice: {
+            DeviceReport device = ParseDeviceReport(bytes);
+            device.protocol = kHeardPcEdit;
+            return HandleDeviceReport(context, device, interface_index);
+        }
         case report::kTypeRenumbering:
             return HandleRenumbering(context, datagram, interface_index);
         default:

@@ -61,7 +61,9 @@ DatagramOutcome HandleDatagram(const ReportContext& context, ByteSpan datagram,
                    ? DatagramOutcome::Dropped(DropReason::kRequest)
                    : DatagramOutcome::Dropped(DropReason::kUnknownType, type);
     }
-    return HandleDeviceReport(context, ParseDeviceReport(datagram), interface_index);
+    DeviceReport device = ParseDeviceReport(datagram);
+    device.protocol = kHeard3297;
+    return HandleDeviceReport(context, device, interface_index);
 }
 
 }  // namespace norvik::p3297

@@ -18,7 +18,7 @@ struct ReasonWords {
 };
 constexpr ReasonWords kReasonWords[] = {
     {"receive-failed", "the receive failed"},
-    {"too-long", "too long (over 1000 bytes)"},
+    {"too-long", "too long (over 1000 bytes; WS-Discovery: over 8192)"},
     {"too-short", "too short"},
     {"wrong-length", "wrong length (not 445 bytes)"},
     {"wrong-magic", "wrong magic"},
@@ -27,9 +27,15 @@ constexpr ReasonWords kReasonWords[] = {
     {"list-full", "list full"},
     {"out-of-memory", "out of memory"},
     {"unknown-mac", "not a known MAC for a re-numbering report"},
+    {"bad-xml", "not well-formed XML"},
+    {"xml-dtd", "a document type declaration (refused)"},
+    {"xml-too-large", "past the bounds of a reply"},
+    {"not-ws-discovery", "no ProbeMatches, Hello or Bye with an endpoint"},
+    {"not-a-camera", "not an ONVIF NetworkVideoTransmitter"},
+    {"no-xml-parser", "no XML parser on this system"},
 };
 static_assert(std::size(kReasonWords) == kDropReasonCount);
-static_assert(static_cast<std::size_t>(DropReason::kUnknownMac) + 1 == kDropReasonCount);
+static_assert(static_cast<std::size_t>(DropReason::kNoXmlParser) + 1 == kDropReasonCount);
 
 const ReasonWords& Words(DropReason reason) {
     static constexpr ReasonWords kUnknown{"?", "?"};

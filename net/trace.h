@@ -20,8 +20,15 @@ enum class DropReason : std::uint8_t {
     kListFull,     // a new device while the list holds as many as it may
     kNoMemory,     // a new device for which no record could be made
     kUnknownMac,   // a re-numbering report of a device not listed
+    // WS-Discovery (ONVIF) replies:
+    kXmlMalformed,    // not well-formed XML
+    kXmlDtd,          // a document type declaration, refused with all it might define
+    kXmlTooLarge,     // past the bounds on elements, depth, text or a camera's record
+    kNotWsDiscovery,  // well-formed, but no ProbeMatches, Hello or Bye with an endpoint
+    kNotCamera,       // a WS-Discovery device that is no ONVIF NetworkVideoTransmitter
+    kNoXmlParser,     // the system's XML parser could not be loaded
 };
-inline constexpr std::size_t kDropReasonCount = 10;
+inline constexpr std::size_t kDropReasonCount = 16;
 
 // A reason as a metric's label shows it: "too-short", "list-full".
 const char* DropReasonName(DropReason reason);

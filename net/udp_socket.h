@@ -59,6 +59,13 @@ public:
     bool SendThrough(const NetworkInterface& card);
     // Sends one datagram to 255.255.255.255 on the given port; the byte count or -1.
     int SendBroadcast(ByteSpan datagram, std::uint16_t port);
+    // Sends one datagram to the address and port (a multicast group's too); the byte count or -1.
+    int SendTo(ByteSpan datagram, const Ipv4& address, std::uint16_t port);
+    // Multicast sent from now on leaves through this card.
+    bool SetMulticastCard(const NetworkInterface& card);
+    // Receives what is sent to the multicast group on the card with this address (0.0.0.0:
+    // the card the routes choose).
+    bool JoinMulticastGroup(const Ipv4& group, const Ipv4& card_address);
     // Blocks until a datagram can be read, or until Shutdown is called.
     void WaitReadable();
     // Receives the datagrams that wait, one into each buffer, without waiting for any: as many

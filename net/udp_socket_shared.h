@@ -42,6 +42,29 @@ inline constexpr std::size_t kControlRoom = 64;
 
 }  // namespace socket_address
 
+int UdpSocket::SendTo(ByteSpan datagram, const Ipv4& address, std::uint16_t port) {
+    sockaddr_in to = socket_address::Ipv4SocketAddress(INADDR_ANY, port);
+    to.sin_addr = socket_address::InAddr(address);
+    const auto sent = ::sendto(handle_, reinterpret_cast<const char*>(datagram.data()),
+                               static_cast<int>(datagram.size()), 0,
+                               reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    return sent < 0 ? -1 : static_cast<int>(sent);
+}
+
+bool UdpSocket::SetMulticastCard(const NetworkInterface& card) {
+    const in_addr address = socket_address::InAddr(card.address);
+    return ::setsockopt(handle_, IPPROTO_IP, IP_MULTICAST_IF,
+                        reinterpret_cast<const char*>(&address), sizeof address) == 0;
+}
+
+bool UdpSocket::JoinMulticastGroup(const Ipv4& group, const Ipv4& card_address) {
+    ip_mreq request{};
+    request.imr_multiaddr = socket_address::InAddr(group);
+    request.imr_interface = socket_address::InAddr(card_address);
+    return ::setsockopt(handle_, IPPROTO_IP, IP_ADD_MEMBERSHIP,
+                        reinterpret_cast<const char*>(&request), sizeof request) == 0;
+}
+
 bool UdpSocket::valid() const {
     return handle_ != kInvalid;
 }

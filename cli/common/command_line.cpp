@@ -50,4 +50,16 @@ CLI::Option* AddCountOption(CLI::App& app, const std::string& name, std::uint64_
         description);
 }
 
+CLI::Option* AddProtocolsOption(CLI::App& app, SearchProtocols& protocols) {
+    protocols = SearchProtocols{true, true, true};
+    return AddReadOption(
+        app, "--protocols", "LIST",
+        [&protocols](const std::string& text, std::string& problem) {
+            const auto value = ParseProtocols(text, problem);
+            protocols = value.value_or(protocols);
+            return value.has_value();
+        },
+        "the protocols to search in, separated by commas: pcedit, 3297, onvif (default: all)");
+}
+
 }  // namespace norvik::cli

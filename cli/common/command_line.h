@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "option_values.h"
+
 namespace norvik::cli {
 
 // The longest wait an option accepts: a day, in seconds.
@@ -17,6 +19,9 @@ CLI::Option* AddSecondsOption(CLI::App& app, const std::string& name, double& se
 // Adds an option that takes a whole number from `min` to `max`.
 CLI::Option* AddCountOption(CLI::App& app, const std::string& name, std::uint64_t& count,
                             std::uint64_t min, std::uint64_t max, const std::string& description);
+
+// Adds --protocols, which chooses the protocols a search asks in (default: all three).
+CLI::Option* AddProtocolsOption(CLI::App& app, SearchProtocols& protocols);
 
 // The arguments as UTF-8. Windows hands main() the ANSI code page's bytes, which cannot hold
 // every name a device may be given, so there they come from the wide command line.

@@ -6,6 +6,7 @@
 #include "console_text.h"
 #include "device_text.h"
 #include "network_interfaces.h"
+#include "site_cameras.h"
 #include "trace.h"
 #include "utf.h"
 
@@ -14,15 +15,6 @@ namespace {
 
 std::string Utf8(std::u16string_view text) {
     return Utf16ToUtf8(text);
-}
-
-const Json& InterfaceName(std::uint32_t index, InterfaceNames& names) {
-    auto found = names.find(index);
-    if (found == names.end()) {
-        const std::string name = norvik::InterfaceName(index);
-        found = names.emplace(index, name.empty() ? Json(nullptr) : Json(name)).first;
-    }
-    return found->second;
 }
 
 // The compact text of a value; texts are valid UTF-8 already, should one not be, it is shown
@@ -39,9 +31,8 @@ Json RowJson(const MemoryListView::Row& row) {
     return item;
 }
 
-Json ScanDeviceJson(const DeviceRecord& device, std::size_t i, InterfaceNames& interface_names,
-                    const std::vector<std::vector<std::string>>& warnings) {
-    Json record = DeviceJson(device, interface_names);
+Json WithWarnings(Json record, std::size_t i,
+                  const std::vector<std::vector<std::string>>& warnings) {
     record["warnings"] = i < warnings.size() ? warnings[i] : std::vector<std::string>();
     return record;
 }
@@ -100,6 +91,15 @@ std::string HexText(ByteSpan bytes) {
     return hex;
 }
 
+const Json& InterfaceNameJson(std::uint32_t index, InterfaceNames& names) {
+    auto found = names.find(index);
+    if (found == names.end()) {
+        const std::string name = norvik::InterfaceName(index);
+        found = names.emplace(index, name.empty() ? Json(nullptr) : Json(name)).first;
+    }
+    return found->second;
+}
+
 Json DeviceJson(const DeviceRecord& d, InterfaceNames& interface_names) {
     Json device;
     device["list_index"] = d.list_index;
@@ -117,11 +117,22 @@ Json DeviceJson(const DeviceRecord& d, InterfaceNames& interface_names) {
     device["port2"] = d.port2;
     device["dhcp_on"] = d.dhcp_on;
     device["dhcp_supported"] = d.dhcp_supported;
-    device["interface"] = InterfaceName(d.interface_index, interface_names);
+    device["interface"] = InterfaceNameJson(d.interface_index, interface_names);
     return device;
 }
 
-Json ScanJson(const MemoryListView& view, const DeviceList& devices,
+Json SiteDeviceJson(const DeviceRecord& d, const SiteCameras& cameras,
+                    InterfaceNames& interface_names) {
+    Json device = DeviceJson(d, interface_names);
+    const OnvifDevice* camera = cameras.Of(d);
+    device["protocols"] = ProtocolNames(d.heard_by, camera != nullptr);
+    if (camera != nullptr) {
+        AddCameraFields(device, *camera);
+    }
+    return device;
+}
+
+Json ScanJson(const MemoryListView& view, const DeviceList& devices, const SiteCameras& cameras,
               const std::vector<std::vector<std::string>>& warnings) {
     Json rows = Json::array();
     for (const auto& row : view.rows()) {
@@ -131,7 +142,10 @@ Json ScanJson(const MemoryListView& view, const DeviceList& devices,
     InterfaceNames interface_names;
     std::size_t i = 0;
     for (const DeviceRecord& d : devices) {
-        records.push_back(ScanDeviceJson(d, i++, interface_names, warnings));
+        records.push_back(WithWarnings(SiteDeviceJson(d, cameras, interface_names), i++, warnings));
+    }
+    for (const OnvifDevice* camera : cameras.alone()) {
+        records.push_back(WithWarnings(CameraJson(*camera, interface_names), i++, warnings));
     }
     Json document;
     document["rows"] = std::move(rows);
@@ -141,6 +155,7 @@ Json ScanJson(const MemoryListView& view, const DeviceList& devices,
 }
 
 bool WriteScanJson(std::FILE* out, const MemoryListView& view, const DeviceList& devices,
+                   const SiteCameras& cameras,
                    const std::vector<std::vector<std::string>>& warnings) {
     // ScanJson's members in its order, each value's text as its compact dump gives it.
     DocumentWriter writer(out);
@@ -157,7 +172,13 @@ bool WriteScanJson(std::FILE* out, const MemoryListView& view, const DeviceList&
     std::size_t i = 0;
     for (const DeviceRecord& d : devices) {
         writer.Add(separator);
-        writer.Add(CompactText(ScanDeviceJson(d, i++, interface_names, warnings)));
+        writer.Add(CompactText(WithWarnings(SiteDeviceJson(d, cameras, interface_names), i++,
+                                            warnings)));
+        separator = ",";
+    }
+    for (const OnvifDevice* camera : cameras.alone()) {
+        writer.Add(separator);
+        writer.Add(CompactText(WithWarnings(CameraJson(*camera, interface_names), i++, warnings)));
         separator = ",";
     }
     writer.Add("],\"dropped_devices\":");

@@ -73,7 +73,8 @@ std::vector<Refusal> DeviceSearch::Messages::refusals() {
     return refusals_;
 }
 
-DeviceSearch::DeviceSearch(const char* program, bool trace)
+DeviceSearch::DeviceSearch(const char* program, bool trace, SearchProtocols protocols,
+                           bool announcements)
     : program_(program),
       lock_(ListLock::DefaultPath()),
       messages_(program),
@@ -81,7 +82,9 @@ DeviceSearch::DeviceSearch(const char* program, bool trace)
           std::lock_guard guard(mutex_);
           failure_exit_code_ = exit_code;
           changed_.notify_all();
-      }) {
+      }),
+      onvif_(messages_, announcements && protocols.onvif) {
+    protocols_ = protocols;
     if (trace) {
         messages_.TraceTo(stderr);
     }
@@ -97,10 +100,22 @@ std::optional<int> DeviceSearch::Start() {
         return kExitError;
     }
     started_ = true;
-    const auto started = discovery_.Start();
+    const auto started = discovery_.Start(protocols_.p3297, protocols_.pcedit);
     if (!started.receiver_3297 || !started.pcedit_receiver) {
         WriteText(stderr, std::string(program_) + ": cannot start a receive thread\n");
         return kExitError;
+    }
+    if (protocols_.onvif) {
+        std::string error;
+        std::string unheard;
+        if (!onvif_.Start(error, unheard)) {
+            WriteText(stderr, std::string(program_) + ": " + error + "\n");
+            return kExitError;
+        }
+        if (!unheard.empty()) {
+            WriteText(stderr, std::string(program_) + ": " + unheard + "\n");
+        }
+        ProbeOnvif();
     }
     return std::nullopt;
 }
@@ -138,8 +153,34 @@ void DeviceSearch::SearchAgain() {
         discovery_.devices().FreeAllRecords();
         view_.DeleteAllItems();
     }
-    SendRequest(kPcEditSender, pcedit_request, messages_);
-    SendRequest(k3297Sender, request_3297, messages_);
+    if (protocols_.pcedit) {
+        SendRequest(kPcEditSender, pcedit_request, messages_);
+    }
+    if (protocols_.p3297) {
+        SendRequest(k3297Sender, request_3297, messages_);
+    }
+    if (protocols_.onvif) {
+        ProbeOnvif();
+    }
+}
+
+void DeviceSearch::ProbeOnvif() {
+    int error = 0;
+    if (!onvif_.Probe(error)) {
+        messages_.RequestNotSent(kWsDiscoveryPort, error);
+    }
+}
+
+std::vector<OnvifDevice> DeviceSearch::Cameras() {
+    return onvif_.Devices();
+}
+
+std::vector<OnvifSearch::Announcement> DeviceSearch::TakeAnnouncements() {
+    return onvif_.TakeAnnouncements();
+}
+
+bool DeviceSearch::announcements_waiting() {
+    return onvif_.announcements_waiting();
 }
 
 bool DeviceSearch::SendPcEdit(ByteSpan request) {
@@ -157,6 +198,7 @@ std::optional<std::string> DeviceSearch::SendFailure() {
 void DeviceSearch::Stop() {
     if (started_) {
         discovery_.Stop();
+        onvif_.Stop();
         started_ = false;
     }
 }

@@ -12,6 +12,8 @@
 #include "discovery.h"
 #include "list_lock.h"
 #include "memory_list_view.h"
+#include "onvif_search.h"
+#include "option_values.h"
 #include "user_messages.h"
 
 namespace norvik::cli {
@@ -25,28 +27,36 @@ struct Refusal {
 
 // The search the window makes, without a window: both receive threads, the list and its rows
 // in memory; every message, the senders' lines included, on standard error, so that standard
-// output carries the program's data alone.
+// output carries the program's data alone. Programs that list devices also search for ONVIF
+// cameras, which the window does not list.
 class DeviceSearch {
 public:
     using Seconds = std::chrono::duration<double>;
 
-    // program: starts each line said; trace: also write the trace to standard error.
-    DeviceSearch(const char* program, bool trace);
+    // program: starts each line said; trace: also write the trace to standard error;
+    // announcements: also hear the ONVIF cameras' Hello and Bye between searches.
+    DeviceSearch(const char* program, bool trace, SearchProtocols protocols = {},
+                 bool announcements = false);
     ~DeviceSearch();
     DeviceSearch(const DeviceSearch&) = delete;
     DeviceSearch& operator=(const DeviceSearch&) = delete;
 
-    // Starts the receive threads, which broadcast both searches through every card. The exit
+    // Starts the receive threads, which broadcast the searches through every card. The exit
     // code to end with when that fails (said on standard error). Whether the searches went out
     // is known after the first Wait: SendFailure.
     std::optional<int> Start();
     // Waits until `until` holds (asked every 50 ms) or the time is up; the exit code to end
     // with when a receive socket failed.
     std::optional<int> Wait(Seconds time, const std::function<bool()>& until = {});
-    // Forgets every device and broadcasts both searches again, as Search Device does, but
+    // Forgets every device and broadcasts the searches again, as Search Device does, but
     // with the search request the receive threads start with: a new search, whatever was
     // sent before.
     void SearchAgain();
+    // The ONVIF cameras heard since the last search (none unless asked for).
+    std::vector<OnvifDevice> Cameras();
+    // The cameras' Hello and Bye heard since the last call (with announcements).
+    std::vector<OnvifSearch::Announcement> TakeAnnouncements();
+    bool announcements_waiting();
     // Broadcasts a PCEdit request through every card, as Submit does; false when it went out
     // through none (SendFailure says why).
     bool SendPcEdit(ByteSpan request);
@@ -67,16 +77,20 @@ public:
     // The refusals heard since the start, in the order heard.
     std::vector<Refusal> Refusals();
 
-    // Datagrams received on either port since the start; none after a wait usually means a
+    // Datagrams received on any port since the start; none after a wait usually means a
     // firewall (see nothing_arrived.h).
-    std::uint64_t arrivals() const { return discovery_.arrivals(); }
+    std::uint64_t arrivals() const { return discovery_.arrivals() + onvif_.arrivals(); }
     // Datagrams dropped for the reason since the start, as the trace tells of each.
-    std::uint64_t dropped(DropReason reason) const { return discovery_.dropped(reason); }
+    std::uint64_t dropped(DropReason reason) const {
+        return discovery_.dropped(reason) + onvif_.dropped(reason);
+    }
     DeviceList& devices() { return discovery_.devices(); }
     MemoryListView& view() { return view_; }
     ListLock& lock() { return lock_; }
 
 private:
+    void ProbeOnvif();
+
     // Messages on standard error; what the network code only tells (refusals, requests not
     // sent) is kept for the program too.
     class Messages : public ConsoleUserMessages {
@@ -106,7 +120,9 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::optional<int> failure_exit_code_;
+    SearchProtocols protocols_;
     Discovery discovery_;
+    OnvifSearch onvif_;
     bool started_ = false;
 };
 

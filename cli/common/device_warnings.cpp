@@ -16,13 +16,46 @@ bool Contiguous(const Ipv4& netmask) {
     return (host & (host + 1)) == 0;
 }
 
+// Who has an address: the MACs, and the endpoints of cameras whose MAC is not known.
+struct Holders {
+    std::set<MacAddress> macs;
+    std::set<std::string> endpoints;
+    bool several() const { return macs.size() > 1 || endpoints.size() > 1; }
+};
+
+void AddressWarnings(const Ipv4& ip, const Holders& holders,
+                     std::span<const NetworkInterface> cards, std::vector<std::string>& w) {
+    if (ip[0] == 169 && ip[1] == 254) {
+        w.push_back("link-local");
+    }
+    if (holders.several()) {
+        w.push_back("duplicate-ip");
+    }
+    bool reachable = false;
+    for (const NetworkInterface& card : cards) {
+        reachable = reachable || InOneSubnet(ip, card.address, card.netmask);
+    }
+    if (!reachable) {
+        w.push_back("outside-every-card");
+    }
+}
+
 }  // namespace
 
 std::vector<std::vector<std::string>> DeviceWarnings(std::span<const DeviceRecord> devices,
-                                                     std::span<const NetworkInterface> cards) {
-    std::map<Ipv4, std::set<MacAddress>> macs_by_ip;
+                                                     std::span<const NetworkInterface> cards,
+                                                     const SiteCameras& cameras) {
+    std::map<Ipv4, Holders> holders;
     for (const DeviceRecord& d : devices) {
-        macs_by_ip[d.ip].insert(d.mac);
+        holders[d.ip].macs.insert(d.mac);
+    }
+    for (const OnvifDevice* camera : cameras.alone()) {
+        Holders& of_ip = holders[camera->source];
+        if (camera->mac) {
+            of_ip.macs.insert(*camera->mac);
+        } else {
+            of_ip.endpoints.insert(camera->match.endpoint);
+        }
     }
     constexpr Ipv4 kNoAddress{0, 0, 0, 0};
     std::vector<std::vector<std::string>> warnings;
@@ -32,19 +65,7 @@ std::vector<std::vector<std::string>> DeviceWarnings(std::span<const DeviceRecor
             w.push_back("no-address");
             continue;
         }
-        if (d.ip[0] == 169 && d.ip[1] == 254) {
-            w.push_back("link-local");
-        }
-        if (macs_by_ip[d.ip].size() > 1) {
-            w.push_back("duplicate-ip");
-        }
-        bool reachable = false;
-        for (const NetworkInterface& card : cards) {
-            reachable = reachable || InOneSubnet(d.ip, card.address, card.netmask);
-        }
-        if (!reachable) {
-            w.push_back("outside-every-card");
-        }
+        AddressWarnings(d.ip, holders[d.ip], cards, w);
         pcedit::SetValues values;
         values.ip = d.ip;
         values.gateway = d.gateway;
@@ -55,6 +76,14 @@ std::vector<std::vector<std::string>> DeviceWarnings(std::span<const DeviceRecor
         if (!Contiguous(d.netmask)) {
             w.push_back("netmask-not-contiguous");
         }
+    }
+    for (const OnvifDevice* camera : cameras.alone()) {
+        std::vector<std::string>& w = warnings.emplace_back();
+        if (camera->source == kNoAddress) {
+            w.push_back("no-address");
+            continue;
+        }
+        AddressWarnings(camera->source, holders[camera->source], cards, w);
     }
     return warnings;
 }

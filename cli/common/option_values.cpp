@@ -92,4 +92,33 @@ std::optional<std::uint64_t> ParseCount(std::string_view text, std::uint64_t min
     return value;
 }
 
+std::optional<SearchProtocols> ParseProtocols(std::string_view text, std::string& problem) {
+    SearchProtocols protocols{false, false, false};
+    bool read = true;
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        const std::string_view name = TrimBlanks(text.substr(at, comma - at));
+        bool* chosen = name == "pcedit" ? &protocols.pcedit
+                       : name == "3297" ? &protocols.p3297
+                       : name == "onvif" ? &protocols.onvif
+                                         : nullptr;
+        if (chosen == nullptr || *chosen) {
+            read = false;
+            break;
+        }
+        *chosen = true;
+        if (comma == text.size()) {
+            break;
+        }
+        at = comma + 1;
+    }
+    if (!read) {
+        problem = "takes pcedit, 3297 and onvif, separated by commas, each once, not " +
+                  QuotedValue(text);
+        return std::nullopt;
+    }
+    return protocols;
+}
+
 }  // namespace norvik::cli

@@ -17,6 +17,16 @@ std::optional<double> ParseSeconds(std::string_view text, double min, double max
 std::optional<std::uint64_t> ParseCount(std::string_view text, std::uint64_t min, std::uint64_t max,
                                         std::string& problem);
 
+// The protocols a search asks in.
+struct SearchProtocols {
+    bool pcedit = true;
+    bool p3297 = true;
+    bool onvif = false;  // the programs that list devices ask for it; norvik-set never needs it
+};
+// --protocols' value: "pcedit", "3297" and "onvif", separated by commas (blanks around each
+// allowed), each at most once, at least one.
+std::optional<SearchProtocols> ParseProtocols(std::string_view text, std::string& problem);
+
 // The value in double quotes, for a message: printable ASCII as it is, '"' and '\' after a
 // backslash, any other byte as \xNN, so that a hostile value cannot break the message's line
 // or the terminal. A long value is cut, ending in "...".

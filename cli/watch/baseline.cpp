@@ -1,6 +1,8 @@
 #include "baseline.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <limits>
 
 #include "address_text.h"
@@ -14,7 +16,7 @@ namespace {
 // is no scan, and is refused before the JSON reader builds it.
 constexpr int kMaxDepth = 8;
 
-enum class Kind { kText, kTextOrNull, kInteger };
+enum class Kind { kText, kTextOrNull, kInteger, kTexts };
 
 struct Field {
     const char* key;
@@ -37,6 +39,28 @@ constexpr Field kFields[] = {{"tag", Kind::kText},
                              {"dhcp_on", Kind::kInteger},
                              {"dhcp_supported", Kind::kInteger},
                              {"interface", Kind::kTextOrNull}};
+
+// What a record adds when it answered ONVIF too, in its order.
+constexpr Field kProtocolAndCameraFields[] = {{"protocols", Kind::kTexts},
+                                              {"endpoint", Kind::kText},
+                                              {"types", Kind::kTexts},
+                                              {"xaddrs", Kind::kTexts},
+                                              {"scopes", Kind::kTexts},
+                                              {"hardware", Kind::kText},
+                                              {"location", Kind::kText}};
+
+// The record of a camera that answered ONVIF alone (CameraJson) without list_index.
+constexpr Field kCameraAloneFields[] = {{"ip", Kind::kText},
+                                        {"mac", Kind::kTextOrNull},
+                                        {"name", Kind::kText},
+                                        {"interface", Kind::kTextOrNull},
+                                        {"protocols", Kind::kTexts},
+                                        {"endpoint", Kind::kText},
+                                        {"types", Kind::kTexts},
+                                        {"xaddrs", Kind::kTexts},
+                                        {"scopes", Kind::kTexts},
+                                        {"hardware", Kind::kText},
+                                        {"location", Kind::kText}};
 
 // Whether brackets outside strings nest at most kMaxDepth deep.
 bool NestingWithinLimit(std::string_view text) {
@@ -76,34 +100,92 @@ bool IsInt32(const Json& value) {
     return false;
 }
 
+// What a field must be; a problem, or nothing.
+std::string CheckField(const Field& field, const Json& value) {
+    const bool fits = field.kind == Kind::kInteger  ? IsInt32(value)
+                      : field.kind == Kind::kText   ? value.is_string()
+                      : field.kind == Kind::kTexts  ? value.is_array() &&
+                                                         std::all_of(value.begin(), value.end(),
+                                                                     [](const Json& item) {
+                                                                         return item.is_string();
+                                                                     })
+                                                    : value.is_string() || value.is_null();
+    if (fits) {
+        return {};
+    }
+    return std::string("has a \"") + field.key + "\" that is not " +
+           (field.kind == Kind::kInteger ? "a 32-bit integer"
+            : field.kind == Kind::kTexts ? "a list of texts"
+                                         : "a text");
+}
+
+// Copies the fields into the device's record in their order: every one required, or (optional)
+// each one that is there.
+std::string CopyFields(const Json& item, std::span<const Field> fields, bool required,
+                       HeardDevice& device) {
+    for (const Field& field : fields) {
+        const auto found = item.find(field.key);
+        if (found == item.end()) {
+            if (required) {
+                return std::string("has no \"") + field.key + '"';
+            }
+            continue;
+        }
+        if (std::string problem = CheckField(field, *found); !problem.empty()) {
+            return problem;
+        }
+        device.device[field.key] =
+            field.kind == Kind::kInteger ? Json(found->get<std::int64_t>()) : *found;
+    }
+    return {};
+}
+
+// Whether the record is of a camera that answered ONVIF alone: its protocols say so.
+bool CameraAlone(const Json& item) {
+    const auto protocols = item.find("protocols");
+    if (protocols == item.end() || !protocols->is_array()) {
+        return false;
+    }
+    bool onvif = false;
+    for (const Json& protocol : *protocols) {
+        if (protocol == "pcedit" || protocol == "3297") {
+            return false;
+        }
+        onvif = onvif || protocol == "onvif";
+    }
+    return onvif;
+}
+
 // The device's record as the scanner writes it, or what is wrong with it.
 std::string ReadDevice(const Json& item, HeardDevice& device) {
     if (!item.is_object()) {
         return "is not an object";
     }
     device.device = Json::object();
-    for (const Field& field : kFields) {
-        const auto found = item.find(field.key);
-        if (found == item.end()) {
-            return std::string("has no \"") + field.key + '"';
-        }
-        const bool fits = field.kind == Kind::kInteger ? IsInt32(*found)
-                          : field.kind == Kind::kText  ? found->is_string()
-                                                       : found->is_string() || found->is_null();
-        if (!fits) {
-            return std::string("has a \"") + field.key + "\" that is not " +
-                   (field.kind == Kind::kInteger ? "a 32-bit integer" : "a text");
-        }
-        device.device[field.key] =
-            field.kind == Kind::kInteger ? Json(found->get<std::int64_t>()) : *found;
+    const bool camera_alone = CameraAlone(item);
+    std::string problem = camera_alone
+                              ? CopyFields(item, kCameraAloneFields, true, device)
+                              : CopyFields(item, kFields, true, device);
+    if (problem.empty() && !camera_alone) {
+        // Written by an earlier version, a record has no protocols; one that answered ONVIF
+        // too has its camera's fields.
+        problem = CopyFields(item, kProtocolAndCameraFields, false, device);
     }
-    const auto mac = ParseMac(device.device["mac"].get<std::string>());
-    if (!mac) {
-        return "has a \"mac\" that is no MAC address";
+    if (!problem.empty()) {
+        return problem;
     }
-    // Written as the scanner writes it, whatever the case or separator of the file.
-    device.mac = Utf16ToUtf8(MacText(*mac));
-    device.device["mac"] = device.mac;
+    const Json& mac_text = device.device["mac"];
+    if (mac_text.is_null()) {
+        device.key = device.device["endpoint"].get<std::string>();
+    } else {
+        const auto mac = ParseMac(mac_text.get<std::string>());
+        if (!mac) {
+            return "has a \"mac\" that is no MAC address";
+        }
+        // Written as the scanner writes it, whatever the case or separator of the file.
+        device.key = Utf16ToUtf8(MacText(*mac));
+        device.device["mac"] = device.key;
+    }
     const auto warnings = item.find("warnings");
     if (warnings != item.end()) {
         if (!warnings->is_array()) {
@@ -141,9 +223,9 @@ Baseline ReadBaseline(std::string_view text) {
         baseline.error = "it has no \"devices\" list";
         return baseline;
     }
-    if (devices->size() > DeviceList::kMaxDevices) {
+    if (devices->size() > kMaxBaselineDevices) {
         baseline.error =
-            "it lists more than " + std::to_string(DeviceList::kMaxDevices) + " devices";
+            "it lists more than " + std::to_string(kMaxBaselineDevices) + " devices";
         return baseline;
     }
     std::size_t number = 0;

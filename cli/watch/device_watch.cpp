@@ -8,6 +8,16 @@ constexpr const char* kNotCompared = "interface";
 
 }  // namespace
 
+HeardDevice MakeHeardDevice(Json record, std::vector<std::string> warnings) {
+    HeardDevice device;
+    record.erase("list_index");
+    const Json& mac = record["mac"];
+    device.key = mac.is_string() ? mac.get<std::string>() : record.value("endpoint", "");
+    device.device = std::move(record);
+    device.warnings = std::move(warnings);
+    return device;
+}
+
 const char* WatchEventName(WatchEventKind kind) {
     switch (kind) {
         case WatchEventKind::kAdded:
@@ -29,7 +39,9 @@ Json DeviceChanges(const Json& old_device, const Json& new_device) {
         return found == device.end() ? Json(nullptr) : *found;
     };
     const auto compare = [&](const std::string& key) {
-        if (key == kNotCompared || changes.contains(key)) {
+        // A field the old record lacks is one its writer did not know (a scan saved by an
+        // earlier version): no change of the device.
+        if (key == kNotCompared || changes.contains(key) || !old_device.contains(key)) {
             return;
         }
         Json old_value = field(old_device, key);
@@ -41,7 +53,7 @@ Json DeviceChanges(const Json& old_device, const Json& new_device) {
             changes[key] = std::move(change);
         }
     };
-    // In the record's own order; a field only one side has comes last.
+    // In the record's own order; a field only the old record has comes last.
     for (const auto& item : new_device.items()) {
         compare(item.key());
     }
@@ -56,7 +68,7 @@ DeviceWatch::DeviceWatch(int lost_after, std::size_t capacity)
 
 void DeviceWatch::SetBaseline(const std::vector<HeardDevice>& devices) {
     for (const HeardDevice& device : devices) {
-        const auto found = devices_.find(device.mac);
+        const auto found = devices_.find(device.key);
         if (found != devices_.end()) {
             found->second.device = device;  // listed twice: the later record
             continue;
@@ -68,8 +80,8 @@ void DeviceWatch::SetBaseline(const std::vector<HeardDevice>& devices) {
         Entry entry;
         entry.device = device;
         entry.from_baseline = true;
-        by_age_.emplace(0, device.mac);
-        devices_.emplace(device.mac, std::move(entry));
+        by_age_.emplace(0, device.key);
+        devices_.emplace(device.key, std::move(entry));
     }
 }
 
@@ -81,19 +93,83 @@ bool DeviceWatch::MakeRoom() {
     if (oldest == by_age_.end() || oldest->first == searches_) {
         return false;  // every kept device was heard just now
     }
+    const Json endpoint = devices_.at(oldest->second).device.device.value("endpoint", Json());
+    if (endpoint.is_string()) {
+        key_by_endpoint_.erase(endpoint.get<std::string>());
+    }
     devices_.erase(oldest->second);
     by_age_.erase(oldest);
     return true;
 }
 
 void DeviceWatch::Heard(Entry& entry, const HeardDevice& device) {
-    by_age_.erase({entry.last_heard, device.mac});
+    by_age_.erase({entry.last_heard, device.key});
     entry.device = device;
     entry.last_heard = searches_;
     entry.missed = 0;
     entry.lost = false;
     entry.from_baseline = false;
-    by_age_.emplace(searches_, device.mac);
+    by_age_.emplace(searches_, device.key);
+    const auto endpoint = device.device.find("endpoint");
+    if (endpoint != device.device.end() && endpoint->is_string()) {
+        key_by_endpoint_[endpoint->get<std::string>()] = device.key;
+    }
+}
+
+std::optional<WatchEvent> DeviceWatch::AfterHello(const HeardDevice& device) {
+    auto found = devices_.find(device.key);
+    if (found == devices_.end()) {
+        // Kept by its MAC, which the neighbour table may not know at this moment.
+        found = WithEndpoint(device.device.value("endpoint", Json()));
+    }
+    if (found == devices_.end()) {
+        if (!MakeRoom()) {
+            ++not_kept_;
+            return std::nullopt;
+        }
+        Entry& entry = devices_.emplace(device.key, Entry{}).first->second;
+        by_age_.emplace(0, device.key);
+        Heard(entry, device);
+        return WatchEvent{WatchEventKind::kAdded, device, {}};
+    }
+    Entry& entry = found->second;
+    if (!entry.lost) {
+        return std::nullopt;  // what it says now is compared at the next search
+    }
+    // Its record stays as the searches heard it: a Hello tells less than a search.
+    Heard(entry, entry.device);
+    return WatchEvent{WatchEventKind::kBack, entry.device, {}};
+}
+
+std::optional<WatchEvent> DeviceWatch::AfterBye(const std::string& endpoint) {
+    const auto found = WithEndpoint(Json(endpoint));
+    if (found == devices_.end() || found->second.lost) {
+        return std::nullopt;
+    }
+    Entry& entry = found->second;
+    entry.lost = true;
+    entry.missed = lost_after_;
+    entry.from_baseline = false;
+    return WatchEvent{WatchEventKind::kLost, entry.device, {}};
+}
+
+std::map<std::string, DeviceWatch::Entry>::iterator DeviceWatch::WithEndpoint(
+    const Json& endpoint) {
+    if (!endpoint.is_string()) {
+        return devices_.end();
+    }
+    const auto key = key_by_endpoint_.find(endpoint.get<std::string>());
+    if (key == key_by_endpoint_.end()) {
+        return devices_.end();
+    }
+    const auto found = devices_.find(key->second);
+    // A device heard with another endpoint since leaves an entry that no longer holds.
+    const auto said = found == devices_.end() ? Json() : found->second.device.device.value(
+                                                             "endpoint", Json());
+    if (said != endpoint) {
+        return devices_.end();
+    }
+    return found;
 }
 
 std::vector<WatchEvent> DeviceWatch::AfterSearch(const std::vector<HeardDevice>& heard) {
@@ -102,22 +178,22 @@ std::vector<WatchEvent> DeviceWatch::AfterSearch(const std::vector<HeardDevice>&
     // A device the list holds twice (its reports said so) counts once, as last reported.
     std::map<std::string, const HeardDevice*> latest;
     for (const HeardDevice& device : heard) {
-        latest[device.mac] = &device;
+        latest[device.key] = &device;
     }
     heard_last_ = latest.size();
     for (const HeardDevice& device : heard) {
-        const auto is_latest = latest.find(device.mac);
+        const auto is_latest = latest.find(device.key);
         if (is_latest == latest.end() || is_latest->second != &device) {
             continue;
         }
-        auto found = devices_.find(device.mac);
+        auto found = devices_.find(device.key);
         if (found == devices_.end()) {
             if (!MakeRoom()) {
                 ++not_kept_;
                 continue;
             }
-            Entry& entry = devices_.emplace(device.mac, Entry{}).first->second;
-            by_age_.emplace(0, device.mac);
+            Entry& entry = devices_.emplace(device.key, Entry{}).first->second;
+            by_age_.emplace(0, device.key);
             Heard(entry, device);
             events.push_back({WatchEventKind::kAdded, device, {}});
             continue;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -11,16 +12,23 @@
 #include "device_json.h"
 #include "device_list.h"
 
-// What norvik-watch keeps between searches: the devices by MAC, and what changed.
+// What norvik-watch keeps between searches: the devices by MAC (a camera whose MAC is not known
+// by its endpoint), and what changed.
 namespace norvik::cli {
 
 // One device as a search heard it (or a saved scan holds it): the scanner's record without
 // list_index, and its warnings.
 struct HeardDevice {
-    std::string mac;  // as the record has it: "00:11:22:aa:bb:cc"
+    // The MAC as the record has it ("00:11:22:aa:bb:cc"), or for a camera whose MAC is not
+    // known its endpoint ("urn:uuid:...").
+    std::string key;
     Json device;
     std::vector<std::string> warnings;
 };
+
+// A scanner's record (SiteDeviceJson, CameraJson) as the watch keeps it: without the row of
+// the search that heard it, by its MAC, or by its endpoint when the MAC is not known.
+HeardDevice MakeHeardDevice(Json record, std::vector<std::string> warnings);
 
 enum class WatchEventKind { kAdded, kChanged, kLost, kBack };
 
@@ -34,7 +42,8 @@ struct WatchEvent {
 };
 
 // The fields that differ between two records, as a changed event names them. The card a device
-// was heard on is not one: a PC with two cards on one LAN hears it on either.
+// was heard on is not one: a PC with two cards on one LAN hears it on either; nor is a field the
+// old record lacks (a saved scan of an earlier version has no "protocols").
 Json DeviceChanges(const Json& old_device, const Json& new_device);
 
 class DeviceWatch {
@@ -60,6 +69,13 @@ public:
     // changed and back for those heard in that order (back before changed), then lost by MAC.
     std::vector<WatchEvent> AfterSearch(const std::vector<HeardDevice>& heard);
 
+    // A camera's Hello, heard between searches: added or back at once; nothing when it is
+    // kept and answering.
+    std::optional<WatchEvent> AfterHello(const HeardDevice& device);
+    // A camera's Bye: the device with this endpoint is lost at once; nothing when none is kept
+    // or it is lost already.
+    std::optional<WatchEvent> AfterBye(const std::string& endpoint);
+
     const std::map<std::string, Entry>& devices() const { return devices_; }
     std::uint64_t searches() const { return searches_; }
     // Devices heard by the last search.
@@ -69,6 +85,8 @@ public:
 
 private:
     bool MakeRoom();
+    // The kept device whose record has this endpoint.
+    std::map<std::string, Entry>::iterator WithEndpoint(const Json& endpoint);
     void Heard(Entry& entry, const HeardDevice& device);
 
     int lost_after_;
@@ -79,6 +97,8 @@ private:
     std::map<std::string, Entry> devices_;
     // (last_heard, MAC) of every kept device: the first is the one to forget first.
     std::set<std::pair<std::uint64_t, std::string>> by_age_;
+    // The key of each kept camera by its endpoint, for its Bye.
+    std::map<std::string, std::string> key_by_endpoint_;
 };
 
 }  // namespace norvik::cli

@@ -1,5 +1,7 @@
 #include "event_json.h"
 
+#include "site_cameras.h"
+
 namespace norvik::cli {
 namespace {
 
@@ -14,7 +16,14 @@ Json EventJson(const WatchEvent& event, std::string_view time) {
     Json line;
     line["time"] = std::string(time);
     line["event"] = WatchEventName(event.kind);
-    line["mac"] = event.device.mac;
+    line["mac"] = event.device.device.value("mac", Json());
+    std::vector<std::string> protocols;
+    for (const Json& protocol : event.device.device.value("protocols", Json::array())) {
+        if (protocol.is_string()) {
+            protocols.push_back(protocol.get<std::string>());
+        }
+    }
+    line["protocol"] = ProtocolLabel(protocols);
     const auto interface = event.device.device.find("interface");
     line["interface"] = interface == event.device.device.end() ? Json(nullptr) : *interface;
     line["device"] = event.device.device;
@@ -32,10 +41,18 @@ std::string EventText(const WatchEvent& event, std::string_view time) {
         return found == device.end() ? std::string() : Text(*found);
     };
     std::string text = std::string(time) + ' ' + WatchEventName(event.kind) + ' ' +
-                       event.device.mac + ' ' + field("name") + ' ' + field("ip");
+                       event.device.key + ' ' + field("name") + ' ' + field("ip");
     const std::string card = field("interface");
     if (!card.empty() && card != "null") {
         text += " on " + card;
+    }
+    if (const auto protocols = device.find("protocols");
+        protocols != device.end() && protocols->is_array() && !protocols->empty()) {
+        std::vector<std::string> names;
+        for (const Json& protocol : *protocols) {
+            names.push_back(protocol.is_string() ? protocol.get<std::string>() : "?");
+        }
+        text += " via " + QuotedIfOdd(ProtocolLabel(names));
     }
     if (event.kind == WatchEventKind::kChanged) {
         const char* separator = ": ";

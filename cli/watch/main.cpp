@@ -21,6 +21,7 @@
 #include "network_interfaces.h"
 #include "prometheus_text.h"
 #include "safe_files.h"
+#include "site_cameras.h"
 #include "stop_signal.h"
 #include "terminal.h"
 
@@ -29,9 +30,11 @@ namespace {
 using norvik::cli::DeviceSearch;
 
 constexpr const char* kDescription =
-    "Searches every --interval seconds (both protocols, every card, as norvik-scan does),\n"
-    "keeps the devices by MAC and writes an event line for each device added, changed, lost\n"
-    "(not heard in --lost-after searches in a row) or back. The lines are JSON objects when\n"
+    "Searches every --interval seconds (both protocols and ONVIF, every card, as norvik-scan\n"
+    "does), keeps the devices by MAC (an ONVIF camera whose MAC is not known by its endpoint)\n"
+    "and writes an event line for each device added, changed, lost (not heard in --lost-after\n"
+    "searches in a row) or back; an ONVIF camera's Hello makes it added or back, and its Bye\n"
+    "lost, at once, between searches. The lines are JSON objects when\n"
     "standard output is no terminal or with --json-lines. With --baseline the first search is\n"
     "compared with a saved norvik-scan --json; with --prometheus the metrics are written to\n"
     "the file after every search. SIGTERM or SIGINT (Ctrl+C) ends it.";
@@ -45,6 +48,7 @@ struct Options {
     bool json_lines = false;
     bool trace = false;
     std::uint64_t searches = 0;  // 0: until stopped
+    norvik::cli::SearchProtocols protocols;
 };
 
 double UnixSeconds() {
@@ -54,32 +58,69 @@ double UnixSeconds() {
 
 std::vector<norvik::cli::HeardDevice> HeardDevices(DeviceSearch& search) {
     const std::vector<norvik::DeviceRecord> records = search.Devices();
-    const auto warnings = norvik::cli::DeviceWarnings(records, norvik::BroadcastInterfaces());
+    const norvik::cli::SiteCameras cameras(search.Cameras(), records);
+    const auto warnings =
+        norvik::cli::DeviceWarnings(records, norvik::BroadcastInterfaces(), cameras);
     norvik::cli::InterfaceNames interface_names;
     std::vector<norvik::cli::HeardDevice> heard;
-    heard.reserve(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        norvik::cli::HeardDevice device;
-        device.device = norvik::cli::DeviceJson(records[i], interface_names);
-        device.device.erase("list_index");  // a row of this search only
-        device.mac = device.device["mac"].get<std::string>();
-        device.warnings = warnings[i];
-        heard.push_back(std::move(device));
+    heard.reserve(warnings.size());
+    std::size_t i = 0;
+    for (const norvik::DeviceRecord& record : records) {
+        heard.push_back(norvik::cli::MakeHeardDevice(norvik::cli::SiteDeviceJson(record, cameras, interface_names),
+                              warnings[i++]));
+    }
+    for (const norvik::OnvifDevice* camera : cameras.alone()) {
+        heard.push_back(norvik::cli::MakeHeardDevice(norvik::cli::CameraJson(*camera, interface_names), warnings[i++]));
     }
     return heard;
+}
+
+// The events of the cameras' Hello and Bye heard since the last call.
+std::vector<norvik::cli::WatchEvent> AnnouncementEvents(DeviceSearch& search,
+                                                        norvik::cli::DeviceWatch& watch) {
+    std::vector<norvik::cli::WatchEvent> events;
+    norvik::cli::InterfaceNames interface_names;
+    const std::vector<norvik::NetworkInterface> cards = norvik::BroadcastInterfaces();
+    for (const auto& announcement : search.TakeAnnouncements()) {
+        std::optional<norvik::cli::WatchEvent> event;
+        if (announcement.kind == norvik::WsDiscoveryKind::kBye) {
+            event = watch.AfterBye(announcement.device.match.endpoint);
+        } else {
+            const norvik::cli::SiteCameras camera({announcement.device},
+                                                  std::vector<norvik::DeviceRecord>());
+            const auto warnings = norvik::cli::DeviceWarnings({}, cards, camera);
+            event = watch.AfterHello(
+                norvik::cli::MakeHeardDevice(
+                    norvik::cli::CameraJson(announcement.device, interface_names), warnings[0]));
+        }
+        if (event) {
+            events.push_back(std::move(*event));
+        }
+    }
+    return events;
 }
 
 norvik::cli::WatchMetrics Metrics(const norvik::cli::DeviceWatch& watch, const DeviceSearch& search,
                                   double duration) {
     norvik::cli::WatchMetrics metrics;
-    for (const auto& [mac, entry] : watch.devices()) {
+    for (const auto& [key, entry] : watch.devices()) {
         const norvik::cli::Json& device = entry.device.device;
         const auto text = [&](const char* key) {
             const auto found = device.find(key);
             return found != device.end() && found->is_string() ? found->get<std::string>()
                                                                : std::string();
         };
-        metrics.devices.push_back({mac, text("name"), text("ip"), text("interface"), !entry.lost});
+        std::vector<std::string> protocols;
+        if (const auto found = device.find("protocols"); found != device.end() && found->is_array()) {
+            for (const auto& protocol : *found) {
+                if (protocol.is_string()) {
+                    protocols.push_back(protocol.get<std::string>());
+                }
+            }
+        }
+        metrics.devices.push_back({text("mac"), text("endpoint"),
+                                   norvik::cli::ProtocolLabel(protocols), text("name"), text("ip"),
+                                   text("interface"), !entry.lost});
     }
     metrics.devices_heard = watch.heard_last();
     metrics.search_duration_seconds = duration;
@@ -134,7 +175,7 @@ int Watch(const norvik::cli::Program& program, const Options& options,
         metrics.emplace(program, options.prometheus);
     }
     norvik::cli::InstallStopHandlers();
-    DeviceSearch search(program.name(), options.trace);
+    DeviceSearch search(program.name(), options.trace, options.protocols, true);
     // The receive threads send the first search as they start.
     auto next_start = std::chrono::steady_clock::now();
     if (const auto failed = search.Start()) {
@@ -142,6 +183,25 @@ int Watch(const norvik::cli::Program& program, const Options& options,
     }
     norvik::cli::AcceptStopSignals();
     const auto stop = [] { return norvik::cli::StopRequested(); };
+    const auto stop_or_announced = [&search] {
+        return norvik::cli::StopRequested() || search.announcements_waiting();
+    };
+    // Writes the events; false when standard output cannot take them.
+    const auto print = [&](const std::vector<norvik::cli::WatchEvent>& events, double when) {
+        const std::string time = norvik::cli::UtcTimeText(static_cast<std::int64_t>(when));
+        std::string lines;
+        for (const norvik::cli::WatchEvent& event : events) {
+            lines += json_lines ? norvik::cli::JsonText(norvik::cli::EventJson(event, time))
+                                : norvik::cli::EventText(event, time);
+        }
+        if (lines.empty()) {
+            return true;
+        }
+        program.Print(lines);
+        // A reader of the pipe sees the events as they come; a log that cannot take them ends
+        // the watch, which its service manager sees.
+        return program.Finish(norvik::cli::kExitDone) == norvik::cli::kExitDone;
+    };
     const auto interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
         DeviceSearch::Seconds(options.interval));
     std::uint64_t searches_failed = 0;
@@ -174,21 +234,13 @@ int Watch(const norvik::cli::Program& program, const Options& options,
             last_duration =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             last_search_timestamp = UnixSeconds();
-            const auto events = watch.AfterSearch(HeardDevices(search));
-            const std::string time =
-                norvik::cli::UtcTimeText(static_cast<std::int64_t>(last_search_timestamp));
-            std::string lines;
-            for (const norvik::cli::WatchEvent& event : events) {
-                lines += json_lines ? norvik::cli::JsonText(norvik::cli::EventJson(event, time))
-                                    : norvik::cli::EventText(event, time);
+            auto events = watch.AfterSearch(HeardDevices(search));
+            // What was announced while the search listened comes after it.
+            for (auto& event : AnnouncementEvents(search, watch)) {
+                events.push_back(std::move(event));
             }
-            if (!lines.empty()) {
-                program.Print(lines);
-                // A reader of the pipe sees each search's events as they come; a log that
-                // cannot take them ends the watch, which its service manager sees.
-                if (program.Finish(norvik::cli::kExitDone) != norvik::cli::kExitDone) {
-                    return norvik::cli::kExitError;
-                }
+            if (!print(events, last_search_timestamp)) {
+                return norvik::cli::kExitError;
             }
         }
         // A stop asked for meanwhile waits for the write: the file is renamed into place whole.
@@ -203,10 +255,19 @@ int Watch(const norvik::cli::Program& program, const Options& options,
         if (options.searches != 0 && done + 1 >= options.searches) {
             break;
         }
-        const auto wait =
-            std::chrono::duration<double>(next_start - std::chrono::steady_clock::now());
-        if (const auto failed = search.Wait(wait, stop)) {
-            return program.Fail(*failed, search.SocketFailure());
+        // Until the next search, a camera's Hello or Bye is told as it comes.
+        for (;;) {
+            const auto wait =
+                std::chrono::duration<double>(next_start - std::chrono::steady_clock::now());
+            if (const auto failed = search.Wait(wait, stop_or_announced)) {
+                return program.Fail(*failed, search.SocketFailure());
+            }
+            if (stop() || !search.announcements_waiting()) {
+                break;
+            }
+            if (!print(AnnouncementEvents(search, watch), UnixSeconds())) {
+                return norvik::cli::kExitError;
+            }
         }
         if (stop()) {
             break;
@@ -237,6 +298,7 @@ int main(int argc, char** argv) {
         ->type_name("FILE");
     app.add_flag("--json-lines", options.json_lines, "one JSON object a line, also on a terminal");
     app.add_flag("--trace", options.trace, "trace every request and datagram on standard error");
+    norvik::cli::AddProtocolsOption(app, options.protocols);
     norvik::cli::AddCountOption(app, "--searches", options.searches, 1,
                                 std::numeric_limits<std::uint64_t>::max(),
                                 "stop after N searches (default: never)");

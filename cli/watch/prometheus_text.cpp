@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <tuple>
 
 #include "utf.h"
 
@@ -56,9 +57,13 @@ std::string PrometheusText(const WatchMetrics& metrics) {
         devices.push_back(&device);
     }
     std::sort(devices.begin(), devices.end(),
-              [](const auto* a, const auto* b) { return a->mac < b->mac; });
+              [](const auto* a, const auto* b) {
+                  return std::tie(a->mac, a->endpoint) < std::tie(b->mac, b->endpoint);
+              });
     for (const WatchMetrics::Device* device : devices) {
-        out += "norvik_device_up{mac=\"" + PrometheusLabelValue(device->mac) + "\",name=\"" +
+        out += "norvik_device_up{mac=\"" + PrometheusLabelValue(device->mac) + "\",endpoint=\"" +
+               PrometheusLabelValue(device->endpoint) + "\",protocol=\"" +
+               PrometheusLabelValue(device->protocol) + "\",name=\"" +
                PrometheusLabelValue(device->name) + "\",ip=\"" + PrometheusLabelValue(device->ip) +
                "\",interface=\"" + PrometheusLabelValue(device->interface) + "\"} " +
                (device->up ? "1" : "0") + '\n';

@@ -15,7 +15,9 @@ namespace norvik::cli {
 
 struct WatchMetrics {
     struct Device {
-        std::string mac;
+        std::string mac;       // empty for a camera whose MAC is not known
+        std::string endpoint;  // an ONVIF camera's; empty for the others
+        std::string protocol;  // the protocols it answered in, "pcedit,onvif"
         std::string name;
         std::string ip;
         std::string interface;  // empty when not known

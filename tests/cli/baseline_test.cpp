@@ -6,6 +6,7 @@
 
 #include "device_text.h"
 #include "memory_list_view.h"
+#include "site_cameras.h"
 #include "watch_devices.h"
 
 namespace norvik::cli {
@@ -28,7 +29,7 @@ TEST(Baseline, TheScannersDocumentReadsBackAsTheDevicesItHolds) {
         expected.push_back(test::Heard(record));
     }
     expected[1].warnings = {"link-local", "outside-every-card"};
-    Json document = ScanJson(view, list, {{}, expected[1].warnings});
+    Json document = ScanJson(view, list, SiteCameras(), {{}, expected[1].warnings});
     // The interface names of the PC that saved it.
     for (Json& device : document["devices"]) {
         device["interface"] = "eth0";
@@ -37,7 +38,7 @@ TEST(Baseline, TheScannersDocumentReadsBackAsTheDevicesItHolds) {
     EXPECT_EQ(baseline.error, "");
     ASSERT_EQ(baseline.devices.size(), 2u);
     for (std::size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(baseline.devices[i].mac, expected[i].mac);
+        EXPECT_EQ(baseline.devices[i].key, expected[i].key);
         // Field for field and in the same order, so that it compares with a search's.
         EXPECT_EQ(baseline.devices[i].device.dump(), expected[i].device.dump());
         EXPECT_EQ(baseline.devices[i].warnings, expected[i].warnings);
@@ -49,10 +50,57 @@ TEST(Baseline, AMacIsReadAsThePlanFileTakesItAndKeptAsTheScannerWritesIt) {
     device["mac"] = "00-11-22-AA-BB-CC";
     const Baseline baseline = ReadBaseline(Json{{"devices", {device}}}.dump());
     ASSERT_EQ(baseline.error, "");
-    EXPECT_EQ(baseline.devices.at(0).mac, "00:11:22:aa:bb:cc");
+    EXPECT_EQ(baseline.devices.at(0).key, "00:11:22:aa:bb:cc");
     EXPECT_EQ(baseline.devices.at(0).device["mac"], "00:11:22:aa:bb:cc");
     // No warnings at all is as good as none.
     EXPECT_TRUE(baseline.devices.at(0).warnings.empty());
+}
+
+TEST(Baseline, CamerasReadBackByMacOrEndpointAndOldRecordsWithoutProtocols) {
+    DeviceList list;
+    MemoryListView view;
+    DeviceRecord& record = *list.AppendRecord({0x00, 0x11, 0x22, 0x33, 0x44, 1});
+    list.SetAddress(record, {10, 0, 0, 5});
+    record.heard_by = kHeardPcEdit;
+    OnvifDevice both;
+    both.match.endpoint = "urn:uuid:both";
+    both.mac = record.mac;
+    OnvifDevice alone;
+    alone.match.endpoint = "urn:uuid:alone";
+    alone.match.scopes = {"onvif://www.onvif.org/name/Tor"};
+    alone.fields.name = "Tor";
+    const SiteCameras cameras({both, alone}, list);
+    const Json document = ScanJson(view, list, cameras, {{}, {"outside-every-card"}});
+    const Baseline baseline = ReadBaseline(JsonText(document));
+    ASSERT_EQ(baseline.error, "");
+    ASSERT_EQ(baseline.devices.size(), 2u);
+    EXPECT_EQ(baseline.devices[0].key, "00:11:22:33:44:01");
+    EXPECT_EQ(baseline.devices[0].device["endpoint"], "urn:uuid:both");
+    EXPECT_EQ(baseline.devices[0].device["protocols"], Json({"pcedit", "onvif"}));
+    EXPECT_EQ(baseline.devices[1].key, "urn:uuid:alone");
+    // As the watch keeps a search's record: the same fields in the same order.
+    Json expected = document["devices"][1];
+    expected.erase("list_index");
+    expected.erase("warnings");
+    EXPECT_EQ(baseline.devices[1].device.dump(), expected.dump());
+    EXPECT_EQ(baseline.devices[1].warnings, std::vector<std::string>{"outside-every-card"});
+
+    // A camera with neither MAC nor endpoint is no device; nor one whose lists hold no texts.
+    Json nameless = document["devices"][1];
+    nameless.erase("endpoint");
+    EXPECT_EQ(ReadBaseline(Json{{"devices", {nameless}}}.dump()).error,
+              "device 1 of \"devices\" has no \"endpoint\"");
+    Json bad_scopes = document["devices"][1];
+    bad_scopes["scopes"] = Json::array({1});
+    EXPECT_EQ(ReadBaseline(Json{{"devices", {bad_scopes}}}.dump()).error,
+              "device 1 of \"devices\" has a \"scopes\" that is not a list of texts");
+    // A record saved by an earlier version, without protocols, still reads.
+    Json old = document["devices"][0];
+    for (const char* key : {"protocols", "endpoint", "types", "xaddrs", "scopes", "hardware",
+                            "location"}) {
+        old.erase(key);
+    }
+    EXPECT_EQ(ReadBaseline(Json{{"devices", {old}}}.dump()).error, "");
 }
 
 TEST(Baseline, BadDocumentsAreRefusedWithWhatIsWrong) {
@@ -97,13 +145,13 @@ TEST(Baseline, BadDocumentsAreRefusedWithWhatIsWrong) {
     EXPECT_EQ(quoted.error, "");
 }
 
-TEST(Baseline, MoreDevicesThanAListHoldsAreRefused) {
+TEST(Baseline, MoreDevicesThanAListAndItsCamerasHoldAreRefused) {
     Json devices = Json::array();
-    for (std::size_t i = 0; i <= DeviceList::kMaxDevices; ++i) {
+    for (std::size_t i = 0; i <= kMaxBaselineDevices; ++i) {
         devices.push_back(0);
     }
     EXPECT_EQ(ReadBaseline(Json{{"devices", devices}}.dump()).error,
-              "it lists more than 16384 devices");
+              "it lists more than 32768 devices");
     EXPECT_EQ(ReadBaseline(std::string(kMaxBaselineBytes + 1, ' ')).error,
               "it is larger than 32 MiB");
 }

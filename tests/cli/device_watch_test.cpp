@@ -15,7 +15,7 @@ using test::Heard;
 std::vector<std::string> Said(const std::vector<WatchEvent>& events) {
     std::vector<std::string> said;
     for (const WatchEvent& event : events) {
-        said.push_back(std::string(WatchEventName(event.kind)) + ' ' + event.device.mac.substr(15));
+        said.push_back(std::string(WatchEventName(event.kind)) + ' ' + event.device.key.substr(15));
     }
     return said;
 }
@@ -58,14 +58,14 @@ TEST(DeviceWatch, LostOnlyAfterLostAfterSearchesInARowThenBack) {
     EXPECT_TRUE(watch.AfterSearch({}).empty());
     EXPECT_TRUE(watch.AfterSearch({}).empty());
     EXPECT_EQ(Said(watch.AfterSearch({})), (Said_{"lost 01", "lost 02"}));
-    EXPECT_TRUE(watch.devices().at(test::Heard(1).mac).lost);
+    EXPECT_TRUE(watch.devices().at(test::Heard(1).key).lost);
     // Said once, however long it stays away.
     EXPECT_TRUE(watch.AfterSearch({}).empty());
     EXPECT_EQ(Said(watch.AfterSearch({Heard(2)})), (Said_{"back 02"}));
     // Back with other settings: both.
     EXPECT_EQ(Said(watch.AfterSearch({Heard(2), Heard(1, "renamed")})),
               (Said_{"back 01", "changed 01"}));
-    EXPECT_FALSE(watch.devices().at(test::Heard(1).mac).lost);
+    EXPECT_FALSE(watch.devices().at(test::Heard(1).key).lost);
 }
 
 TEST(DeviceWatch, LostAfterOneSearch) {
@@ -90,7 +90,7 @@ TEST(DeviceWatch, TheFirstSearchIsComparedWithTheBaseline) {
 TEST(DeviceWatch, ADeviceListedTwiceInASearchCountsOnceAsLastReported) {
     DeviceWatch watch(3);
     EXPECT_EQ(Said(watch.AfterSearch({Heard(1, "a"), Heard(1, "b")})), (Said_{"added 01"}));
-    EXPECT_EQ(watch.devices().at(Heard(1).mac).device.device["name"], "b");
+    EXPECT_EQ(watch.devices().at(Heard(1).key).device.device["name"], "b");
     EXPECT_EQ(watch.heard_last(), 1u);
 }
 
@@ -102,10 +102,10 @@ TEST(DeviceWatch, WhenFullTheDeviceHeardLongestAgoIsForgottenFirst) {
     // No room for 04: 01, lost the longest, is forgotten without a word.
     EXPECT_EQ(Said(watch.AfterSearch({Heard(4)})), (Said_{"added 04", "lost 03"}));
     EXPECT_EQ(watch.devices().size(), 3u);
-    EXPECT_EQ(watch.devices().count(Heard(1).mac), 0u);
+    EXPECT_EQ(watch.devices().count(Heard(1).key), 0u);
     // Forgotten, so new again (and 02 makes room for it), not back.
     EXPECT_EQ(Said(watch.AfterSearch({Heard(1), Heard(4)})), (Said_{"added 01"}));
-    EXPECT_EQ(watch.devices().count(Heard(2).mac), 0u);
+    EXPECT_EQ(watch.devices().count(Heard(2).key), 0u);
     EXPECT_EQ(watch.not_kept(), 0u);
 }
 
@@ -140,6 +140,43 @@ TEST(DeviceWatch, ChurnKeepsTheDeviceCountAtTheBound) {
     EXPECT_EQ(added, 3000u);
     EXPECT_EQ(watch.devices().size(), kBound);
     EXPECT_EQ(watch.not_kept(), 0u);
+}
+
+TEST(DeviceWatch, ACamerasHelloAndByeAreEventsAtOnceKeyedByMacOrEndpoint) {
+    DeviceWatch watch(3);
+    const std::string endpoint = "urn:uuid:0000000a-0000-4000-8000-000000000001";
+    // Unknown MAC: kept by its endpoint.
+    const auto hello = watch.AfterHello(test::HeardCamera(endpoint));
+    ASSERT_TRUE(hello.has_value());
+    EXPECT_EQ(hello->kind, WatchEventKind::kAdded);
+    EXPECT_EQ(hello->device.key, endpoint);
+    // Heard by the next search: no second event; a second Hello neither.
+    EXPECT_TRUE(watch.AfterSearch({test::HeardCamera(endpoint)}).empty());
+    EXPECT_FALSE(watch.AfterHello(test::HeardCamera(endpoint)).has_value());
+    // Bye: lost at once, once.
+    const auto bye = watch.AfterBye(endpoint);
+    ASSERT_TRUE(bye.has_value());
+    EXPECT_EQ(bye->kind, WatchEventKind::kLost);
+    EXPECT_FALSE(watch.AfterBye(endpoint).has_value());
+    EXPECT_FALSE(watch.AfterBye("urn:uuid:never-heard").has_value());
+    // Not heard by the next search: lost already, so no second lost.
+    EXPECT_TRUE(watch.AfterSearch({}).empty());
+    // A Hello brings it back at once.
+    const auto back = watch.AfterHello(test::HeardCamera(endpoint));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->kind, WatchEventKind::kBack);
+    EXPECT_FALSE(watch.devices().at(endpoint).lost);
+
+    // A device of our protocols that also answers ONVIF is kept by its MAC; a Hello of its
+    // camera whose MAC the neighbour table did not know at that moment is still that device.
+    HeardDevice both = Heard(7);
+    both.device["endpoint"] = "urn:uuid:b";
+    watch.AfterSearch({both});
+    ASSERT_TRUE(watch.AfterBye("urn:uuid:b").has_value());
+    const auto again = watch.AfterHello(test::HeardCamera("urn:uuid:b"));
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(Said({*again}), (Said_{"back 07"}));
+    EXPECT_EQ(watch.devices().size(), 2u);  // none added for the camera's endpoint
 }
 
 }  // namespace

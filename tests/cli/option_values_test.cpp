@@ -69,6 +69,26 @@ TEST(OptionValues, CountsAreDigitsWithinTheirRange) {
     EXPECT_EQ(problem, "takes a whole number from 1 to 1000000, not \"abc\"");
 }
 
+TEST(OptionValues, ProtocolsAreNamedOnceEachSeparatedByCommas) {
+    std::string problem;
+    const auto all = ParseProtocols(" onvif ,pcedit,3297", problem);
+    ASSERT_TRUE(all.has_value());
+    EXPECT_TRUE(all->pcedit && all->p3297 && all->onvif);
+    const auto onvif = ParseProtocols("onvif", problem);
+    ASSERT_TRUE(onvif.has_value());
+    EXPECT_FALSE(onvif->pcedit || onvif->p3297);
+    EXPECT_TRUE(onvif->onvif);
+    for (const char* bad : {"", ",", "onvif,", "onvif,onvif", "ONVIF", "pcedit;3297", "all",
+                            "pcedit,,3297"}) {
+        EXPECT_FALSE(ParseProtocols(bad, problem)) << bad;
+        EXPECT_EQ(problem.rfind("takes pcedit, 3297 and onvif, separated by commas, each once, "
+                                "not \"",
+                                0),
+                  0u)
+            << problem;
+    }
+}
+
 TEST(OptionValues, AHostileValueStaysOnOneLineOfPrintableText) {
     std::string problem;
     EXPECT_FALSE(ParseCount("1\n\x1b[2J\"\\\xff", 1, 10, problem));

@@ -27,8 +27,11 @@ TEST(PrometheusText, BytesThatAreNoUtf8BecomeReplacementCharacters) {
 
 TEST(PrometheusText, EveryFamilyWithHelpAndTypeDevicesByMac) {
     WatchMetrics metrics;
-    metrics.devices = {{"00:11:22:33:44:66", "gate \"B\"", "10.0.0.6", "", false},
-                       {"00:11:22:33:44:55", "hall\\1\n2", "10.0.0.5", "eth0", true}};
+    metrics.devices = {
+        {"00:11:22:33:44:66", "", "3297", "gate \"B\"", "10.0.0.6", "", false},
+        {"00:11:22:33:44:55", "urn:uuid:1", "pcedit,onvif", "hall\\1\n2", "10.0.0.5", "eth0", true},
+        // A camera whose MAC is not known: its endpoint tells the series apart.
+        {"", "urn:uuid:\"2\"", "onvif", "door", "10.0.0.9", "eth0", true}};
     metrics.devices_heard = 1;
     metrics.search_duration_seconds = 0.2004;
     metrics.last_search_timestamp_seconds = 1796712060.25;
@@ -41,10 +44,12 @@ TEST(PrometheusText, EveryFamilyWithHelpAndTypeDevicesByMac) {
         "# HELP norvik_device_up 1 while the device answers, 0 once it is lost (not heard in "
         "--lost-after searches).\n"
         "# TYPE norvik_device_up gauge\n"
-        "norvik_device_up{mac=\"00:11:22:33:44:55\",name=\"hall\\\\1\\n2\",ip=\"10.0.0.5\","
-        "interface=\"eth0\"} 1\n"
-        "norvik_device_up{mac=\"00:11:22:33:44:66\",name=\"gate \\\"B\\\"\",ip=\"10.0.0.6\","
-        "interface=\"\"} 0\n"
+        "norvik_device_up{mac=\"\",endpoint=\"urn:uuid:\\\"2\\\"\",protocol=\"onvif\","
+        "name=\"door\",ip=\"10.0.0.9\",interface=\"eth0\"} 1\n"
+        "norvik_device_up{mac=\"00:11:22:33:44:55\",endpoint=\"urn:uuid:1\","
+        "protocol=\"pcedit,onvif\",name=\"hall\\\\1\\n2\",ip=\"10.0.0.5\",interface=\"eth0\"} 1\n"
+        "norvik_device_up{mac=\"00:11:22:33:44:66\",endpoint=\"\",protocol=\"3297\","
+        "name=\"gate \\\"B\\\"\",ip=\"10.0.0.6\",interface=\"\"} 0\n"
         "# HELP norvik_devices Devices heard in the last search.\n"
         "# TYPE norvik_devices gauge\n"
         "norvik_devices 1\n"
@@ -64,6 +69,12 @@ TEST(PrometheusText, EveryFamilyWithHelpAndTypeDevicesByMac) {
         "norvik_reports_dropped_total{reason=\"list-full\"} 0\n"
         "norvik_reports_dropped_total{reason=\"out-of-memory\"} 0\n"
         "norvik_reports_dropped_total{reason=\"unknown-mac\"} 0\n"
+        "norvik_reports_dropped_total{reason=\"bad-xml\"} 0\n"
+        "norvik_reports_dropped_total{reason=\"xml-dtd\"} 0\n"
+        "norvik_reports_dropped_total{reason=\"xml-too-large\"} 0\n"
+        "norvik_reports_dropped_total{reason=\"not-ws-discovery\"} 0\n"
+        "norvik_reports_dropped_total{reason=\"not-a-camera\"} 0\n"
+        "norvik_reports_dropped_total{reason=\"no-xml-parser\"} 0\n"
         "# HELP norvik_searches_failed_total Searches that could not be sent through any "
         "network card since the start; they do not count as searches.\n"
         "# TYPE norvik_searches_failed_total counter\n"

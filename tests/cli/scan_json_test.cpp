@@ -1,4 +1,5 @@
-// norvik-scan's document written as it goes is the very text of the document built whole.
+// norvik-scan's document written as it goes is the very text of the document built whole, with
+// the ONVIF cameras beside the devices.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,19 +9,21 @@
 #include "device_json.h"
 #include "device_text.h"
 #include "memory_list_view.h"
+#include "site_cameras.h"
 #include "test_files.h"
 
 namespace norvik::cli {
 namespace {
 
 std::string WrittenText(const MemoryListView& view, const DeviceList& list,
+                        const SiteCameras& cameras,
                         const std::vector<std::vector<std::string>>& warnings) {
     std::FILE* file = std::tmpfile();
     EXPECT_NE(file, nullptr);
     if (file == nullptr) {
         return {};
     }
-    EXPECT_TRUE(WriteScanJson(file, view, list, warnings));
+    EXPECT_TRUE(WriteScanJson(file, view, list, cameras, warnings));
     std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
     std::rewind(file);
     EXPECT_EQ(std::fread(text.data(), 1, text.size(), file), text.size());
@@ -51,9 +54,42 @@ TEST(ScanJson, WrittenAsItGoesIsTheWholeDocumentByteForByte) {
     }
     // A row whose text is no valid UTF-16: a lone surrogate.
     list.InsertRow(99, view, {u"\xd800 lone", u"\"10.0.0.99\""});
+    // Cameras: one is the first device (its MAC), two stand alone, one of them with a MAC the
+    // neighbour table did not know; their texts are as hostile as a name.
+    OnvifDevice merged;
+    merged.match.endpoint = "urn:uuid:00000000-0000-4000-8000-000000000001";
+    merged.match.scopes = {"onvif://www.onvif.org/hardware/NV%0A1"};
+    merged.fields.hardware = "NV\n1";
+    merged.mac = MacAddress{0x00, 0x1a, 0x07, 0x10, 0x00, 1};
+    OnvifDevice alone = merged;
+    alone.match.endpoint = "urn:uuid:\"x\"\x01\xff";
+    alone.fields.name = "T\xc3\xbcr \x7f\xfe";
+    alone.mac.reset();
+    alone.source = {10, 0, 0, 77};
+    OnvifDevice alone_with_mac = alone;
+    alone_with_mac.match.endpoint = "urn:uuid:3";
+    alone_with_mac.mac = MacAddress{0x02, 0, 0, 0, 0, 3};
+    list.FindByMac({0x00, 0x1a, 0x07, 0x10, 0x00, 1})->heard_by = kHeardPcEdit | kHeard3297;
+    const SiteCameras cameras({merged, alone, alone_with_mac}, list);
     // Warnings for the first records only, as for records heard after the warnings were made.
     const std::vector<std::vector<std::string>> warnings = {{}, {"link-local", "a \"b\"\n"}};
-    EXPECT_EQ(WrittenText(view, list, warnings), JsonText(ScanJson(view, list, warnings)));
+    const std::string written = WrittenText(view, list, cameras, warnings);
+    EXPECT_EQ(written, JsonText(ScanJson(view, list, cameras, warnings)));
+    const Json document = Json::parse(written);
+    const Json& devices = document["devices"];
+    ASSERT_EQ(devices.size(), std::size(names) + 2);
+    EXPECT_EQ(devices[0]["protocols"], Json({"pcedit", "3297", "onvif"}));
+    EXPECT_EQ(devices[0]["endpoint"], merged.match.endpoint);
+    EXPECT_EQ(devices[0]["hardware"], "NV\n1");
+    EXPECT_EQ(devices[1]["protocols"], Json::array());  // no report has been handled for it
+    EXPECT_FALSE(devices[1].contains("endpoint"));
+    const Json& camera = devices[std::size(names)];
+    EXPECT_TRUE(camera["list_index"].is_null());
+    EXPECT_TRUE(camera["mac"].is_null());
+    EXPECT_EQ(camera["ip"], "10.0.0.77");
+    EXPECT_EQ(camera["protocols"], Json({"onvif"}));
+    EXPECT_EQ(camera["name"], "T\u00fcr \x7f\ufffd");
+    EXPECT_EQ(devices[std::size(names) + 1]["mac"], "02:00:00:00:00:03");
 
     // A full list, with reports dropped, goes beyond one block of the writer.
     for (std::uint32_t i = 0; !list.full(); ++i) {
@@ -61,8 +97,8 @@ TEST(ScanJson, WrittenAsItGoesIsTheWholeDocumentByteForByte) {
                            static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i), 0});
     }
     EXPECT_EQ(list.AppendRecord({0x02, 0xff, 0, 0, 0, 0}), nullptr);
-    const std::string full = WrittenText(view, list, warnings);
-    EXPECT_EQ(full, JsonText(ScanJson(view, list, warnings)));
+    const std::string full = WrittenText(view, list, cameras, warnings);
+    EXPECT_EQ(full, JsonText(ScanJson(view, list, cameras, warnings)));
     EXPECT_NE(full.find("],\"dropped_devices\":1}\n"), std::string::npos);
 }
 
@@ -75,7 +111,7 @@ TEST(ScanJson, AFailedWriteIsToldNotHidden) {
     ASSERT_NE(file, nullptr);
     DeviceList list;
     MemoryListView view;
-    EXPECT_FALSE(WriteScanJson(file, view, list, {}));
+    EXPECT_FALSE(WriteScanJson(file, view, list, SiteCameras(), {}));
     std::fclose(file);
 }
 

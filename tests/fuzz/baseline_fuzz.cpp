@@ -13,14 +13,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!baseline.error.empty() && !baseline.devices.empty()) {
         __builtin_trap();
     }
-    if (baseline.devices.size() > norvik::DeviceList::kMaxDevices) {
+    if (baseline.devices.size() > norvik::cli::kMaxBaselineDevices) {
         __builtin_trap();
     }
     constexpr std::size_t kRecordFields = 15;  // the scanner's record without list_index
+    constexpr std::size_t kCameraFields = 7;   // and what a camera adds
+    constexpr std::size_t kCameraAloneFields = 11;
     for (const norvik::cli::HeardDevice& device : baseline.devices) {
-        // Every device has its MAC as the scanner writes it, and every field of the record.
-        if (!norvik::cli::ParseMac(device.mac) || device.device.size() != kRecordFields ||
-            device.device.value("mac", std::string()) != device.mac) {
+        // Every device is kept by its MAC as the scanner writes it, or a camera whose MAC is
+        // not known by its endpoint, and has every field of its record.
+        const std::size_t fields = device.device.size();
+        const bool by_mac = norvik::cli::ParseMac(device.key) &&
+                            device.device.value("mac", std::string()) == device.key;
+        const bool by_endpoint = device.device.contains("mac") &&
+                                 device.device.at("mac").is_null() &&
+                                 device.device.value("endpoint", std::string()) == device.key;
+        if (!(by_mac || by_endpoint) ||
+            !(fields == kCameraAloneFields ||
+              (fields >= kRecordFields && fields <= kRecordFields + kCameraFields))) {
             __builtin_trap();
         }
     }

@@ -107,7 +107,7 @@ TEST_F(DiscoveryOverUdp, ADatagramLongerThanTheBufferIsDroppedNotCutAndTheTraceS
     EXPECT_EQ(has("request to 255.255.255.255:4023 by the routing table: sent 445 bytes\n"), 1);
     EXPECT_EQ(has("bytes: dropped: a request, not a report\n"), 2);
     EXPECT_EQ(has(card), 4);
-    EXPECT_EQ(has(" ? bytes: dropped: too long (over 1000 bytes)\n"), 1);
+    EXPECT_EQ(has(" ? bytes: dropped: too long (over 1000 bytes; WS-Discovery: over 8192)\n"), 1);
     EXPECT_EQ(has(" 1000 bytes: new device, row 1\n"), 1);
 }
 

@@ -140,12 +140,21 @@ bool BackgroundProcess::Pump(std::chrono::milliseconds timeout) {
 }
 
 bool BackgroundProcess::WaitForOutput(const std::string& text, std::chrono::milliseconds timeout) {
+    return WaitFor(&ProcessResult::out, text, timeout);
+}
+
+bool BackgroundProcess::WaitForError(const std::string& text, std::chrono::milliseconds timeout) {
+    return WaitFor(&ProcessResult::err, text, timeout);
+}
+
+bool BackgroundProcess::WaitFor(std::string ProcessResult::*stream, const std::string& text,
+                                std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
-    while (result_.out.find(text) == std::string::npos) {
+    while ((result_.*stream).find(text) == std::string::npos) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0 || !Pump(left)) {
-            return result_.out.find(text) != std::string::npos;
+            return (result_.*stream).find(text) != std::string::npos;
         }
     }
     return true;

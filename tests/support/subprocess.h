@@ -54,12 +54,16 @@ public:
     bool Signal(int signal_number);
     // Waits until standard output holds the given text; false on time-out or early exit.
     bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout);
+    // The same for standard error.
+    bool WaitForError(const std::string& text, std::chrono::milliseconds timeout);
     // Sends SIGTERM, waits for the end and returns what the program wrote.
     ProcessResult Stop();
     // Waits for the program to end by itself (killing it after the time-out).
     ProcessResult Wait(std::chrono::milliseconds timeout);
 
 private:
+    bool WaitFor(std::string ProcessResult::*stream, const std::string& text,
+                 std::chrono::milliseconds timeout);
     bool Pump(std::chrono::milliseconds timeout);
     ProcessResult Finish(std::chrono::milliseconds timeout);
 

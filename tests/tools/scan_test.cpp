@@ -80,7 +80,7 @@ TEST(Scan, PrintsTheRowsAsTextOrTheDocumentedJson) {
               "\"name\":\"cam-1\",\"name_hex\":\"63616d2d3100000000000000000000000000\","
               "\"dns_enabled\":1,\"dns1\":\"8.8.8.8\",\"dns2\":\"0.0.0.0\",\"http_port\":80,"
               "\"port2\":0,\"dhcp_on\":0,\"dhcp_supported\":1,\"interface\":\"lo\","
-              "\"warnings\":[\"outside-every-card\"]}],"
+              "\"protocols\":[\"pcedit\"],\"warnings\":[\"outside-every-card\"]}],"
               "\"dropped_devices\":0}\n");
     EXPECT_EQ(scan.err, "");
 }
@@ -259,6 +259,53 @@ TEST(Scan, AHeldPortEndsTheScanNamingThePortAndWhatToDo) {
     }
 }
 
+// ONVIF replies come from anyone on the LAN: each bad one is dropped with its reason in the
+// trace, and the cameras that answer properly are listed all the same, a flood of made-up ones
+// included (each once, none past the list's bound).
+TEST(Scan, HostileOnvifRepliesAreDroppedWithTheirReasonsAndTheCamerasStay) {
+    const std::string probe_match_start =
+        "<s:Envelope xmlns:s='http://www.w3.org/2003/05/soap-envelope' "
+        "xmlns:d='http://schemas.xmlsoap.org/ws/2005/04/discovery'><s:Body><d:ProbeMatches>";
+    const std::string file = testing::TempDir() + "norvik-onvif-" + std::to_string(::getpid());
+    std::ofstream(file)
+        << "onvif endpoint=urn:uuid:good name=\"Tor S\xC3\xBC" "d\" hardware=NV-100\n"
+           // An entity bomb.
+           "onvif_raw text=\"<?xml version='1.0'?><!DOCTYPE l [<!ENTITY a 'aaaaaaaaaa'>"
+           "<!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;'>]><l>&b;</l>\"\n"
+           // Malformed, and a reply without an endpoint.
+           "onvif_raw text=\"<s:Envelope><unclosed>\"\n"
+           "onvif_raw text=\"" << probe_match_start << "<d:ProbeMatch><d:Types>"
+           "NetworkVideoTransmitter</d:Types></d:ProbeMatch></d:ProbeMatches></s:Body>"
+           "</s:Envelope>\"\n"
+           // Past the size of any reply: 9000 bytes.
+           "onvif_raw text=\"<!-- padding -->\" repeat=563\n";
+    const auto devices = Simulate({"--file", file, "--onvif-flood", "300"});
+    const ProcessResult scan =
+        RunProcess(Scan({"--json", "--trace", "--timeout", "2", "--protocols", "onvif"}));
+    ::unlink(file.c_str());
+    ASSERT_EQ(scan.exit_code, 0) << scan.err;
+    for (const char* reason : {"dropped: a document type declaration (refused)",
+                               "dropped: not well-formed XML",
+                               "dropped: no ProbeMatches, Hello or Bye with an endpoint",
+                               "dropped: too long (over 1000 bytes; WS-Discovery: over 8192)"}) {
+        EXPECT_NE(scan.err.find(reason), std::string::npos) << reason << "\n" << scan.err;
+    }
+    const nlohmann::json document = nlohmann::json::parse(scan.out);
+    std::set<std::string> endpoints;
+    std::size_t flood = 0;
+    for (const nlohmann::json& device : document.at("devices")) {
+        const std::string endpoint = device.at("endpoint").get<std::string>();
+        EXPECT_TRUE(endpoints.insert(endpoint).second) << endpoint << " listed twice";
+        flood += endpoint.rfind("urn:uuid:f1000d00-", 0) == 0 ? 1 : 0;
+        EXPECT_TRUE(device.at("mac").is_null()) << "no neighbour table on loopback";
+    }
+    ASSERT_TRUE(endpoints.count("urn:uuid:good")) << scan.out;
+    // On loopback the replies seldom overflow the socket's buffer; a few may.
+    EXPECT_GT(flood, 250u);
+    EXPECT_LE(flood, 300u);
+    EXPECT_EQ(document.at("rows"), nlohmann::json::array()) << "--protocols onvif: no device rows";
+}
+
 // A search that went out through no card is a failure: said, exit 1, and standard output
 // keeps only data.
 TEST(Scan, WithoutARouteTheSearchFailsAndSaysWhy) {
@@ -267,12 +314,12 @@ TEST(Scan, WithoutARouteTheSearchFailsAndSaysWhy) {
     const ProcessResult scan = RunProcess(options);
     EXPECT_EQ(scan.exit_code, 1) << scan.err;
     EXPECT_EQ(scan.out, "");
-    // Either receive thread's search may fail first.
+    // Any of the three searches may fail first: the receive threads' and the ONVIF Probe.
     EXPECT_NE(scan.err.find(" went out through no network card: Network is unreachable (error "
                             "101)\n"),
               std::string::npos)
         << scan.err;
-    EXPECT_NE(scan.err.find("norvik-scan: the request to port 402"), std::string::npos) << scan.err;
+    EXPECT_NE(scan.err.find("norvik-scan: the request to port "), std::string::npos) << scan.err;
     // The PCEdit sender's own lines come in their order, on standard error.
     EXPECT_LT(scan.err.find("ERROR:  sendto failed -1,errno:101"),
               scan.err.find("again:  sendto st -1,errno:101"));

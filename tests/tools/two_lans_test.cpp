@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "broadcast_sender.h"
@@ -20,6 +21,7 @@
 #include "list_lock.h"
 #include "memory_list_view.h"
 #include "network_interfaces.h"
+#include "private_network.h"
 #include "recording_messages.h"
 #include "request_buffer.h"
 #include "scan_json.h"
@@ -80,6 +82,7 @@ struct Lan {
     std::unique_ptr<BackgroundProcess> holder;
     std::unique_ptr<BackgroundProcess> simulator;
     std::string pid;
+    std::string mac;  // the LAN side's card's MAC; empty: the system's choice
 
     std::vector<std::string> Inside(std::vector<std::string> args) const {
         args.insert(args.begin(), {Which("nsenter"), "-t", pid, "-n"});
@@ -129,6 +132,9 @@ protected:
                          "netns", lan.pid}));
         ASSERT_TRUE(Ran({ip, "addr", "add", lan.prefix + ".1/24", "dev", lan.card}));
         ASSERT_TRUE(Ran({ip, "link", "set", lan.card, "up"}));
+        if (!lan.mac.empty()) {
+            ASSERT_TRUE(Ran(lan.Inside({ip, "link", "set", "lan0", "address", lan.mac})));
+        }
         ASSERT_TRUE(Ran(lan.Inside({ip, "addr", "add", lan.prefix + ".2/24", "dev", "lan0"})));
         ASSERT_TRUE(Ran(lan.Inside({ip, "link", "set", "lan0", "up"})));
         ASSERT_TRUE(Ran(lan.Inside({ip, "link", "set", "lo", "up"})));
@@ -154,11 +160,11 @@ protected:
         Lan{"nvk-a", "10.1.0",
             "pcedit mac=00:1a:07:0a:00:01 ip=192.168.1.20 name=a-pcedit\n"
             "3297 mac=00:1a:07:0a:00:02 ip=10.1.0.21 name=a-3297\n",
-            nullptr, nullptr, ""},
+            nullptr, nullptr, "", ""},
         Lan{"nvk-b", "10.2.0",
             "pcedit mac=00:1a:07:0b:00:01 ip=172.16.0.20 netmask=255.255.0.0 name=b-pcedit\n"
             "3297 mac=00:1a:07:0b:00:02 ip=172.16.0.21 name=b-3297\n",
-            nullptr, nullptr, ""}};
+            nullptr, nullptr, "", ""}};
 };
 
 TEST_F(TwoLans, TheScanListsBothLansAndEachHearsOneSearchPerProtocol) {
@@ -267,6 +273,118 @@ TEST_F(TwoLans, ACardTakenDownMidRunIsLeftOutOfTheNextSearch) {
                                 return line.find("through nvk-b") != std::string::npos;
                             }),
               0);
+}
+
+// ONVIF cameras on both LANs: on LAN A the device at .2 answers PCEdit and ONVIF from the card
+// whose MAC it reports; on LAN B a camera of ONVIF alone, and Debian's wsdd, a real
+// WS-Discovery responder for a Windows PC, which is no camera.
+class TwoLansWithCameras : public TwoLans {
+protected:
+    TwoLansWithCameras() {
+        lans_[0].mac = "02:00:00:0a:00:09";
+        lans_[0].devices +=
+            "pcedit mac=02:00:00:0a:00:09 ip=10.1.0.2 name=a-both\n"
+            "onvif endpoint=urn:uuid:0000000a-0000-4000-8000-000000000009 name=a-both-onvif "
+            "hardware=NV-1 mac=02:00:00:0a:00:09\n";
+        lans_[1].mac = "02:00:00:0b:00:09";
+        lans_[1].devices +=
+            "onvif endpoint=urn:uuid:0000000b-0000-4000-8000-000000000009 "
+            "name=\"Tor S\xC3\xBC" "d\" hardware=NV-2 location=\"Halle 3/Ost\"\n";
+    }
+};
+
+TEST_F(TwoLansWithCameras, ACameraWithADevicesMacIsThatDeviceAndTheOtherStandsAlone) {
+    const ProcessResult scan = Scan({"--trace"});
+    ASSERT_EQ(scan.exit_code, 0) << scan.err;
+    const auto devices = norvik::test::ScannedDevicesByMac(scan.out);
+    // Four devices of the two protocols, one of them with its camera, and one camera alone:
+    // its MAC from the neighbour table, as it is on card B's subnet.
+    ASSERT_EQ(devices.size(), 6u) << scan.out;
+    const nlohmann::json& both = devices.find("02:00:00:0a:00:09")->second;
+    EXPECT_EQ(both.at("protocols"), nlohmann::json({"pcedit", "onvif"}));
+    EXPECT_EQ(both.at("endpoint"), "urn:uuid:0000000a-0000-4000-8000-000000000009");
+    EXPECT_EQ(both.at("name"), "a-both");
+    EXPECT_EQ(both.at("hardware"), "NV-1");
+    EXPECT_EQ(both.at("warnings"), nlohmann::json::array());
+    const nlohmann::json& alone = devices.find("02:00:00:0b:00:09")->second;
+    EXPECT_TRUE(alone.at("list_index").is_null());
+    EXPECT_EQ(alone.at("protocols"), nlohmann::json({"onvif"}));
+    EXPECT_EQ(alone.at("ip"), "10.2.0.2");
+    EXPECT_EQ(alone.at("interface"), "nvk-b");
+    EXPECT_EQ(alone.at("name"), "Tor S\xC3\xBC" "d");
+    EXPECT_EQ(alone.at("location"), "Halle 3/Ost");
+    EXPECT_EQ(alone.at("xaddrs"), nlohmann::json({"http://10.2.0.2/onvif/device_service"}));
+    EXPECT_EQ(alone.at("warnings"), nlohmann::json::array());
+    // The Probe went out through each card once.
+    for (const Lan& lan : lans_) {
+        EXPECT_EQ(Count(scan.err, "port 3702: Probe sent through " + lan.card), 1u) << scan.err;
+    }
+    // The rows: the device's row names its camera; the camera alone has a row "-".
+    const ProcessResult rows = RunProcess(
+        Command({NORVIK_TOOL_NORVIK_SCAN, "--timeout", "1", "--protocols", "pcedit,onvif"}));
+    ASSERT_EQ(rows.exit_code, 0) << rows.err;
+    EXPECT_NE(rows.out.find("\ta-both\t010.001.000.002\tonvif: "
+                            "urn:uuid:0000000a-0000-4000-8000-000000000009\n"),
+              std::string::npos)
+        << rows.out;
+    EXPECT_NE(rows.out.find("-\tTor S\xC3\xBC" "d\t010.002.000.002\tonvif: "
+                            "urn:uuid:0000000b-0000-4000-8000-000000000009\n"),
+              std::string::npos)
+        << rows.out;
+    EXPECT_EQ(rows.out.find("a-3297"), std::string::npos) << "the 3297 search was not asked for";
+}
+
+TEST_F(TwoLansWithCameras, AWindowsResponderIsNoCameraAndAHelloOrByeIsToldAtOnce) {
+    if (::access(NORVIK_WSDD, R_OK) != 0) {
+        const char* missing = "Debian's wsdd was not found (./dev.sh test unpacks it)";
+        if (norvik::netns::NetworkTestsRequired()) {
+            FAIL() << missing;
+        }
+        GTEST_SKIP() << missing;
+    }
+    BackgroundProcess watch(Command({NORVIK_TOOL_NORVIK_WATCH, "--interval", "60", "--timeout",
+                                     "1", "--json-lines", "--trace"}));
+    // The first search: every device and camera added.
+    ASSERT_TRUE(watch.WaitForOutput("0000000b-0000-4000-8000-000000000009", 10s));
+    // wsdd in LAN B announces a Windows PC: heard, and dropped as no camera.
+    BackgroundProcess wsdd(Command(lans_[1].Inside(
+        {"python3", NORVIK_WSDD, "-i", "lan0", "-4", "--no-http", "-n", "DESK"})));
+    ASSERT_TRUE(watch.WaitForError("not an ONVIF NetworkVideoTransmitter", 10s))
+        << "wsdd's Hello was not heard";
+    // LAN B's simulator ends: its camera's Bye makes it lost now, not after --lost-after
+    // searches of 60 seconds.
+    const auto stopped = std::chrono::steady_clock::now();
+    lans_[1].simulator->Stop();
+    ASSERT_TRUE(watch.WaitForOutput("\"event\":\"lost\"", 10s));
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 5s);
+    // It comes back: its Hello makes it back at once.
+    lans_[1].simulator = std::make_unique<BackgroundProcess>(Command(lans_[1].Inside(
+        {NORVIK_TOOL_NORVIK_DEVSIM, "--real-network", "--file", lans_[1].devices})));
+    ASSERT_TRUE(watch.WaitForOutput("\"event\":\"back\"", 10s));
+    wsdd.Stop();
+    const ProcessResult result = watch.Stop();
+    std::vector<nlohmann::json> events;
+    std::istringstream lines(result.out);
+    for (std::string line; std::getline(lines, line);) {
+        events.push_back(nlohmann::json::parse(line));
+    }
+    std::vector<std::string> camera_events;
+    for (const nlohmann::json& event : events) {
+        EXPECT_EQ(event.at("device").value("name", "").find("DESK"), std::string::npos);
+        if (event.at("device").value("endpoint", "") ==
+            "urn:uuid:0000000b-0000-4000-8000-000000000009") {
+            camera_events.push_back(event.at("event").get<std::string>() + " " +
+                                    event.at("protocol").get<std::string>() + " " +
+                                    event.at("mac").get<std::string>());
+        }
+    }
+    EXPECT_EQ(camera_events, (std::vector<std::string>{"added onvif 02:00:00:0b:00:09",
+                                                       "lost onvif 02:00:00:0b:00:09",
+                                                       "back onvif 02:00:00:0b:00:09"}))
+        << result.out;
+    // wsdd's PC is in no event: the first search's 6 devices added, then the camera's lost
+    // and back.
+    EXPECT_EQ(events.size(), 8u) << result.out;
 }
 
 }  // namespace

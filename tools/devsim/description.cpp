@@ -172,6 +172,81 @@ std::optional<std::string> SetRawKey(RawDatagram& raw, const std::string& key,
     return std::nullopt;
 }
 
+std::vector<std::string> SpaceSeparated(const std::string& text) {
+    std::vector<std::string> items;
+    std::size_t at = 0;
+    while ((at = text.find_first_not_of(' ', at)) != std::string::npos) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        items.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return items;
+}
+
+std::optional<std::string> SetCameraKey(Camera& camera, const std::string& key,
+                                        const std::string& value) {
+    if (key == "endpoint") {
+        camera.endpoint = value;
+        return value.empty() ? "an endpoint such as urn:uuid:..." : std::string();
+    }
+    if (key == "name" || key == "hardware" || key == "location") {
+        (key == "name" ? camera.name : key == "hardware" ? camera.hardware : camera.location) =
+            value;
+        return std::string();
+    }
+    if (key == "scopes" || key == "xaddrs") {
+        (key == "scopes" ? camera.scopes : camera.xaddrs) = SpaceSeparated(value);
+        return std::string();
+    }
+    if (key == "types") {
+        camera.types = value;
+        return std::string();
+    }
+    if (key == "metadata_version") {
+        const auto version = ParseInt(value, 0, 1000000);
+        camera.metadata_version = version.value_or(camera.metadata_version);
+        return version ? std::string() : Range(0, 1000000);
+    }
+    if (key == "mac") {
+        camera.mac = ParseMac(value);
+        return camera.mac ? std::string() : "a MAC address such as 00:11:22:33:44:55";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> SetOnvifRawKey(OnvifRaw& raw, const std::string& key,
+                                           const std::string& value) {
+    if (key == "hex") {
+        auto bytes = ParseHex(value);
+        if (!bytes || bytes->size() > wire::kMaxDatagramSize) {
+            return "pairs of hexadecimal digits, at most 65507 bytes";
+        }
+        raw.bytes = std::move(*bytes);
+        return std::string();
+    }
+    if (key == "text") {
+        if (value.size() > wire::kMaxDatagramSize) {
+            return "at most 65507 bytes";
+        }
+        raw.bytes.assign(value.begin(), value.end());
+        return std::string();
+    }
+    if (key == "repeat") {
+        // The text repeated: a reply larger than any camera's without a line that long.
+        const auto times = ParseInt(value, 1, 65507);
+        if (!times || raw.bytes.empty() || raw.bytes.size() * static_cast<std::size_t>(*times) >
+                                               wire::kMaxDatagramSize) {
+            return "1 to 65507, after hex= or text=, at most 65507 bytes in all";
+        }
+        const std::vector<std::uint8_t> once = raw.bytes;
+        for (int i = 1; i < *times; ++i) {
+            raw.bytes.insert(raw.bytes.end(), once.begin(), once.end());
+        }
+        return std::string();
+    }
+    return std::nullopt;
+}
+
 // Reads the key=value words of one entry into it; the first error, or empty.
 template <typename Entry, typename SetKey>
 std::string ReadKeys(std::span<const Word> words, const std::vector<std::string>& required,
@@ -236,7 +311,28 @@ std::string ParseLine(std::string_view line, DeviceTable& table) {
         }
         return error;
     }
-    return "a line starts with pcedit, 3297 or raw, not '" + kind.key + "'";
+    if (!kind.has_value && kind.key == "onvif") {
+        Camera camera;
+        auto error = ReadKeys(rest, {"endpoint"}, camera, SetCameraKey);
+        if (error.empty()) {
+            table.cameras.push_back(std::move(camera));
+        }
+        return error;
+    }
+    if (!kind.has_value && kind.key == "onvif_raw") {
+        OnvifRaw raw;
+        const bool one_form =
+            std::count_if(rest.begin(), rest.end(), [](const Word& w) {
+                return w.key == "hex" || w.key == "text";
+            }) == 1;
+        auto error = one_form ? ReadKeys(rest, {}, raw, SetOnvifRawKey)
+                              : std::string("give either hex= or text=");
+        if (error.empty()) {
+            table.onvif_raw.push_back(std::move(raw));
+        }
+        return error;
+    }
+    return "a line starts with pcedit, 3297, raw, onvif or onvif_raw, not '" + kind.key + "'";
 }
 
 }  // namespace

@@ -43,6 +43,23 @@
 //   hex=HEX                    the datagram's bytes, pairs of hexadecimal digits
 //   length=N                   cut or zero-pad the bytes to N (0 to 65507)
 //   on=pcedit|3297|both        which search sends it (default 3297 for port 4023, else pcedit)
+//
+// ONVIF cameras, which answer WS-Discovery Probes on UDP 3702 (endpoint is required):
+//   onvif endpoint=urn:uuid:... name="Tor Süd" hardware=NV-100 location="Halle 3/Ost"
+//   endpoint=URN                the camera's endpoint reference
+//   name= hardware= location=   UTF-8, written percent-encoded into the onvif:// scopes
+//   scopes="URI URI"            further scopes, as they are
+//   xaddrs="URL URL"            the device service's addresses (default
+//                               http://ADDRESS/onvif/device_service, ADDRESS the one it
+//                               answers from)
+//   types="dn:... ..."          default dn:NetworkVideoTransmitter; another (e.g.
+//                               "wsdp:Device pub:Computer") makes a responder that is no camera
+//   metadata_version=N          0 to 1000000 (default 1)
+//   mac=MAC                     the MAC of the card it answers from, for the reader (a pcedit
+//                               line of the same device names it too); a scanner learns it from
+//                               its neighbour table, not from the reply
+// A reply sent byte for byte to every Probe, for what no camera model produces:
+//   onvif_raw hex=HEX | text=TEXT [repeat=N]   the bytes, or the text's UTF-8, N times
 
 #include <string>
 #include <string_view>
@@ -69,6 +86,8 @@ ParsedDescription ParseDescription(std::string_view text);
 // One line of the format, without its line end, that reads back as the same entry.
 std::string FormatDevice(const Device& device);
 std::string FormatRaw(const RawDatagram& raw);
+std::string FormatCamera(const Camera& camera);
+std::string FormatOnvifRaw(const OnvifRaw& raw);
 std::string FormatTable(const DeviceTable& table);  // one line per entry, each ending "\n"
 
 }  // namespace norvik::devsim

@@ -114,6 +114,39 @@ std::string FormatRaw(const RawDatagram& raw) {
     return line;
 }
 
+std::string FormatCamera(const Camera& camera) {
+    const auto joined = [](const std::vector<std::string>& items) {
+        std::string text;
+        for (const std::string& item : items) {
+            text += (text.empty() ? "" : " ") + item;
+        }
+        return text;
+    };
+    std::string line = "onvif endpoint=" + QuoteValue(camera.endpoint);
+    for (const auto& [key, value] :
+         {std::pair{"name", camera.name}, std::pair{"hardware", camera.hardware},
+          std::pair{"location", camera.location}, std::pair{"scopes", joined(camera.scopes)},
+          std::pair{"xaddrs", joined(camera.xaddrs)}}) {
+        if (!value.empty()) {
+            line += std::string(" ") + key + "=" + QuoteValue(value);
+        }
+    }
+    if (camera.types != Camera().types) {
+        line += " types=" + QuoteValue(camera.types);
+    }
+    if (camera.metadata_version != Camera().metadata_version) {
+        line += " metadata_version=" + std::to_string(camera.metadata_version);
+    }
+    if (camera.mac) {
+        line += " mac=" + FormatMac(*camera.mac);
+    }
+    return line;
+}
+
+std::string FormatOnvifRaw(const OnvifRaw& raw) {
+    return "onvif_raw hex=" + FormatHex(raw.bytes);
+}
+
 std::string FormatTable(const DeviceTable& table) {
     std::string text;
     for (const auto& device : table.devices) {
@@ -121,6 +154,12 @@ std::string FormatTable(const DeviceTable& table) {
     }
     for (const auto& raw : table.raw) {
         text += FormatRaw(raw) + "\n";
+    }
+    for (const auto& camera : table.cameras) {
+        text += FormatCamera(camera) + "\n";
+    }
+    for (const auto& raw : table.onvif_raw) {
+        text += FormatOnvifRaw(raw) + "\n";
     }
     return text;
 }

@@ -74,9 +74,35 @@ struct RawDatagram {
 RawTrigger DefaultRawTrigger(std::uint16_t port);
 std::vector<std::uint8_t> RawDatagramBytes(const RawDatagram& raw);
 
+// One camera that answers ONVIF's discovery.
+struct Camera {
+    std::string endpoint;  // urn:uuid:...
+    std::string name;      // UTF-8; written percent-encoded into the scopes
+    std::string hardware;
+    std::string location;
+    std::vector<std::string> scopes;  // further scopes, as given
+    std::vector<std::string> xaddrs;  // empty: http://ADDRESS/onvif/device_service
+    std::string types = "dn:NetworkVideoTransmitter";
+    int metadata_version = 1;
+    // The MAC of the card it answers from, for a reader of the description (a pcedit line of
+    // the same device names it too); the network, not the reply, tells it to a scanner.
+    std::optional<Mac> mac;
+
+    bool operator==(const Camera&) const = default;
+};
+
+// A reply sent byte for byte to every Probe, for what no camera model produces.
+struct OnvifRaw {
+    std::vector<std::uint8_t> bytes;
+
+    bool operator==(const OnvifRaw&) const = default;
+};
+
 struct DeviceTable {
     std::vector<Device> devices;
     std::vector<RawDatagram> raw;
+    std::vector<Camera> cameras;
+    std::vector<OnvifRaw> onvif_raw;
 
     bool operator==(const DeviceTable&) const = default;
 };

@@ -39,6 +39,10 @@ bool ReadDescriptions(const std::vector<std::string>& files, DeviceTable& table)
         table.devices.insert(table.devices.end(), parsed.table.devices.begin(),
                              parsed.table.devices.end());
         table.raw.insert(table.raw.end(), parsed.table.raw.begin(), parsed.table.raw.end());
+        table.cameras.insert(table.cameras.end(), parsed.table.cameras.begin(),
+                             parsed.table.cameras.end());
+        table.onvif_raw.insert(table.onvif_raw.end(), parsed.table.onvif_raw.begin(),
+                               parsed.table.onvif_raw.end());
     }
     return ok;
 }
@@ -86,5 +90,6 @@ int main(int argc, char** argv) {
     return RunSimulator(
         std::move(table),
         {options.announce, options.count, std::chrono::milliseconds(options.reply_delay_ms),
-         options.reject_set, options.verbose, options.churn_devices, options.base, index});
+         options.reject_set, options.verbose, options.churn_devices, options.base, index,
+         options.onvif_flood});
 }

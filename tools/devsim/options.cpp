@@ -53,6 +53,8 @@ Behaviour:
                     address and name), of the protocol of the one replaced (default 0)
   --move N          after each PCEdit search, N other devices get the name moved-STEP-I and
                     their address's second octet flipped (default 0)
+  --onvif-flood N   answer every WS-Discovery Probe also with N ProbeMatches of made-up
+                    cameras, each of another endpoint (urn:uuid:f1000d00-...-<i>)
   --verbose         tell on standard error about every datagram received
   --real-network    run even though interfaces other than loopback are up
   -h, --help        this text
@@ -70,6 +72,12 @@ with a report from every PCEdit device and every raw datagram triggered by it, a
 (445 bytes, "3297", length 445, type 0x31) likewise for the 3297 devices. A PCEdit request
 whose byte 6 is not 2 is a set request: it changes the fields flagged 1 of every device whose
 MAC is in bytes 15 to 20, whatever its protocol.
+
+With onvif lines (or --onvif-flood) it also binds UDP 3702 (shared), joins 239.255.255.250 on
+every interface, answers each WS-Discovery Probe that asks for no type or for one of a
+camera's with a ProbeMatches from each camera, sent to the Probe's source, and every
+onvif_raw reply; it announces each camera with a Hello at start and a Bye when it ends
+(SIGTERM, SIGINT), multicast through every interface.
 
 Standard output, one line each, flushed at once:
   ready                               sockets bound (and --announce reports sent)
@@ -106,6 +114,12 @@ Device keys (mac and ip required):
   restart_ms=N     0 to 3600000 (3000)
 Raw keys (port and hex required):
   port=N hex=HEX length=N on=pcedit|3297|both (3297 for port 4023, else pcedit)
+ONVIF cameras (endpoint required):
+  onvif endpoint=urn:uuid:... name=TEXT hardware=TEXT location=TEXT scopes="URI ..."
+        xaddrs="URL ..." types="dn:NetworkVideoTransmitter" metadata_version=N mac=MAC
+  name, hardware and location go percent-encoded into the onvif:// scopes; xaddrs default
+  to http://ADDRESS/onvif/device_service; another types= makes a responder that is no camera.
+  onvif_raw hex=HEX | text=TEXT [repeat=N]   a reply sent byte for byte to every Probe
 )";
 }
 
@@ -162,6 +176,11 @@ Options ParseOptions(const std::vector<std::string>& args, std::string& error) {
          [&](const std::string& v) {
              device_options = true;
              return ParseNumber(v, 0u, kMaxDevices, options.churn_devices.move);
+         }},
+        {"--onvif-flood",
+         [&](const std::string& v) {
+             device_options = true;
+             return ParseNumber(v, 0u, 1000000u, options.onvif_flood);
          }},
         {"--burst",
          [&](const std::string& v) {
@@ -242,11 +261,12 @@ Options ParseOptions(const std::vector<std::string>& args, std::string& error) {
     if (options.burst && device_options) {
         error =
             "--burst sends generated devices only: it takes no --file, --pcedit, --3297, "
-            "--announce, --count, --reply-delay, --reject-set, --replace or --move";
+            "--announce, --count, --reply-delay, --reject-set, --replace, --move or "
+            "--onvif-flood";
     } else if (!options.burst && (burst_options || options.churn)) {
         error = "--protocol, --rate, --repeat, --churn and --junk-every belong to --burst";
     } else if (!options.burst && options.files.empty() && options.pcedit_devices == 0 &&
-               options.devices_3297 == 0) {
+               options.devices_3297 == 0 && options.onvif_flood == 0) {
         error = "no devices: give --file, --pcedit or --3297 (or --burst)";
     }
     return options;

@@ -25,6 +25,7 @@ struct Options {
     bool verbose = false;
     bool real_network = false;
     ChurnSettings churn_devices;  // after every PCEdit search answered
+    std::uint32_t onvif_flood = 0;  // ProbeMatches of made-up cameras after each Probe
 
     std::optional<std::uint32_t> burst;  // set: burst mode
     BurstProtocol burst_protocol = BurstProtocol::kBoth;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "devsim/description.h"
+#include "devsim/onvif.h"
 #include "devsim/output.h"
 #include "devsim/packets.h"
 #include "devsim/udp.h"
@@ -88,13 +89,15 @@ public:
         if (settings_.announce) {
             Announce();
         }
+        SendCameraAnnouncements(true);
         PrintLine("ready");
         bool stop = false;
         while (!stop) {
             pollfd fds[] = {{signal_fd, POLLIN, 0},
                             {pcedit_socket_.fd(), POLLIN, 0},
-                            {socket_3297_.fd(), POLLIN, 0}};
-            if (::poll(fds, 3, PollTimeout()) < 0 && errno != EINTR) {
+                            {socket_3297_.fd(), POLLIN, 0},
+                            {onvif_socket_.fd(), POLLIN, 0}};
+            if (::poll(fds, 4, PollTimeout()) < 0 && errno != EINTR) {
                 std::fprintf(stderr, "norvik-devsim: poll: %s\n", std::strerror(errno));
                 return 1;
             }
@@ -107,8 +110,12 @@ public:
             if (fds[2].revents != 0) {
                 Receive(socket_3297_, wire::k3297Port);
             }
+            if (fds[3].revents != 0) {
+                ReceiveProbes();
+            }
             SendDueAnswers();
         }
+        SendCameraAnnouncements(false);
         PrintState();
         return 0;
     }
@@ -121,6 +128,12 @@ private:
         }
         if (socket_3297_.is_open()) {
             sender_ = OpenBroadcastSender(sender_port_, error);
+        }
+        const bool onvif = !table_.cameras.empty() || !table_.onvif_raw.empty() ||
+                           settings_.onvif_flood > 0;
+        if (sender_.is_open() && onvif) {
+            onvif_socket_ = OpenWsDiscoveryResponder(onvif_interfaces_, error);
+            return onvif_socket_.is_open();
         }
         return sender_.is_open();
     }
@@ -305,9 +318,94 @@ private:
         }
     }
 
+    // Hello when it starts, Bye when it ends, for every camera, through every interface.
+    void SendCameraAnnouncements(bool hello) {
+        if (!onvif_socket_.is_open()) {
+            return;
+        }
+        for (const Camera& camera : table_.cameras) {
+            for (const in_addr& interface : onvif_interfaces_) {
+                char address[INET_ADDRSTRLEN] = "0.0.0.0";
+                ::inet_ntop(AF_INET, &interface, address, sizeof address);
+                const std::string text = hello ? HelloText(camera, address) : ByeText(camera);
+                const int error = SendToGroupThrough(
+                    onvif_socket_, interface,
+                    std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+                if (error != 0) {
+                    std::fprintf(stderr, "norvik-devsim: cannot announce %s through %s: %s\n",
+                                 camera.endpoint.c_str(), address, std::strerror(error));
+                }
+            }
+        }
+    }
+
+    void ReceiveProbes() {
+        while (true) {
+            sockaddr_in from{};
+            socklen_t from_size = sizeof from;
+            const ssize_t size = ::recvfrom(onvif_socket_.fd(), buffer_.data(), buffer_.size(), 0,
+                                            reinterpret_cast<sockaddr*>(&from), &from_size);
+            if (size < 0) {
+                if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+                    std::fprintf(stderr, "norvik-devsim: receive on port 3702: %s\n",
+                                 std::strerror(errno));
+                }
+                return;
+            }
+            const std::string_view text(reinterpret_cast<const char*>(buffer_.data()),
+                                        static_cast<std::size_t>(size));
+            const auto probe = ReadProbe(text);
+            if (settings_.verbose) {
+                char address[INET_ADDRSTRLEN] = "?";
+                ::inet_ntop(AF_INET, &from.sin_addr, address, sizeof address);
+                std::fprintf(stderr, "norvik-devsim: %zd bytes on port 3702 from %s:%u: %s\n",
+                             size, address, ntohs(from.sin_port),
+                             probe ? "WS-Discovery Probe" : "ignored, no Probe");
+            }
+            if (probe) {
+                AnswerProbe(*probe, from);
+            }
+        }
+    }
+
+    void AnswerProbe(const Probe& probe, const sockaddr_in& from) {
+        const std::string address = SourceAddressFor(from);
+        const auto reply = [&](const std::string& text) {
+            const int error = SendTo(
+                onvif_socket_, from,
+                std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+            if (error != 0) {
+                std::fprintf(stderr, "norvik-devsim: cannot answer a Probe: %s\n",
+                             std::strerror(error));
+            }
+        };
+        for (const Camera& camera : table_.cameras) {
+            if (Answers(camera, probe)) {
+                reply(ProbeMatchesText(camera, probe.message_id, address));
+            }
+        }
+        for (const OnvifRaw& raw : table_.onvif_raw) {
+            reply(std::string(raw.bytes.begin(), raw.bytes.end()));
+        }
+        for (std::uint32_t i = 0; i < settings_.onvif_flood; ++i) {
+            Camera made_up;
+            made_up.endpoint = FloodEndpoint(i);
+            made_up.name = "flood-" + std::to_string(i);
+            reply(ProbeMatchesText(made_up, probe.message_id, address));
+            // A moment now and then, so that a scanner's socket buffer keeps up on loopback.
+            if (i % 64 == 63) {
+                ::usleep(2000);
+            }
+        }
+    }
+
     void PrintState() const {
         PrintLine("# state: " + std::to_string(table_.devices.size()) + " devices, " +
-                  std::to_string(table_.raw.size()) + " raw datagrams\n" + FormatTable(table_) +
+                  std::to_string(table_.raw.size()) + " raw datagrams" +
+                  (table_.cameras.empty()
+                       ? std::string()
+                       : ", " + std::to_string(table_.cameras.size()) + " cameras") +
+                  "\n" + FormatTable(table_) +
                   "# end of state");
     }
 
@@ -317,6 +415,8 @@ private:
     UdpSocket socket_3297_;
     UdpSocket sender_;
     std::uint16_t sender_port_ = 0;
+    UdpSocket onvif_socket_;  // open when it plays ONVIF cameras
+    std::vector<in_addr> onvif_interfaces_;
     std::vector<std::uint8_t> buffer_;
     std::deque<PendingAnswer> pending_;
     std::vector<Clock::time_point> quiet_until_;  // by device index

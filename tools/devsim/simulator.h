@@ -17,6 +17,7 @@ struct SimulatorSettings {
     ChurnSettings churn;
     GeneratorBase base;                      // where the devices that come in are generated
     std::uint32_t next_generated_index = 0;  // the first index of a device that comes in
+    std::uint32_t onvif_flood = 0;  // made-up cameras' ProbeMatches after each Probe
 };
 
 // Answers searches and applies set requests until SIGTERM or SIGINT; SIGUSR1 prints the

@@ -1,6 +1,8 @@
 #include "devsim/udp.h"
 
 #include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,6 +13,8 @@
 
 namespace norvik::devsim {
 namespace {
+
+constexpr std::uint16_t kWsDiscoveryPortNumber = 3702;
 
 std::string ErrnoText(const std::string& what) {
     return what + ": " + std::strerror(errno);
@@ -84,6 +88,69 @@ UdpSocket OpenBroadcastSender(std::uint16_t& local_port, std::string& error) {
     }
     local_port = ntohs(address.sin_port);
     return socket;
+}
+
+UdpSocket OpenWsDiscoveryResponder(std::vector<in_addr>& joined, std::string& error) {
+    UdpSocket socket = OpenSharedReceiver(kWsDiscoveryPortNumber, error);
+    if (!socket.is_open()) {
+        return {};
+    }
+    ifaddrs* interfaces = nullptr;
+    if (::getifaddrs(&interfaces) != 0) {
+        error = ErrnoText("cannot list the interfaces");
+        return {};
+    }
+    in_addr group{};
+    ::inet_pton(AF_INET, "239.255.255.250", &group);
+    for (const ifaddrs* i = interfaces; i != nullptr; i = i->ifa_next) {
+        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET ||
+            (i->ifa_flags & IFF_UP) == 0 || (i->ifa_flags & IFF_MULTICAST) == 0) {
+            continue;
+        }
+        ip_mreq request{};
+        request.imr_multiaddr = group;
+        request.imr_interface = reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr;
+        if (::setsockopt(socket.fd(), IPPROTO_IP, IP_ADD_MEMBERSHIP, &request, sizeof request) ==
+            0) {
+            joined.push_back(request.imr_interface);
+        }
+    }
+    ::freeifaddrs(interfaces);
+    if (joined.empty()) {
+        error = "no interface that is up can join 239.255.255.250";
+        return {};
+    }
+    return socket;
+}
+
+int SendTo(const UdpSocket& socket, const sockaddr_in& to, std::span<const std::uint8_t> datagram) {
+    const ssize_t sent = ::sendto(socket.fd(), datagram.data(), datagram.size(), 0,
+                                  reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    return sent < 0 ? errno : 0;
+}
+
+int SendToGroupThrough(const UdpSocket& socket, const in_addr& interface,
+                       std::span<const std::uint8_t> datagram) {
+    if (::setsockopt(socket.fd(), IPPROTO_IP, IP_MULTICAST_IF, &interface, sizeof interface) !=
+        0) {
+        return errno;
+    }
+    sockaddr_in to = Ipv4Address(0, kWsDiscoveryPortNumber);
+    ::inet_pton(AF_INET, "239.255.255.250", &to.sin_addr);
+    return SendTo(socket, to, datagram);
+}
+
+std::string SourceAddressFor(const sockaddr_in& to) {
+    UdpSocket probe(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    sockaddr_in local{};
+    socklen_t size = sizeof local;
+    char text[INET_ADDRSTRLEN] = "0.0.0.0";
+    if (probe.is_open() &&
+        ::connect(probe.fd(), reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
+        ::getsockname(probe.fd(), reinterpret_cast<sockaddr*>(&local), &size) == 0) {
+        ::inet_ntop(AF_INET, &local.sin_addr, text, sizeof text);
+    }
+    return text;
 }
 
 int SendBroadcast(const UdpSocket& socket, std::uint16_t port,

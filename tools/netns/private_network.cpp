@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -63,7 +64,8 @@ bool BringUpLoopback(int fd, std::string& reason) {
         reason = ErrnoText("cannot read the loopback interface's flags");
         return false;
     }
-    ifr.ifr_flags = static_cast<short>(ifr.ifr_flags | IFF_UP);
+    // Multicast too: WS-Discovery's searches and announcements go to 239.255.255.250.
+    ifr.ifr_flags = static_cast<short>(ifr.ifr_flags | IFF_UP | IFF_MULTICAST);
     if (::ioctl(fd, SIOCSIFFLAGS, &ifr) != 0) {
         reason = ErrnoText("cannot bring the loopback interface up");
         return false;
@@ -71,22 +73,29 @@ bool BringUpLoopback(int fd, std::string& reason) {
     return true;
 }
 
-bool AddBroadcastRoute(int fd, std::string& reason) {
+bool AddLoopbackRoute(int fd, std::uint32_t destination, std::uint32_t mask, const char* what,
+                      std::string& reason) {
     rtentry rt{};
     sockaddr_in dst{};
     dst.sin_family = AF_INET;
-    dst.sin_addr.s_addr = htonl(INADDR_BROADCAST);
-    sockaddr_in mask = dst;
+    dst.sin_addr.s_addr = htonl(destination);
+    sockaddr_in genmask = dst;
+    genmask.sin_addr.s_addr = htonl(mask);
     std::memcpy(&rt.rt_dst, &dst, sizeof dst);
-    std::memcpy(&rt.rt_genmask, &mask, sizeof mask);
-    rt.rt_flags = RTF_UP | RTF_HOST;
+    std::memcpy(&rt.rt_genmask, &genmask, sizeof genmask);
+    rt.rt_flags = RTF_UP | (mask == 0xffffffffu ? RTF_HOST : 0);
     char device[] = "lo";
     rt.rt_dev = device;
     if (::ioctl(fd, SIOCADDRT, &rt) != 0) {
-        reason = ErrnoText("cannot route 255.255.255.255 over loopback");
+        reason = ErrnoText((std::string("cannot route ") + what + " over loopback").c_str());
         return false;
     }
     return true;
+}
+
+bool AddBroadcastRoutes(int fd, std::string& reason) {
+    return AddLoopbackRoute(fd, INADDR_BROADCAST, 0xffffffffu, "255.255.255.255", reason) &&
+           AddLoopbackRoute(fd, 0xef000000u, 0xff000000u, "239.0.0.0/8", reason);
 }
 
 }  // namespace
@@ -107,7 +116,7 @@ EnterResult EnterPrivateNetwork(BroadcastRoute route) {
         return result;
     }
     bool ok = BringUpLoopback(fd, result.reason) &&
-              (route == BroadcastRoute::kNone || AddBroadcastRoute(fd, result.reason));
+              (route == BroadcastRoute::kNone || AddBroadcastRoutes(fd, result.reason));
     ::close(fd);
     result.entered = ok;
     return result;

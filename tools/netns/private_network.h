@@ -15,7 +15,8 @@ struct EnterResult {
 // Moves the calling process into a network namespace of its own, holding only a loopback
 // interface, so that nothing it sends can reach a real network. With kLoopback, a host route
 // sends the limited broadcast address over loopback, so broadcasts reach every socket of the
-// namespace; with kNone, sending to it fails as on a host without a route.
+// namespace, and 239.0.0.0/8 goes there too, so multicast reaches every socket that joined its
+// group; with kNone, sending to either fails as on a host without a route.
 //
 // Must run while the process has a single thread: a namespace entered later covers only the
 // calling thread. Uses a plain network namespace as root, or a user namespace around it
