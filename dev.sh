@@ -35,6 +35,11 @@ PACKAGES+=(fonts-wqy-microhei)
 PACKAGES+=(xvfb dbus-daemon at-spi2-core python3-pyatspi)
 # Header-only, for the command-line programs: CLI11 (options) and nlohmann-json (JSON).
 PACKAGES+=(libcli11-dev nlohmann-json3-dev)
+# The ONVIF cameras' WS-Discovery replies are read with expat.
+PACKAGES+=(libexpat1-dev)
+# Real ONVIF clients vouch for the simulator's cameras: the npm package onvif runs under Node.js
+# (fetched into build/npm with curl, see fetch_npm_onvif), libonvif's onvif-util needs libxml2.
+PACKAGES+=(nodejs curl ca-certificates libxml2)
 # The Ansible collection's tests run its modules, and playbooks over SSH to simulated sites
 # (Python libraries and the SSH client only: nothing they install starts a service).
 PACKAGES+=(ansible-core openssh-client)
@@ -140,12 +145,77 @@ unpack_debs() {
     done
 }
 
-# The servers the tests talk to: promtool and prometheus-node-exporter, and sshd.
+# fetch_checked URL FILE SUM COMMAND: downloads URL to FILE and stops unless COMMAND (sha256sum
+# or sha512sum) gives SUM for it: a peer of the tests is the one measured, or none.
+fetch_checked() {
+    local url=$1 file=$2 sum=$3 command=$4 got
+    curl -fsSL --retry 3 -o "$file" "$url"
+    got=$($command "$file" | cut -d' ' -f1)
+    if [ "$got" != "$sum" ]; then
+        echo "dev.sh: $url is not the file measured ($command $got)" >&2
+        rm -f "$file"
+        exit 1
+    fi
+}
+
+# WS-Discovery peers from Debian 12's archive, on either release: Debian 13 has neither wsdd
+# (a responder for a Windows PC) nor onvif-tools (libonvif's client). Unpacked, not installed:
+# wsdd's package starts its service. DIR:PATH:SHA256.
+DEBIAN12_PEERS=(
+    build/wsdd:w/wsdd/wsdd_0.7.0-2.1_all.deb:dd8ef213a4c69d6e46d240025542f2644d850d1306507e90e1c9b2be742537bd
+    build/onvif-tools:libo/libonvif/onvif-tools_1.4.4-1_amd64.deb:8285e50433a38ecf54feec63d880d4e77e8e0797608869299505a9996c589c89
+    build/onvif-tools:libo/libonvif/libonvif1_1.4.4-1_amd64.deb:ae958d10145772a3301116f8b9d9bb9a92bad599b47aac24e750dfa062000875
+)
+fetch_debian12_peers() {
+    local entry dir rest path sum deb
+    [ -f build/wsdd/usr/sbin/wsdd ] && [ -x build/onvif-tools/usr/bin/onvif-util ] && return 0
+    rm -rf build/wsdd build/onvif-tools
+    echo "Fetching from Debian 12's archive into build/: wsdd, onvif-tools"
+    for entry in "${DEBIAN12_PEERS[@]}"; do
+        dir=${entry%%:*}
+        rest=${entry#*:}
+        path=${rest%%:*}
+        sum=${rest#*:}
+        deb=$dir/${path##*/}
+        mkdir -p "$dir"
+        fetch_checked "http://deb.debian.org/debian/pool/main/$path" "$deb" "$sum" sha256sum
+        dpkg-deb -x "$deb" "$dir"
+    done
+}
+
+# The npm package onvif 0.8.3 and what it requires, each checked against the SHA-512 the registry
+# gives for it, without npm (Debian's would bring hundreds of packages): PATH:SHA512.
+NPM_ONVIF=(
+    onvif/-/onvif-0.8.3.tgz:e7982440a44755e854e2d65647f772e802cb53d6ba03761f997e9d6bf8e82c57cdb47dd848b6b0db2ba2a062c2f07e598c7a98f08f540d26e83e242a1052feb7
+    xml2js/-/xml2js-0.6.2.tgz:4f8ae2787682d445dc112d0ac718f825681a5101c393eab01dc60e0851df8b02b3eed3953cbabb1e3abd74cd5608c87296a3047cfee131c3880a1be8b6265e80
+    sax/-/sax-1.6.1.tgz:e36b415702d69da42f5b9cdce076d9ad3b9671c1020997c18bdd850eec2dab16ac1fe25b3c1dff14e29bd66db6d8ae364785b1bb1cf332c4ecc1fce0b52bbae1
+    xmlbuilder/-/xmlbuilder-11.0.1.tgz:7c396c23f905131ee02ef6de71cd3fa212c6e747ee810a7caf21f3313b96f6f49ad462745d858a9e1b14c7ba227b71bdf3eaf9e9a4d0214078921b78d91dc9bc
+)
+fetch_npm_onvif() {
+    local modules=build/npm/node_modules entry path sum name tarball
+    [ -f "$modules/onvif/package.json" ] && return 0
+    rm -rf build/npm && mkdir -p "$modules"
+    echo "Fetching into build/npm: the npm package onvif 0.8.3"
+    for entry in "${NPM_ONVIF[@]}"; do
+        path=${entry%%:*}
+        sum=${entry#*:}
+        name=${path%%/*}
+        tarball=build/npm/$name.tgz
+        fetch_checked "https://registry.npmjs.org/$path" "$tarball" "$sum" sha512sum
+        mkdir -p "$modules/$name"
+        tar -xzf "$tarball" -C "$modules/$name" --strip-components=1
+    done
+}
+
+# The servers and peers the tests talk to: promtool and prometheus-node-exporter, sshd, wsdd and
+# onvif-util, and the npm package onvif.
 unpack_test_servers() {
     # shellcheck disable=SC2046  # one word per package
     unpack_debs build/prometheus-tools usr/bin/promtool $(prometheus_packages)
     # shellcheck disable=SC2046
     unpack_debs build/openssh-server usr/sbin/sshd $(openssh_packages)
+    fetch_debian12_peers
+    fetch_npm_onvif
 }
 
 # build DIR [cmake options...]

@@ -34,7 +34,7 @@ const char* ProfileName(NetworkProfile profile) {
 
 std::string FirewallRuleCommand(std::string_view program_path) {
     return "netsh advfirewall firewall add rule name=\"Norvik\" dir=in action=allow "
-           "protocol=UDP localport=4022,4023 program=\"" +
+           "protocol=UDP localport=4022,4023,3702 program=\"" +
            std::string(program_path) + "\" profile=private,domain";
 }
 

@@ -10,7 +10,8 @@ namespace {
 TEST(NothingArrived, TheFirewallRuleIsTheInstallersForThatProgram) {
     EXPECT_EQ(FirewallRuleCommand("C:\\Program Files\\Norvik\\norvik.exe"),
               "netsh advfirewall firewall add rule name=\"Norvik\" dir=in action=allow "
-              "protocol=UDP localport=4022,4023 program=\"C:\\Program Files\\Norvik\\norvik.exe\" "
+              "protocol=UDP localport=4022,4023,3702 "
+              "program=\"C:\\Program Files\\Norvik\\norvik.exe\" "
               "profile=private,domain");
 }
 

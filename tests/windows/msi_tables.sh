@@ -103,7 +103,7 @@ shortcut=$(row Shortcut NorvikShortcut | cut -f2,3,5,9,12)
 expect_row CustomAction $'FindNetsh\t2099\tNETSH\t[System64Folder]netsh.exe\t'
 netsh=$'\t3186\tNETSH\tadvfirewall firewall'
 expect_row CustomAction "DeleteFirewallRules$netsh delete rule name=\"Norvik\""$'\t'
-rule='add rule name="Norvik" dir=in action=allow protocol=UDP localport=4022,4023'
+rule='add rule name="Norvik" dir=in action=allow protocol=UDP localport=4022,4023,3702'
 allow_actions=()
 for program in $programs; do
     allow_actions+=("AllowThroughFirewall_${program//-/_}")

@@ -109,6 +109,40 @@ TEST_F(ScanUnderWine, ListsExactlyWhatTheLinuxScannerListsAndRowsReachAPipeAsUtf
     EXPECT_EQ(scan.out.find('\r'), std::string::npos);
 }
 
+// ONVIF cameras answer the Windows scanner's Probe as they answer the Linux one's: Wine's
+// loopback carries the multicast, and XmlLite reads what expat reads.
+TEST_F(ScanUnderWine, ListsThePublishedOnvifCamerasAsTheLinuxScannerDoes) {
+    devices_ = std::make_unique<BackgroundProcess>(norvik::test::Command(
+        {NORVIK_TOOL_NORVIK_DEVSIM, "--file",
+         std::string(NORVIK_TEST_DATA_DIR) + "/devsim/wine_onvif.txt"}));
+    ASSERT_TRUE(devices_->WaitForOutput("ready\n", 10s));
+    const auto cameras = [](const ProcessResult& scan) {
+        std::map<std::string, nlohmann::json> by_endpoint;
+        const nlohmann::json json = nlohmann::json::parse(scan.out, nullptr, false);
+        EXPECT_FALSE(json.is_discarded()) << scan.out;
+        if (!json.is_discarded()) {
+            for (const nlohmann::json& device : json.at("devices")) {
+                by_endpoint.emplace(device.at("endpoint").get<std::string>(), device);
+            }
+        }
+        return by_endpoint;
+    };
+    const std::vector<std::string> args = {"--json", "--timeout", "1.5", "--protocols", "onvif"};
+    const ProcessResult linux_scan = RunProcess(LinuxScan(args));
+    const ProcessResult windows_scan = RunProcess(WindowsScan(args));
+    ASSERT_EQ(linux_scan.exit_code, 0) << linux_scan.err;
+    ASSERT_EQ(windows_scan.exit_code, 0) << windows_scan.err;
+    EXPECT_EQ(windows_scan.err, "");
+    const auto found = cameras(windows_scan);
+    EXPECT_EQ(found, cameras(linux_scan));
+    ASSERT_EQ(found.size(), 2u) << windows_scan.out;
+    const nlohmann::json& first = found.at("urn:uuid:6a1d0c1e-0000-4000-8000-000000000001");
+    EXPECT_EQ(first.at("name"), "Tor S\xC3\xBC" "d");
+    EXPECT_EQ(first.at("location"), "Halle 3/Ost");
+    EXPECT_EQ(first.at("interface"), "lo");
+    EXPECT_EQ(found.at("urn:uuid:6a1d0c1e-0000-4000-8000-000000000002").at("name"), "a&b <c>");
+}
+
 // On a console (here a terminal that Wine's console serves) the names show as they are, whatever
 // the console's code page.
 TEST_F(ScanUnderWine, RowsReachAConsoleIntact) {
