@@ -17,9 +17,10 @@ trap 'rm -rf "$dumps"' EXIT
 valgrind --tool=callgrind --collect-atstart=no --callgrind-out-file="$dumps/out.%p" \
     "$build/bench/norvik-bench-flood" --reports "$reports" >"$dumps/printed" 2>"$dumps/valgrind.log"
 printf '%-22s %8s %14s %10s\n' kind reports instructions "to plain"
-# The bench prints each kind's number of reports; callgrind dumps each kind's instructions.
+# The bench prints each kind's number of reports; callgrind dumps each kind's instructions, in
+# dumps numbered by the last part of their names (the folder's name may hold dots too).
 paste <(tail -n +2 "$dumps/printed" | awk '{ print $1, $2 }') \
-      <(for dump in $(ls "$dumps"/out.*.* | sort -t. -k3 -n); do
+      <(for dump in $(ls "$dumps"/out.*.* | awk -F. '{ print $NF, $0 }' | sort -n | cut -d' ' -f2); do
             sed -n 's/^totals: //p' "$dump"
         done) |
     awk '{ per = $3 / $2; if (NR == 1) plain = per;

@@ -1,5 +1,5 @@
 // Fuzz target: a value as a person types it after an option, read as a MAC address, an IPv4
-// address, seconds and a whole number.
+// address, seconds, a whole number and a list of protocols.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -74,6 +74,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto seconds = ParseSeconds(text, 0, 86400, problem)) {
         Check(*seconds >= 0 && *seconds <= 86400 && problem.empty());
         Check(OnlyBlanksAround(text, "0123456789."));
+    } else {
+        CheckProblem(problem);
+    }
+    problem.clear();
+    if (const auto protocols = ParseProtocols(text, problem)) {
+        // At least one, and written back as a list, the same choice.
+        Check(protocols->pcedit || protocols->p3297 || protocols->onvif);
+        std::string list;
+        for (const auto& [chosen, name] : {std::pair{protocols->pcedit, "pcedit"},
+                                           std::pair{protocols->p3297, "3297"},
+                                           std::pair{protocols->onvif, "onvif"}}) {
+            if (chosen) {
+                list += (list.empty() ? "" : ",") + std::string(name);
+            }
+        }
+        std::string again;
+        const auto reread = ParseProtocols(list, again);
+        Check(reread && reread->pcedit == protocols->pcedit && reread->p3297 == protocols->p3297 &&
+              reread->onvif == protocols->onvif);
+        Check(OnlyBlanksAround(text, "pcedit3297onvif, \t"));
     } else {
         CheckProblem(problem);
     }
