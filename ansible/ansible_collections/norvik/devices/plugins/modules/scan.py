@@ -9,10 +9,12 @@ DOCUMENTATION = r"""
 module: scan
 short_description: List the network video devices of the site's network as facts
 description:
-  - Runs the installed C(norvik-scan --json) on the site's host, for both device protocols
-    through every network card of the host. Sets the fact C(norvik_devices), the devices as
-    norvik-scan's JSON lists them, each with its C(warnings) (no address, link-local, a
-    duplicate address, outside every card's subnet).
+  - Runs the installed C(norvik-scan --json) on the site's host, for both device protocols and
+    ONVIF cameras through every network card of the host. Sets the fact C(norvik_devices), the
+    devices as norvik-scan's JSON lists them, each with its C(protocols) and C(warnings) (no
+    address, link-local, a duplicate address, outside every card's subnet).
+  - An ONVIF camera that answers no device protocol has C(list_index) null, and C(mac) null
+    where the host's neighbour table does not know it; the device modules cannot change it.
   - Changes nothing.
   - Linux site hosts only; Windows site hosts are not covered.
 version_added: "3.0.0"
