@@ -9,7 +9,7 @@ std::optional<std::pair<std::string, std::string>> ResolveQualifiedName(
         colon == std::string_view::npos ? std::string_view() : qualified_name.substr(0, colon);
     const std::string local(colon == std::string_view::npos ? qualified_name
                                                             : qualified_name.substr(colon + 1));
-    if (local.empty() || local.find(':') != std::string::npos) {
+    if (colon == 0 || local.empty() || local.find(':') != std::string::npos) {
         return std::nullopt;
     }
     if (prefix == "xml") {

@@ -33,7 +33,7 @@ struct XmlLimits {
 
 enum class XmlError {
     kNone,
-    kMalformed,  // not well-formed XML, or not UTF-8 text
+    kMalformed,  // not well-formed XML 1.0, or not UTF-8 text (or declared as another)
     kDtd,        // a document type declaration: refused, so no entity is ever defined
     kTooLarge,   // past one of the limits
     kNoParser,   // the platform's XML parser could not be loaded

@@ -31,8 +31,7 @@ public:
     }
 
     void Start(const char* name) {
-        if (++elements_ > limits_.max_elements || open_.size() >= limits_.max_depth ||
-            (open_.empty() && root_)) {
+        if (++elements_ > limits_.max_elements || open_.size() >= limits_.max_depth) {
             Stop(XmlError::kTooLarge);
             return;
         }

@@ -6,8 +6,10 @@
 // clang-format on
 
 #include <string>
+#include <string_view>
 
 #include "utf.h"
+#include "xml_text_check.h"
 #include "xml_tree.h"
 
 namespace norvik {
@@ -51,18 +53,30 @@ std::string Utf8(const WCHAR* text, UINT length) {
 
 class TreeBuilder {
 public:
-    TreeBuilder(IXmlReader* reader, const XmlLimits& limits) : reader_(reader), limits_(limits) {}
+    TreeBuilder(IXmlReader* reader, std::size_t document_size, const XmlLimits& limits)
+        : reader_(reader), document_size_(document_size), limits_(limits) {}
 
     XmlDocument Build() {
         XmlNodeType type = XmlNodeType_None;
         HRESULT result = S_OK;
-        while ((result = reader_->Read(&type)) == S_OK && error_ == XmlError::kNone) {
+        while (error_ == XmlError::kNone && (result = reader_->Read(&type)) == S_OK) {
+            // Every node takes at least one byte of the document: a reader that gives more
+            // nodes than that is going round in circles (XmlLite in Wine did, on a document
+            // cut short), and is stopped.
+            if (++nodes_ > document_size_) {
+                error_ = XmlError::kMalformed;
+                break;
+            }
             switch (type) {
                 case XmlNodeType_Element:
                     Start();
                     break;
                 case XmlNodeType_EndElement:
-                    open_.pop_back();
+                    if (open_.empty()) {
+                        error_ = XmlError::kMalformed;
+                    } else {
+                        open_.pop_back();
+                    }
                     break;
                 case XmlNodeType_Text:
                 case XmlNodeType_CDATA:
@@ -89,6 +103,19 @@ public:
     }
 
 private:
+    // XmlLite in Wine lets an undeclared prefix through, dropped from the name it reports;
+    // the qualified name keeps it. A prefix that names no namespace is not well-formed.
+    bool PrefixUndeclared() const {
+        const WCHAR* name = nullptr;
+        UINT name_length = 0;
+        const WCHAR* uri = nullptr;
+        UINT uri_length = 0;
+        return FAILED(reader_->GetQualifiedName(&name, &name_length)) ||
+               FAILED(reader_->GetNamespaceUri(&uri, &uri_length)) ||
+               (std::wstring_view(name, name_length).find(L':') != std::wstring_view::npos &&
+                uri_length == 0);
+    }
+
     void Start() {
         if (++elements_ > limits_.max_elements || open_.size() >= limits_.max_depth) {
             error_ = XmlError::kTooLarge;
@@ -97,14 +124,16 @@ private:
         XmlElement element;
         const WCHAR* text = nullptr;
         UINT length = 0;
-        if (FAILED(reader_->GetLocalName(&text, &length))) {
+        if (PrefixUndeclared() || FAILED(reader_->GetLocalName(&text, &length))) {
             error_ = XmlError::kMalformed;
             return;
         }
         element.local_name = Utf8(text, length);
-        if (SUCCEEDED(reader_->GetNamespaceUri(&text, &length))) {
-            element.namespace_uri = Utf8(text, length);
+        if (FAILED(reader_->GetNamespaceUri(&text, &length))) {
+            error_ = XmlError::kMalformed;
+            return;
         }
+        element.namespace_uri = Utf8(text, length);
         const bool empty = reader_->IsEmptyElement();
         // xmlns attributes are the namespace declarations.
         for (HRESULT at = reader_->MoveToFirstAttribute(); at == S_OK;
@@ -115,10 +144,11 @@ private:
             UINT local_length = 0;
             const WCHAR* value = nullptr;
             UINT value_length = 0;
-            if (FAILED(reader_->GetPrefix(&prefix, &prefix_length)) ||
+            if (PrefixUndeclared() || FAILED(reader_->GetPrefix(&prefix, &prefix_length)) ||
                 FAILED(reader_->GetLocalName(&local, &local_length)) ||
                 FAILED(reader_->GetValue(&value, &value_length))) {
-                continue;
+                error_ = XmlError::kMalformed;
+                return;
             }
             const std::string prefix_text = Utf8(prefix, prefix_length);
             const std::string local_text = Utf8(local, local_length);
@@ -144,6 +174,10 @@ private:
     }
 
     void Text() {
+        // White space outside the root element is no text of it, as expat never reports it.
+        if (open_.empty()) {
+            return;
+        }
         const WCHAR* text = nullptr;
         UINT length = 0;
         if (FAILED(reader_->GetValue(&text, &length))) {
@@ -156,16 +190,16 @@ private:
             error_ = XmlError::kTooLarge;
             return;
         }
-        if (!open_.empty()) {
-            open_.back()->text += utf8;
-        }
+        open_.back()->text += utf8;
     }
 
     IXmlReader* reader_;
+    std::size_t document_size_;
     const XmlLimits& limits_;
     XmlError error_ = XmlError::kNone;
     std::optional<XmlElement> root_;
     std::vector<XmlElement*> open_;  // innermost last; see the expat reader
+    std::size_t nodes_ = 0;
     std::size_t elements_ = 0;
     std::size_t text_bytes_ = 0;
 };
@@ -173,6 +207,9 @@ private:
 }  // namespace
 
 XmlDocument ParseXml(ByteSpan document, const XmlLimits& limits) {
+    if (!IsCompleteUtf8Xml(document)) {
+        return {std::nullopt, XmlError::kMalformed};
+    }
     const CreateXmlReaderFunction create = XmlReaderFactory();
     if (create == nullptr) {
         return {std::nullopt, XmlError::kNoParser};
@@ -191,12 +228,12 @@ XmlDocument ParseXml(ByteSpan document, const XmlLimits& limits) {
     }
     // Prohibited: a document type declaration ends the reading with an error, before anything
     // it declares takes effect. No resolver is given, so nothing outside is ever fetched.
-    reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
-    reader->SetProperty(XmlReaderProperty_XmlResolver, 0);
-    if (FAILED(reader->SetInput(stream.get()))) {
+    if (FAILED(reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit)) ||
+        FAILED(reader->SetProperty(XmlReaderProperty_XmlResolver, 0)) ||
+        FAILED(reader->SetInput(stream.get()))) {
         return {std::nullopt, XmlError::kNoParser};
     }
-    TreeBuilder builder(reader.get(), limits);
+    TreeBuilder builder(reader.get(), document.size(), limits);
     return builder.Build();
 }
 

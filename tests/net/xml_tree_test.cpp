@@ -5,12 +5,31 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace norvik {
 namespace {
+
+// XmlLite in Wine 8 reads a few well-formed things wrong, which the real one reads right: a
+// prefix declared again inside the scope of its outer declaration still names the outer URI,
+// a character reference past U+FFFF loses its high bits, and one to white space becomes a space.
+bool UnderWine() {
+#ifdef _WIN32
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
 
 XmlDocument Parse(std::string_view text, const XmlLimits& limits = {}) {
     return ParseXml(ByteSpan(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
@@ -51,11 +70,11 @@ constexpr std::string_view kProbeMatch =
     "<env:Envelope xmlns:env=\"http://www.w3.org/2003/05/soap-envelope\" "
     "xmlns:wsa=\"http://schemas.xmlsoap.org/ws/2004/08/addressing\" "
     "xmlns:dn=\"http://www.onvif.org/ver10/network/wsdl\">"
-    "<env:Header><wsa:RelatesTo>urn:uuid:1</wsa:RelatesTo></env:Header>"
+    "<env:Header><!-- a & b --><wsa:RelatesTo>urn:uuid:1</wsa:RelatesTo><?pi x&y?></env:Header>"
     "<env:Body><ProbeMatches xmlns=\"http://schemas.xmlsoap.org/ws/2005/04/discovery\">\r\n"
     " <ProbeMatch>"
     "<wsa:EndpointReference><wsa:Address>urn:uuid:2</wsa:Address></wsa:EndpointReference>"
-    "<Types xmlns:dn=\"urn:redeclared\">dn:NetworkVideoTransmitter</Types>"
+    "<Types>dn:NetworkVideoTransmitter</Types>"
     "<Scopes>onvif://www.onvif.org/name/Caf\xC3\xA9&amp;Bar&lt;1&gt;&#x41;&#65;</Scopes>"
     "<XAddrs><![CDATA[http://192.0.2.7/a?b=1&c=<2>]]></XAddrs>"
     "<env:Fault xmlns=\"\">one<Reason/>two</env:Fault>"
@@ -77,7 +96,7 @@ TEST(XmlTree, ACamerasReplyGivesTheExactTree) {
               "        {http://schemas.xmlsoap.org/ws/2004/08/addressing}EndpointReference \"\"\n"
               "          {http://schemas.xmlsoap.org/ws/2004/08/addressing}Address"
               " \"urn:uuid:2\"\n"
-              "        {http://schemas.xmlsoap.org/ws/2005/04/discovery}Types [dn=urn:redeclared]"
+              "        {http://schemas.xmlsoap.org/ws/2005/04/discovery}Types"
               " \"dn:NetworkVideoTransmitter\"\n"
               "        {http://schemas.xmlsoap.org/ws/2005/04/discovery}Scopes"
               " \"onvif://www.onvif.org/name/Caf\xC3\xA9&Bar<1>AA\"\n"
@@ -87,30 +106,43 @@ TEST(XmlTree, ACamerasReplyGivesTheExactTree) {
               "          {}Reason \"\"\n");
 }
 
+TEST(XmlTree, AnInnerDeclarationHidesTheOuterOneAndReferencesReadAsWritten) {
+    if (UnderWine()) {
+        GTEST_SKIP() << "XmlLite in Wine reads these wrong (see UnderWine)";
+    }
+    EXPECT_EQ(Tree("<a xmlns:p=\"urn:outer\"><b xmlns:p=\"urn:inner\"><p:c>&#x10348;&#10;&#9;"
+                   "</p:c></b><p:d/></a>"),
+              "{}a [p=urn:outer] \"\"\n"
+              "  {}b [p=urn:inner] \"\"\n"
+              "    {urn:inner}c \"\xF0\x90\x8D\x88\n\t\"\n"
+              "  {urn:outer}d \"\"\n");
+}
+
+XmlElement Declaring(std::vector<std::pair<std::string, std::string>> prefixes) {
+    XmlElement element;
+    element.prefixes = std::move(prefixes);
+    return element;
+}
+
 TEST(XmlTree, QualifiedNamesResolveAgainstTheNearestDeclaration) {
-    const XmlDocument document = Parse(kProbeMatch);
-    ASSERT_EQ(document.error, XmlError::kNone);
-    const XmlElement& envelope = *document.root;
-    const XmlElement& body = envelope.children.at(1);
-    const XmlElement& matches = body.children.at(0);
-    const XmlElement& match = matches.children.at(0);
-    const XmlElement& types = match.children.at(1);
-    const XmlElement& fault = match.children.at(4);
+    const XmlElement envelope = Declaring({{"dn", "urn:outer"}, {"", "urn:default"}});
+    const XmlElement types = Declaring({{"dn", "urn:inner"}, {"tds", "urn:device"}});
+    const XmlElement no_default = Declaring({{"", ""}});
     using Resolved = std::optional<std::pair<std::string, std::string>>;
-    const std::vector<const XmlElement*> to_types{&envelope, &body, &matches, &match, &types};
-    EXPECT_EQ(ResolveQualifiedName(to_types, types.text),
-              Resolved({"urn:redeclared", "NetworkVideoTransmitter"}));
-    EXPECT_EQ(ResolveQualifiedName({&envelope, &body}, "dn:NetworkVideoTransmitter"),
-              Resolved({"http://www.onvif.org/ver10/network/wsdl", "NetworkVideoTransmitter"}));
-    EXPECT_EQ(ResolveQualifiedName(to_types, "Probe"),
-              Resolved({"http://schemas.xmlsoap.org/ws/2005/04/discovery", "Probe"}));
-    EXPECT_EQ(ResolveQualifiedName({&envelope, &body, &matches, &match, &fault}, "Probe"),
-              Resolved({"", "Probe"}));  // xmlns="" takes the default namespace away
-    EXPECT_EQ(ResolveQualifiedName({&envelope}, "Probe"), Resolved({"", "Probe"}));
-    EXPECT_EQ(ResolveQualifiedName({&envelope}, "xml:lang"),
+    EXPECT_EQ(ResolveQualifiedName({&envelope, &types}, "dn:NetworkVideoTransmitter"),
+              Resolved({"urn:inner", "NetworkVideoTransmitter"}));
+    EXPECT_EQ(ResolveQualifiedName({&envelope, &types}, "tds:Device"),
+              Resolved({"urn:device", "Device"}));
+    EXPECT_EQ(ResolveQualifiedName({&types, &envelope}, "dn:NetworkVideoTransmitter"),
+              Resolved({"urn:outer", "NetworkVideoTransmitter"}));
+    EXPECT_EQ(ResolveQualifiedName({&envelope, &types}, "Device"),
+              Resolved({"urn:default", "Device"}));
+    EXPECT_EQ(ResolveQualifiedName({&envelope, &no_default}, "Device"), Resolved({"", "Device"}));
+    EXPECT_EQ(ResolveQualifiedName({&types}, "Device"), Resolved({"", "Device"}));
+    EXPECT_EQ(ResolveQualifiedName({&types}, "xml:lang"),
               Resolved({"http://www.w3.org/XML/1998/namespace", "lang"}));
-    for (const std::string_view wrong : {"tds:Device", ":Device", "dn:", "", "a:b:c"}) {
-        EXPECT_EQ(ResolveQualifiedName(to_types, wrong), std::nullopt) << wrong;
+    for (const std::string_view wrong : {"tds:Device", ":Device", "dn:", "", "dn:a:b"}) {
+        EXPECT_EQ(ResolveQualifiedName({&envelope}, wrong), std::nullopt) << wrong;
     }
 }
 
@@ -139,29 +171,45 @@ TEST(XmlTree, ADocumentTypeDeclarationIsRefusedBeforeAnythingItDeclares) {
 }
 
 TEST(XmlTree, WhatIsNotWellFormedUtf8XmlIsMalformed) {
-    for (const std::string_view bad : {
-             std::string_view(""),
-             std::string_view(" \n"),
-             std::string_view("text"),
-             std::string_view("<a>"),                // never closed
-             std::string_view("<a><b></a>"),         // b never closed
-             std::string_view("<a></b>"),            // mismatched
-             std::string_view("<a/><b/>"),           // two roots
-             std::string_view("<a>&amp</a>"),        // unterminated reference
-             std::string_view("<a>&#0;</a>"),        // no such character
-             std::string_view("<p:a xmlns:q=\"urn:q\"/>"),  // undeclared prefix
-             std::string_view("<a><p:b/></a>"),
-             std::string_view("<a>\xC3\x28</a>"),      // a lead byte without its trail
-             std::string_view("<a>\xFF</a>"),          // no UTF-8 byte at all
-             std::string_view("<a>\xC0\xBC</a>"),      // overlong '<'
-             std::string_view("<a>\xED\xA0\x80</a>"),  // a surrogate
-             std::string_view("<a>\0</a>", 8),
-             // Its declaration says Latin-1, but what is read is UTF-8 or nothing.
-             std::string_view("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xE9</a>"),
-             std::string_view("\xFF\xFE<\0a\0/\0>\0", 10),  // UTF-16, with its mark
-             std::string_view("<\0a\0/\0>\0", 8),           // and without
-         }) {
+    const std::string_view bad_documents[] = {
+        "", " \n", "text",
+        "<a>",  // never closed: XmlLite in Wine gave the last node forever, or took it whole
+        "<a>xy", "<a><!-- x", "<a><b>x</b>",
+        "<a><b></a>",   // b never closed
+        "<a></b>",      // mismatched
+        "<a/><b/>",     // two roots
+        "<a>&amp</a>",  // unterminated reference
+        "<a>&#65</a>",
+        "<a>&#0;</a>",  // no XML character
+        "<a>&#xD800;</a>", "<a>&#x110000;</a>", "<a>\x01</a>",
+        "<p:a xmlns:q=\"urn:q\"/>",  // undeclared prefix
+        "<a><p:b/></a>", "<a p:b=\"1\"/>",
+        "<a>\xC3\x28</a>",      // a lead byte without its trail
+        "<a>\xFF</a>",          // no UTF-8 byte at all
+        "<a>\xC0\xBC</a>",      // overlong '<'
+        "<a>\xED\xA0\x80</a>",  // a surrogate
+        std::string_view("<a>\0</a>", 8),
+        "<?xml encoding=\"UTF-8\"?><a/>",
+        "<?xml version=\"1.0\"?>",  // XmlLite in Wine ends the program on this one
+    };
+    for (const std::string_view bad : bad_documents) {
         EXPECT_EQ(ErrorOf(bad), XmlError::kMalformed) << bad;
+    }
+    // Well-formed in other encodings and versions: expat reads them; on Windows only UTF-8 of
+    // version 1.0 gets to XmlLite, which in Wine misreads the others.
+    const std::string_view other_encodings[] = {
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xE9</a>",
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>x</a>",
+        "<?xml version=\"1\"?><a/>",
+        std::string_view("\xFF\xFE<\0a\0/\0>\0", 10),  // UTF-16, with its mark
+        std::string_view("<\0a\0/\0>\0", 8),           // and without
+    };
+    for (const std::string_view other : other_encodings) {
+#ifdef _WIN32
+        EXPECT_EQ(ErrorOf(other), XmlError::kMalformed) << other;
+#else
+        EXPECT_EQ(ErrorOf(other), XmlError::kNone) << other;
+#endif
     }
 }
 
@@ -197,16 +245,17 @@ TEST(XmlTree, TheTextLimitCountsTheDecodedTextOfTheWholeDocument) {
     // White space outside the root is no text; é is two bytes; a reference counts as what it
     // stands for, CDATA as its content.
     const std::string at_limit =
-        "<?xml version=\"1.0\"?>\n<r>\xC3\xA9<a>&lt;&#x10348;</a> <b><![CDATA[xy]]>yz</b></r>\n";
+        "<?xml version='1.0' encoding='utf-8' ?>\n<r>\xC3\xA9<a>&lt;\xF0\x90\x8D\x88</a> "
+        "<b><![CDATA[xy]]>yz</b></r>\n";
     const XmlDocument document = Parse(at_limit, limits);
     ASSERT_EQ(document.error, XmlError::kNone);
     EXPECT_EQ(document.root->text, "\xC3\xA9 ");
     EXPECT_EQ(document.root->children.at(0).text, "<\xF0\x90\x8D\x88");
     EXPECT_EQ(document.root->children.at(1).text, "xyyz");
     for (const std::string& past : std::vector<std::string>{
-             "<r>\xC3\xA9<a>&lt;&#x10348;</a> <b><![CDATA[xy]]>yz!</b></r>",
-             "<r>\xC3\xA9<a>&lt;&#x10348;&amp;</a> <b><![CDATA[xy]]>yz</b></r>",
-             "<r>\xC3\xA9\xC3\xA9<a>&lt;&#x10348;</a><b><![CDATA[xy]]>yz</b></r>",
+             "<r>\xC3\xA9<a>&lt;\xF0\x90\x8D\x88</a> <b><![CDATA[xy]]>yz!</b></r>",
+             "<r>\xC3\xA9<a>&lt;\xF0\x90\x8D\x88&amp;</a> <b><![CDATA[xy]]>yz</b></r>",
+             "<r>\xC3\xA9\xC3\xA9<a>&lt;\xF0\x90\x8D\x88</a><b><![CDATA[xy]]>yz</b></r>",
              "<r>" + std::string(100000, 'x') + "</r>",
          }) {
         EXPECT_EQ(ErrorOf(past, limits), XmlError::kTooLarge) << past.substr(0, 80);
