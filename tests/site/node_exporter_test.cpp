@@ -101,9 +101,11 @@ TEST_F(NodeExporter, ServesTheDevicesAsNorvikWatchSeesThem) {
     std::string scraped;
     const auto both_scraped = [&](char value, std::chrono::seconds timeout) {
         const std::set<std::string> both = {
-            R"(norvik_device_up{interface="lo",ip="10.1.0.20",mac="02:00:00:00:00:01",name="Gate \"A\" \\1"} )" +
+            R"(norvik_device_up{endpoint="",interface="lo",ip="10.1.0.20",mac="02:00:00:00:00:01",)"
+            R"(name="Gate \"A\" \\1",protocol="pcedit"} )" +
                 std::string(1, value),
-            R"(norvik_device_up{interface="lo",ip="10.1.0.21",mac="02:00:00:00:00:02",name="攝影機"} )" +
+            R"(norvik_device_up{endpoint="",interface="lo",ip="10.1.0.21",mac="02:00:00:00:00:02",)"
+            R"(name="攝影機",protocol="3297"} )" +
                 std::string(1, value)};
         return WaitFor(
             [&] {
