@@ -69,6 +69,20 @@ inline void PutText(MutableByteSpan buffer, std::size_t offset, std::string_view
         buffer[offset + i] = static_cast<std::uint8_t>(text[i]);
     }
 }
+// The value of a hexadecimal digit in either case; -1 for any other character.
+inline int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
 inline void PutU16Le(MutableByteSpan buffer, std::size_t offset, std::uint16_t value) {
     buffer[offset] = static_cast<std::uint8_t>(value & 0xFF);
     buffer[offset + 1] = static_cast<std::uint8_t>(value >> 8);

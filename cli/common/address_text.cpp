@@ -1,23 +1,12 @@
 #include "address_text.h"
 
+#include "wire.h"
+
 namespace norvik::cli {
 namespace {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(char c) {
-    if (IsDigit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 // A MAC address form: its length, and the separator after every `group` digits (0: none).
@@ -42,7 +31,7 @@ std::optional<MacAddress> ParseMacForm(std::string_view text, const MacForm& for
             }
             continue;
         }
-        const int value = HexValue(text[at]);
+        const int value = HexDigitValue(text[at]);
         if (value < 0) {
             return std::nullopt;
         }

@@ -49,18 +49,12 @@ constexpr Field kProtocolAndCameraFields[] = {{"protocols", Kind::kTexts},
                                               {"hardware", Kind::kText},
                                               {"location", Kind::kText}};
 
-// The record of a camera that answered ONVIF alone (CameraJson) without list_index.
+// The record of a camera that answered ONVIF alone (CameraJson) without list_index: these, then
+// the protocols and the camera's fields, all of them required.
 constexpr Field kCameraAloneFields[] = {{"ip", Kind::kText},
                                         {"mac", Kind::kTextOrNull},
                                         {"name", Kind::kText},
-                                        {"interface", Kind::kTextOrNull},
-                                        {"protocols", Kind::kTexts},
-                                        {"endpoint", Kind::kText},
-                                        {"types", Kind::kTexts},
-                                        {"xaddrs", Kind::kTexts},
-                                        {"scopes", Kind::kTexts},
-                                        {"hardware", Kind::kText},
-                                        {"location", Kind::kText}};
+                                        {"interface", Kind::kTextOrNull}};
 
 // Whether brackets outside strings nest at most kMaxDepth deep.
 bool NestingWithinLimit(std::string_view text) {
@@ -163,13 +157,13 @@ std::string ReadDevice(const Json& item, HeardDevice& device) {
     }
     device.device = Json::object();
     const bool camera_alone = CameraAlone(item);
-    std::string problem = camera_alone
-                              ? CopyFields(item, kCameraAloneFields, true, device)
-                              : CopyFields(item, kFields, true, device);
-    if (problem.empty() && !camera_alone) {
-        // Written by an earlier version, a record has no protocols; one that answered ONVIF
-        // too has its camera's fields.
-        problem = CopyFields(item, kProtocolAndCameraFields, false, device);
+    std::string problem = CopyFields(item, camera_alone ? std::span<const Field>(kCameraAloneFields)
+                                                        : std::span<const Field>(kFields),
+                                     true, device);
+    if (problem.empty()) {
+        // Written by an earlier version, a device's record has no protocols; one that answered
+        // ONVIF too has its camera's fields.
+        problem = CopyFields(item, kProtocolAndCameraFields, camera_alone, device);
     }
     if (!problem.empty()) {
         return problem;

@@ -131,6 +131,16 @@ std::optional<std::string> SetDeviceKey(Device& device, const std::string& key,
     return std::nullopt;
 }
 
+// A datagram's bytes from pairs of hexadecimal digits: what the value should have been, or empty.
+std::string ReadDatagramHex(const std::string& value, std::vector<std::uint8_t>& bytes) {
+    auto read = ParseHex(value);
+    if (!read || read->size() > wire::kMaxDatagramSize) {
+        return "pairs of hexadecimal digits, at most 65507 bytes";
+    }
+    bytes = std::move(*read);
+    return std::string();
+}
+
 std::optional<std::string> SetRawKey(RawDatagram& raw, const std::string& key,
                                      const std::string& value) {
     if (key == "port") {
@@ -142,12 +152,7 @@ std::optional<std::string> SetRawKey(RawDatagram& raw, const std::string& key,
         return std::string();
     }
     if (key == "hex") {
-        auto bytes = ParseHex(value);
-        if (!bytes || bytes->size() > wire::kMaxDatagramSize) {
-            return "pairs of hexadecimal digits, at most 65507 bytes";
-        }
-        raw.bytes = std::move(*bytes);
-        return std::string();
+        return ReadDatagramHex(value, raw.bytes);
     }
     if (key == "length") {
         const auto length = ParseInt(value, 0, static_cast<int>(wire::kMaxDatagramSize));
@@ -217,12 +222,7 @@ std::optional<std::string> SetCameraKey(Camera& camera, const std::string& key,
 std::optional<std::string> SetOnvifRawKey(OnvifRaw& raw, const std::string& key,
                                            const std::string& value) {
     if (key == "hex") {
-        auto bytes = ParseHex(value);
-        if (!bytes || bytes->size() > wire::kMaxDatagramSize) {
-            return "pairs of hexadecimal digits, at most 65507 bytes";
-        }
-        raw.bytes = std::move(*bytes);
-        return std::string();
+        return ReadDatagramHex(value, raw.bytes);
     }
     if (key == "text") {
         if (value.size() > wire::kMaxDatagramSize) {
