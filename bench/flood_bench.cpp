@@ -4,12 +4,14 @@
 //
 //   norvik-bench-flood [--reports N]
 //   norvik-bench-flood --onvif-memory
+//   bench/onvif-macs.sh [BUILD_DIR] [N]   (norvik-bench-flood --onvif-macs N)
 //
 // Each kind sends N reports (20,000 unless given), the floods of made-up devices 10 N. Run
 // bare it prints nanoseconds per report; under callgrind (bench/flood-instructions.sh) each
 // kind is a dump of its own, and the script prints instructions per report. The ONVIF kinds
 // are WS-Discovery replies to the search for cameras. --onvif-memory fills the cameras' list
-// to its bound with the largest replies it keeps and prints the heap it then holds.
+// to its bound with the largest replies it keeps and prints the heap it then holds;
+// --onvif-macs times the MACs of N cameras looked up in a neighbour table of N entries.
 #include <malloc.h>
 #include <valgrind/callgrind.h>
 
@@ -94,10 +96,10 @@ Bytes TextBytes(const std::string& text) {
     return Bytes(text.begin(), text.end());
 }
 
-void HandleOnvif(List& list, const Bytes& datagram) {
+void HandleOnvif(List& list, const Bytes& datagram, norvik::Ipv4 source = {10, 0, 0, 5}) {
     norvik::ReceivedDatagram arrival;
     arrival.length = static_cast<int>(datagram.size());
-    arrival.source = {10, 0, 0, 5};
+    arrival.source = source;
     list.cameras.HandleDatagram(arrival, datagram);
 }
 
@@ -322,6 +324,26 @@ int PrintOnvifMemory() {
     return 0;
 }
 
+// The time the cameras' list takes to find the MACs of `count` cameras on a card's subnet
+// (10.0.0.0/16 from 10.0.0.2 on), as bench/onvif-macs.sh sets up the card and its neighbour
+// table.
+int PrintOnvifMacs(std::uint32_t count) {
+    List list;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t host = i + 2;
+        HandleOnvif(list, ProbeMatch(i),
+                    {10, 0, static_cast<std::uint8_t>(host >> 8), static_cast<std::uint8_t>(host)});
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const auto devices = list.cameras.Devices();
+    const auto took = std::chrono::steady_clock::now() - start;
+    const auto found = std::count_if(devices.begin(), devices.end(),
+                                     [](const norvik::OnvifDevice& d) { return d.mac.has_value(); });
+    std::printf("cameras %zu, MACs found %td, %.1f ms\n", devices.size(), found,
+                std::chrono::duration<double, std::milli>(took).count());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -331,8 +353,11 @@ int main(int argc, char** argv) {
             reports = std::stoul(argv[++i]);
         } else if (std::strcmp(argv[i], "--onvif-memory") == 0) {
             return PrintOnvifMemory();
+        } else if (std::strcmp(argv[i], "--onvif-macs") == 0 && i + 1 < argc) {
+            return PrintOnvifMacs(static_cast<std::uint32_t>(std::stoul(argv[++i])));
         } else {
-            std::fprintf(stderr, "usage: norvik-bench-flood [--reports N | --onvif-memory]\n");
+            std::fprintf(stderr, "usage: norvik-bench-flood [--reports N | --onvif-memory | "
+                                 "--onvif-macs N]\n");
             return 2;
         }
     }

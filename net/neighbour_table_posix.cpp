@@ -5,7 +5,6 @@
 #include <string>
 
 #include "neighbour_table.h"
-#include "trace.h"
 
 namespace norvik {
 namespace {
@@ -28,30 +27,37 @@ std::optional<MacAddress> ReadMac(const std::string& text) {
 
 }  // namespace
 
-std::optional<MacAddress> NeighbourMac(const Ipv4& address, const NetworkInterface& card) {
-    // The kernel's table of this network namespace:
-    // "IP address  HW type  Flags  HW address  Mask  Device".
-    std::ifstream table("/proc/net/arp");
-    const std::string wanted = DottedAddress(address);
+NeighbourTable NeighbourTable::Read() {
+    // The kernel's table of this network namespace.
+    std::ifstream file("/proc/net/arp");
+    std::ostringstream text;
+    text << file.rdbuf();
+    return FromArpText(text.str());
+}
+
+NeighbourTable NeighbourTable::FromArpText(std::string_view text) {
+    NeighbourTable table;
+    std::istringstream lines{std::string(text)};
     std::string line;
-    std::getline(table, line);  // the heading
-    while (std::getline(table, line)) {
+    std::getline(lines, line);  // the heading
+    while (std::getline(lines, line)) {
         std::istringstream fields(line);
-        std::string ip, hardware_type, flags, mac, mask, device;
-        if (!(fields >> ip >> hardware_type >> flags >> mac >> mask >> device) || ip != wanted ||
-            device != card.name) {
+        std::string ip, hardware_type, flags, mac_text, mask, device;
+        if (!(fields >> ip >> hardware_type >> flags >> mac_text >> mask >> device) ||
+            (std::strtol(flags.c_str(), nullptr, 16) & kArpComplete) == 0) {
             continue;
         }
-        if ((std::strtol(flags.c_str(), nullptr, 16) & kArpComplete) == 0) {
-            return std::nullopt;
+        // Keyed by the address as the kernel writes it, which is how DottedAddress writes it.
+        const std::optional<MacAddress> mac = ReadMac(mac_text);
+        if (mac && *mac != MacAddress{}) {
+            table.macs_.emplace(std::pair(device, ip), *mac);
         }
-        const auto read = ReadMac(mac);
-        if (read && *read != MacAddress{}) {
-            return read;
-        }
-        return std::nullopt;
     }
-    return std::nullopt;
+    return table;
+}
+
+std::string NeighbourTable::CardKey(const NetworkInterface& card) {
+    return card.name;
 }
 
 }  // namespace norvik

@@ -11,22 +11,35 @@
 
 namespace norvik {
 
-std::optional<MacAddress> NeighbourMac(const Ipv4& address, const NetworkInterface& card) {
-    MIB_IPNET_ROW2 row{};
-    row.Address.si_family = AF_INET;
-    std::memcpy(&row.Address.Ipv4.sin_addr, address.data(), address.size());
-    row.InterfaceIndex = card.index;
-    // Incomplete and unreachable entries hold no address yet; stale ones still hold the last.
-    if (::GetIpNetEntry2(&row) != NO_ERROR || row.PhysicalAddressLength != 6 ||
-        row.State == NlnsUnreachable || row.State == NlnsIncomplete) {
-        return std::nullopt;
+NeighbourTable NeighbourTable::Read() {
+    NeighbourTable table;
+    MIB_IPNET_TABLE2* rows = nullptr;
+    if (::GetIpNetTable2(AF_INET, &rows) != NO_ERROR) {
+        return table;
     }
-    MacAddress mac{};
-    std::memcpy(mac.data(), row.PhysicalAddress, mac.size());
-    if (mac == MacAddress{}) {
-        return std::nullopt;
+    for (ULONG i = 0; i < rows->NumEntries; ++i) {
+        const MIB_IPNET_ROW2& row = rows->Table[i];
+        // Incomplete and unreachable entries hold no address yet; stale ones still hold the
+        // last.
+        if (row.PhysicalAddressLength != 6 || row.State == NlnsUnreachable ||
+            row.State == NlnsIncomplete) {
+            continue;
+        }
+        Ipv4 address{};
+        std::memcpy(address.data(), &row.Address.Ipv4.sin_addr, address.size());
+        MacAddress mac{};
+        std::memcpy(mac.data(), row.PhysicalAddress, mac.size());
+        if (mac != MacAddress{}) {
+            table.macs_.emplace(
+                std::pair(std::to_string(row.InterfaceIndex), DottedAddress(address)), mac);
+        }
     }
-    return mac;
+    ::FreeMibTable(rows);
+    return table;
+}
+
+std::string NeighbourTable::CardKey(const NetworkInterface& card) {
+    return std::to_string(card.index);
 }
 
 }  // namespace norvik

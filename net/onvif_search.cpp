@@ -30,6 +30,20 @@ const NetworkInterface* LocalCard(const OnvifDevice& device,
     return found;
 }
 
+// Each camera's MAC from the neighbour table, when it is on a card's subnet; the cards and the
+// table read once for all of them.
+template <typename Each>
+void FindMacs(std::vector<Each>& items, OnvifDevice& (*device_of)(Each&)) {
+    const std::vector<NetworkInterface> cards = BroadcastInterfaces();
+    const NeighbourTable table = NeighbourTable::Read();
+    for (Each& item : items) {
+        OnvifDevice& device = device_of(item);
+        if (const NetworkInterface* card = LocalCard(device, cards)) {
+            device.mac = table.Find(device.source, *card);
+        }
+    }
+}
+
 std::string CardName(std::uint32_t index) {
     std::string card = InterfaceName(index);
     if (card.empty()) {
@@ -127,26 +141,20 @@ std::vector<OnvifDevice> OnvifSearch::Devices() {
         std::lock_guard lock(mutex_);
         devices = devices_;
     }
-    const std::vector<NetworkInterface> cards = BroadcastInterfaces();
-    for (OnvifDevice& device : devices) {
-        if (const NetworkInterface* card = LocalCard(device, cards)) {
-            device.mac = NeighbourMac(device.source, *card);
-        }
-    }
+    FindMacs<OnvifDevice>(devices, [](OnvifDevice& device) -> OnvifDevice& { return device; });
     return devices;
 }
 
 std::vector<OnvifSearch::Announcement> OnvifSearch::TakeAnnouncements() {
-    std::lock_guard lock(mutex_);
-    std::vector<Announcement> taken(std::make_move_iterator(announcements_.begin()),
-                                    std::make_move_iterator(announcements_.end()));
-    announcements_.clear();
-    const std::vector<NetworkInterface> cards = BroadcastInterfaces();
-    for (Announcement& announcement : taken) {
-        if (const NetworkInterface* card = LocalCard(announcement.device, cards)) {
-            announcement.device.mac = NeighbourMac(announcement.device.source, *card);
-        }
+    std::vector<Announcement> taken;
+    {
+        std::lock_guard lock(mutex_);
+        taken.assign(std::make_move_iterator(announcements_.begin()),
+                     std::make_move_iterator(announcements_.end()));
+        announcements_.clear();
     }
+    FindMacs<Announcement>(
+        taken, [](Announcement& announcement) -> OnvifDevice& { return announcement.device; });
     return taken;
 }
 
