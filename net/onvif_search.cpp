@@ -34,6 +34,9 @@ const NetworkInterface* LocalCard(const OnvifDevice& device,
 // table read once for all of them.
 template <typename Each>
 void FindMacs(std::vector<Each>& items, OnvifDevice& (*device_of)(Each&)) {
+    if (items.empty()) {
+        return;
+    }
     const std::vector<NetworkInterface> cards = BroadcastInterfaces();
     const NeighbourTable table = NeighbourTable::Read();
     for (Each& item : items) {

@@ -60,9 +60,11 @@ TEST(WatchUnderWine, TellsOfADeviceAddedAndThenLost) {
     std::ifstream in(metrics, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
-    EXPECT_NE(text.str().find(std::string("norvik_device_up{mac=\"") + kMac +
-                              "\",name=\"Cámara\",ip=\"192.168.1.40\",interface=\"lo\"} 0\n"),
-              std::string::npos)
+    EXPECT_NE(
+        text.str().find(std::string("norvik_device_up{mac=\"") + kMac +
+                        "\",endpoint=\"\",protocol=\"3297\",name=\"Cámara\",ip=\"192.168.1.40\","
+                        "interface=\"lo\"} 0\n"),
+        std::string::npos)
         << text.str();
     // No temporary file left beside it.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
