@@ -43,8 +43,6 @@ TEST(SiteCameras, ACameraWithADevicesMacIsThatDeviceTheOthersStandAlone) {
     ASSERT_EQ(cameras.alone().size(), 3u);
     EXPECT_EQ(cameras.alone()[0]->match.endpoint, "urn:uuid:b");
     EXPECT_EQ(cameras.alone()[2]->match.endpoint, "urn:uuid:d");
-    EXPECT_EQ(ProtocolNames(kHeardPcEdit | kHeard3297, true),
-              (std::vector<std::string>{"pcedit", "3297", "onvif"}));
     EXPECT_EQ(ProtocolLabel({"pcedit", "onvif"}), "pcedit,onvif");
 }
 

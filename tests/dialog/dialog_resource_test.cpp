@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -14,17 +13,11 @@
 #include <vector>
 
 #include "dialog_template.h"
+#include "test_files.h"
 #include "utf.h"
 
 namespace norvik {
 namespace {
-
-std::string ReadFile(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // A token of the script: a quoted string (its value), or a word, a number or a sign as written.
 struct Token {
@@ -256,8 +249,8 @@ std::optional<ScriptControl> ReadControl(const Statement& statement,
 class DialogResource : public testing::Test {
 protected:
     void SetUp() override {
-        script_ = ReadFile(NORVIK_RESOURCE_SCRIPT);
-        ids_ = Defines(ReadFile(NORVIK_CONTROL_IDS));
+        script_ = test::ReadText(NORVIK_RESOURCE_SCRIPT);
+        ids_ = Defines(test::ReadText(NORVIK_CONTROL_IDS));
         ASSERT_FALSE(script_.empty()) << NORVIK_RESOURCE_SCRIPT;
         ASSERT_FALSE(ids_.empty()) << NORVIK_CONTROL_IDS;
     }

@@ -7,26 +7,20 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "test_files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using norvik::test::ReadText;
 
 const fs::path kSourceDir = NORVIK_SOURCE_DIR;
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::vector<std::string_view> Lines(std::string_view text) {
     std::vector<std::string_view> lines;
@@ -51,15 +45,22 @@ bool IsFence(std::string_view line) {
            (line.substr(start, 3) == "```" || line.substr(start, 3) == "~~~");
 }
 
+struct ProseLine {
+    int number;
+    std::string_view text;
+};
+
 // The lines outside fenced code blocks, where links and headings are what they look like.
-std::vector<std::string_view> ProseLines(std::string_view text) {
-    std::vector<std::string_view> prose;
+std::vector<ProseLine> ProseLines(std::string_view text) {
+    std::vector<ProseLine> prose;
     bool in_fence = false;
+    int number = 0;
     for (const std::string_view line : Lines(text)) {
+        ++number;
         if (IsFence(line)) {
             in_fence = !in_fence;
         } else if (!in_fence) {
-            prose.push_back(line);
+            prose.push_back({number, line});
         }
     }
     return prose;
@@ -84,7 +85,8 @@ std::string Slug(std::string_view heading) {
 std::set<std::string> Anchors(std::string_view text) {
     std::set<std::string> anchors;
     std::map<std::string, int> seen;
-    for (const std::string_view line : ProseLines(text)) {
+    for (const ProseLine& prose : ProseLines(text)) {
+        const std::string_view line = prose.text;
         const std::size_t hashes = line.find_first_not_of('#');
         if (hashes == 0 || hashes > 6 || hashes == std::string_view::npos || line[hashes] != ' ') {
             continue;
@@ -109,17 +111,8 @@ struct Link {
 // in a title (`(path "title")`), which is not part of it.
 std::vector<Link> Links(std::string_view text) {
     std::vector<Link> links;
-    bool in_fence = false;
-    int number = 0;
-    for (const std::string_view line : Lines(text)) {
-        ++number;
-        if (IsFence(line)) {
-            in_fence = !in_fence;
-            continue;
-        }
-        if (in_fence) {
-            continue;
-        }
+    for (const ProseLine& prose : ProseLines(text)) {
+        const std::string_view line = prose.text;
         bool in_code = false;
         for (std::size_t i = 0; i < line.size(); ++i) {
             if (line[i] == '`') {
@@ -131,7 +124,7 @@ std::vector<Link> Links(std::string_view text) {
                 }
                 std::string_view target = line.substr(i + 2, close - i - 2);
                 target = target.substr(0, target.find(' '));
-                links.push_back({number, std::string(target)});
+                links.push_back({prose.number, std::string(target)});
                 i = close;
             }
         }

@@ -5,17 +5,16 @@
 
 #include "address_text.h"
 #include "baseline.h"
+#include "fuzz_check.h"
+
+using norvik::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const norvik::cli::Baseline baseline = norvik::cli::ReadBaseline(text);
     // Refused whole, or read whole: never some devices and an error.
-    if (!baseline.error.empty() && !baseline.devices.empty()) {
-        __builtin_trap();
-    }
-    if (baseline.devices.size() > norvik::cli::kMaxBaselineDevices) {
-        __builtin_trap();
-    }
+    Check(baseline.error.empty() || baseline.devices.empty());
+    Check(baseline.devices.size() <= norvik::cli::kMaxBaselineDevices);
     constexpr std::size_t kRecordFields = 15;  // the scanner's record without list_index
     constexpr std::size_t kCameraFields = 7;   // and what a camera adds
     constexpr std::size_t kCameraAloneFields = 11;
@@ -28,11 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool by_endpoint = device.device.contains("mac") &&
                                  device.device.at("mac").is_null() &&
                                  device.device.value("endpoint", std::string()) == device.key;
-        if (!(by_mac || by_endpoint) ||
-            !(fields == kCameraAloneFields ||
-              (fields >= kRecordFields && fields <= kRecordFields + kCameraFields))) {
-            __builtin_trap();
-        }
+        Check(by_mac || by_endpoint);
+        Check(fields == kCameraAloneFields ||
+              (fields >= kRecordFields && fields <= kRecordFields + kCameraFields));
     }
     return 0;
 }

@@ -8,15 +8,12 @@
 #include <string_view>
 
 #include "address_text.h"
+#include "fuzz_check.h"
 #include "option_values.h"
 
 namespace {
 
-void Check(bool holds) {
-    if (!holds) {
-        __builtin_trap();
-    }
-}
+using norvik::fuzz::Check;
 
 // A refusal is one line a terminal shows as it is: printable ASCII only.
 void CheckProblem(const std::string& problem) {
@@ -40,15 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const auto mac = ParseMac(text)) {
         // Printed in the colon form, it reads back as the same address.
         char colons[18];
-        std::snprintf(colons, sizeof colons, "%02x:%02x:%02x:%02x:%02x:%02x", (*mac)[0],
-                      (*mac)[1], (*mac)[2], (*mac)[3], (*mac)[4], (*mac)[5]);
+        std::snprintf(colons, sizeof colons, "%02x:%02x:%02x:%02x:%02x:%02x", (*mac)[0], (*mac)[1],
+                      (*mac)[2], (*mac)[3], (*mac)[4], (*mac)[5]);
         Check(ParseMac(colons) == mac);
         Check(OnlyBlanksAround(text, "0123456789abcdefABCDEF:-."));
     }
     if (const auto ip = ParseIpv4(text)) {
         char dotted[16];
-        std::snprintf(dotted, sizeof dotted, "%u.%u.%u.%u", (*ip)[0], (*ip)[1], (*ip)[2],
-                      (*ip)[3]);
+        std::snprintf(dotted, sizeof dotted, "%u.%u.%u.%u", (*ip)[0], (*ip)[1], (*ip)[2], (*ip)[3]);
         Check(ParseIpv4(dotted) == ip);
         Check(OnlyBlanksAround(text, "0123456789."));
     }
@@ -82,9 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // At least one, and written back as a list, the same choice.
         Check(protocols->pcedit || protocols->p3297 || protocols->onvif);
         std::string list;
-        for (const auto& [chosen, name] : {std::pair{protocols->pcedit, "pcedit"},
-                                           std::pair{protocols->p3297, "3297"},
-                                           std::pair{protocols->onvif, "onvif"}}) {
+        for (const auto& [chosen, name] :
+             {std::pair{protocols->pcedit, "pcedit"}, std::pair{protocols->p3297, "3297"},
+              std::pair{protocols->onvif, "onvif"}}) {
             if (chosen) {
                 list += (list.empty() ? "" : ",") + std::string(name);
             }

@@ -10,6 +10,7 @@
 
 #include "device_list.h"
 #include "device_report.h"
+#include "fuzz_check.h"
 #include "memory_list_view.h"
 #include "user_messages.h"
 
@@ -49,14 +50,9 @@ struct ListState {
 
     // Every record has a row: re-listing and re-numbering move rows, never add or lose one.
     void CheckRowsMatchRecords() const {
-        const auto records = std::distance(devices.begin(), devices.end());
-        if (records != view.ItemCount()) {
-            __builtin_trap();
-        }
+        Check(std::distance(devices.begin(), devices.end()) == view.ItemCount());
         for (const DeviceRecord& record : devices) {
-            if (record.list_index < 0 || record.list_index >= view.ItemCount()) {
-                __builtin_trap();
-            }
+            Check(record.list_index >= 0 && record.list_index < view.ItemCount());
         }
     }
 };

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "fuzz_check.h"
 #include "ini_reader.h"
 #include "language_loader.h"
 #include "ui_string_table.h"
@@ -22,10 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t count =
             norvik::ReadIniString(file, norvik::kLanguageSection, key, entry.default_text(),
                                   std::span<char16_t>(buffer, norvik::kLanguageValueBufferLength));
-        if (count >= norvik::kLanguageValueBufferLength || buffer[count] != 0 ||
-            buffer[norvik::kLanguageValueBufferLength] != u'\xABCD') {
-            __builtin_trap();
-        }
+        norvik::fuzz::Check(count < norvik::kLanguageValueBufferLength && buffer[count] == 0 &&
+                            buffer[norvik::kLanguageValueBufferLength] == u'\xABCD');
     }
     return 0;
 }

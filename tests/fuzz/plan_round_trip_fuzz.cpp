@@ -9,12 +9,14 @@
 #include <span>
 #include <string>
 
+#include "fuzz_check.h"
 #include "plan_csv.h"
 #include "plan_file.h"
 
 namespace {
 
 using norvik::DeviceRecord;
+using norvik::fuzz::Check;
 
 // Takes bytes from the front of the input; zeros once it is used up.
 class Bytes {
@@ -54,12 +56,6 @@ DeviceRecord Device(Bytes& bytes) {
     d.dhcp_supported = (flags >> 2) & 1;
     d.reported = static_cast<std::uint8_t>(flags >> 3 & 7);
     return d;
-}
-
-void Check(bool good) {
-    if (!good) {
-        __builtin_trap();
-    }
 }
 
 }  // namespace

@@ -3,16 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz_check.h"
 #include "utf.h"
 #include "ws_discovery.h"
 
 namespace {
 
-void Check(bool holds) {
-    if (!holds) {
-        __builtin_trap();
-    }
-}
+using norvik::fuzz::Check;
 
 // What the outputs are given is text: decoding it again changes nothing.
 void CheckText(const std::string& text) {

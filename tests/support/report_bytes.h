@@ -45,6 +45,9 @@ template <std::size_t N>
 void Put(Bytes& b, std::size_t at, const std::array<std::uint8_t, N>& a) {
     std::copy(a.begin(), a.end(), b.begin() + static_cast<long>(at));
 }
+inline void Put(Bytes& b, std::size_t at, const Bytes& values) {
+    std::copy(values.begin(), values.end(), b.begin() + static_cast<long>(at));
+}
 // At most width characters of the text.
 inline void Put(Bytes& b, std::size_t at, const std::string& s, std::size_t width) {
     std::copy_n(s.begin(), std::min(s.size(), width), b.begin() + static_cast<long>(at));
@@ -53,6 +56,19 @@ inline void PutI32Le(Bytes& b, std::size_t at, std::int32_t value) {
     for (std::size_t i = 0; i < 4; ++i) {
         b[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
     }
+}
+
+// The searches as the program sends them.
+inline Bytes PcEditSearchRequest() {
+    Bytes request(74, 0);
+    Put(request, 0, {'P', 'C', 'E', 'd', 'i', 't', 2});
+    request[25] = request[32] = request[60] = 2;
+    return request;
+}
+inline Bytes Search3297Request() {
+    Bytes request(445, 0);
+    Put(request, 0, {'3', '2', '9', '7', 0xbd, 0x01, 0x31});
+    return request;
 }
 
 // A PCEdit report cut to length bytes (70 carries every field).

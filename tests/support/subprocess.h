@@ -48,7 +48,6 @@ public:
     BackgroundProcess(const BackgroundProcess&) = delete;
     BackgroundProcess& operator=(const BackgroundProcess&) = delete;
 
-    bool started() const { return pid_ > 0; }
     int pid() const { return pid_; }
     // Sends a signal to the running program; false if it is not running.
     bool Signal(int signal_number);

@@ -13,9 +13,8 @@ namespace {
 
 using test::Bytes;
 
-void Put(Bytes& bytes, std::size_t offset, const Bytes& values) {
-    std::copy(values.begin(), values.end(), bytes.begin() + static_cast<long>(offset));
-}
+using test::PcEditSearchRequest;
+using test::Put;
 
 // A copy of the bytes with the values written from the offset on.
 Bytes With(Bytes bytes, std::size_t offset, const Bytes& values) {
@@ -80,14 +79,6 @@ TEST(DevsimReports, CarryEveryFieldAtItsOffsetWhateverTheLength) {
     }
 }
 
-// The search request as the program sends it at start-up.
-Bytes PcEditSearchRequest() {
-    Bytes request(74, 0);
-    Put(request, 0, {'P', 'C', 'E', 'd', 'i', 't', 2});
-    request[25] = request[32] = request[60] = 2;
-    return request;
-}
-
 // A set request as the program's Submit writes it: the device's address, MAC and netmask
 // always, the fields that changed with flag 1; here only the name.
 Bytes NameOnlySetRequest() {
@@ -148,7 +139,7 @@ TEST(DevsimPcEditRequest, PortDigitsReadLikeAtoi) {
 }
 
 TEST(Devsim3297Request, OnlyTheExactSearchIsAnswered) {
-    const Bytes search = With(Bytes(445, 0), 0, {'3', '2', '9', '7', 0xbd, 0x01, 0x31});
+    const Bytes search = test::Search3297Request();
     EXPECT_TRUE(std::holds_alternative<Search3297>(Parse3297Request(search)));
     // A report's type byte instead of the ASCII digit, a byte too few or too many, a wrong
     // length field or magic.

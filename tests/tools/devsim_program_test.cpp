@@ -32,28 +32,10 @@ ProcessOptions Devsim(std::vector<std::string> args) {
     return norvik::test::Command(std::move(args));
 }
 
-void PutBytes(Bytes& bytes, std::size_t offset, const Bytes& values) {
-    std::copy(values.begin(), values.end(), bytes.begin() + static_cast<long>(offset));
-}
-
-// The requests as the program sends them: the searches, and a set request as Submit builds
-// it for a device, with no field flagged yet.
-Bytes PcEditSearch() {
-    Bytes request(74, 0);
-    PutBytes(request, 0, {'P', 'C', 'E', 'd', 'i', 't', 2});
-    request[25] = request[32] = request[60] = 2;
-    return request;
-}
-
-Bytes Search3297() {
-    Bytes request(445, 0);
-    PutBytes(request, 0, {'3', '2', '9', '7', 0xbd, 0x01, 0x31});
-    return request;
-}
-
+// A set request as Submit builds it for a device, with no field flagged yet.
 Bytes SetRequest(const Device& device) {
     Bytes request(74, 0);
-    PutBytes(request, 0, {'P', 'C', 'E', 'd', 'i', 't', 0, 0x65, 0x00, 0x74, 0x00});
+    Put(request, 0, {'P', 'C', 'E', 'd', 'i', 't', 0, 0x65, 0x00, 0x74, 0x00});
     Put(request, 11, device.ip);
     Put(request, 15, device.mac);
     Put(request, 21, device.netmask);
@@ -114,23 +96,23 @@ protected:
 TEST_F(DevsimProgram, AnswersSearchesAndAppliesOrRefusesSetRequests) {
     BackgroundProcess devsim(Devsim({"--file", kData + "devices.txt"}));
     ASSERT_TRUE(devsim.WaitForOutput("ready\n", 10s));
-    Broadcast(4022, PcEditSearch());
+    Broadcast(4022, PcEditSearchRequest());
     EXPECT_EQ(ByteAt(Receive(4022, 2), 19), (std::vector<int>{0x01, 0x02}));  // MACs' last bytes
     EXPECT_TRUE(Receive(4023, 0).empty()) << "a PCEdit search answered on 4023";
-    Broadcast(4023, Search3297());
+    Broadcast(4023, Search3297Request());
     EXPECT_EQ(ByteAt(Receive(4023, 2), 13), (std::vector<int>{0x03, 0x04}));
     EXPECT_TRUE(Receive(4022, 0).empty()) << "a 3297 search answered on 4022";
 
     // New address, netmask, name and port for a PCEdit device; DNS servers and DHCP for a 3297
     // device; a MAC that no device has; a new name for the device that refuses.
     Bytes change = SetRequest(Device().WithMacLastOctet(0x01).WithIp({10, 0, 0, 5}));
-    PutBytes(change, 6, {1});
-    PutBytes(change, 21, {255, 0, 0, 0});
-    PutBytes(change, 32, {1, 'H', 'a', 'l', 'l'});
-    PutBytes(change, 51, {1, '8', '0', '8', '1'});
+    Put(change, 6, {1});
+    Put(change, 21, {255, 0, 0, 0});
+    Put(change, 32, {1, 'H', 'a', 'l', 'l'});
+    Put(change, 51, {1, '8', '0', '8', '1'});
     Broadcast(4022, change);
     change = SetRequest(Device().WithMacLastOctet(0x03).WithIp({192, 168, 1, 12}));
-    PutBytes(change, 63, {1, 9, 9, 9, 9, 4, 4, 4, 4, 1, 1});
+    Put(change, 63, {1, 9, 9, 9, 9, 4, 4, 4, 4, 1, 1});
     Broadcast(4022, change);
     Broadcast(4022, SetRequest(Device().WithMacLastOctet(0x99)));
     EXPECT_TRUE(devsim.WaitForOutput("ignored set for 00:11:22:33:44:99: no such device\n", 5s));
@@ -139,7 +121,7 @@ TEST_F(DevsimProgram, AnswersSearchesAndAppliesOrRefusesSetRequests) {
     locked.tag = "";
     locked.gateway = locked.dns1 = {};
     change = SetRequest(locked);
-    PutBytes(change, 32, {1, 'n', 'e', 'w'});
+    Put(change, 32, {1, 'n', 'e', 'w'});
     Broadcast(4022, change);
     EXPECT_EQ(Receive(4023, 1), std::vector<Bytes>{Report3297(locked, 3)});
 
@@ -186,7 +168,7 @@ TEST_F(DevsimProgram, ReplyDelayHoldsTheAnswer) {
     BackgroundProcess devsim(Devsim({"--pcedit", "1", "--reply-delay", "400"}));
     ASSERT_TRUE(devsim.WaitForOutput("ready\n", 10s));
     const auto sent = std::chrono::steady_clock::now();
-    Broadcast(4022, PcEditSearch());
+    Broadcast(4022, PcEditSearchRequest());
     EXPECT_EQ(Receive(4022, 1, 0ms).size(), 1u);
     EXPECT_GE(std::chrono::steady_clock::now() - sent, 390ms);
 }
@@ -196,13 +178,13 @@ TEST_F(DevsimProgram, DevicesComeAndGoAfterEveryPcEditSearch) {
     BackgroundProcess devsim(Devsim({"--pcedit", "3", "--3297", "1", "--replace", "1", "--move",
                                      "1", "--base-mac", "00:11:22:33:44:01"}));
     ASSERT_TRUE(devsim.WaitForOutput("ready\n", 10s));
-    Broadcast(4022, PcEditSearch());
+    Broadcast(4022, PcEditSearchRequest());
     EXPECT_EQ(ByteAt(Receive(4022, 3), 19), (std::vector<int>{0x01, 0x02, 0x03}));
     // Slot 0 has a new device (index 4, after the four generated), which is also the one moved;
     // the 3297 device is not touched until the churn comes round to it.
-    Broadcast(4023, Search3297());
+    Broadcast(4023, Search3297Request());
     EXPECT_EQ(ByteAt(Receive(4023, 1), 13), (std::vector<int>{0x04}));
-    Broadcast(4022, PcEditSearch());
+    Broadcast(4022, PcEditSearchRequest());
     const std::vector<Bytes> second = Receive(4022, 3);
     EXPECT_EQ(ByteAt(second, 19), (std::vector<int>{0x05, 0x02, 0x03}));
     Device moved;
@@ -214,7 +196,7 @@ TEST_F(DevsimProgram, DevicesComeAndGoAfterEveryPcEditSearch) {
     ASSERT_FALSE(second.empty());
     EXPECT_EQ(second[0], PcEditReport(moved));
     // The second step replaced and moved slot 1; the 3297 device's turn is the fourth.
-    Broadcast(4022, PcEditSearch());
+    Broadcast(4022, PcEditSearchRequest());
     EXPECT_EQ(ByteAt(Receive(4022, 3), 19), (std::vector<int>{0x05, 0x06, 0x03}));
 }
 

@@ -1,16 +1,13 @@
 // Real ONVIF clients find the simulator's cameras as they find cameras: the npm package onvif
 // (its Discovery.probe) and libonvif's onvif-util. So the simulator that the scanner's tests
 // rely on answers as cameras do, and not only as the scanner reads it.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
-
-#include <fstream>
 #include <set>
 
 #include "private_network.h"
+#include "simulated_devices.h"
 #include "subprocess.h"
 
 namespace {
@@ -47,17 +44,7 @@ bool Have(const std::string& path, const std::string& what) {
 
 class OnvifClients : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const std::string file =
-            testing::TempDir() + "norvik-onvif-clients-" + std::to_string(::getpid());
-        std::ofstream(file) << kCameras;
-        simulator_ = std::make_unique<BackgroundProcess>(
-            Command(NORVIK_TOOL_NORVIK_DEVSIM, {"--file", file}));
-        ASSERT_TRUE(simulator_->WaitForOutput("ready\n", 10s));
-        ::unlink(file.c_str());
-    }
-
-    std::unique_ptr<BackgroundProcess> simulator_;
+    norvik::test::SimulatedDevices cameras_{kCameras};
 };
 
 TEST_F(OnvifClients, TheNpmPackageFindsEveryCameraWithItsScopesAndAddresses) {

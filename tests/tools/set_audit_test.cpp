@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "json_lines.h"
 #include "simulated_devices.h"
 #include "subprocess.h"
 #include "test_files.h"
@@ -33,35 +34,12 @@ ProcessResult Set(std::vector<std::string> args) {
     return RunProcess(options);
 }
 
-std::vector<Json> Lines(const std::filesystem::path& log) {
-    std::ifstream in(log, std::ios::binary);
-    std::vector<Json> lines;
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(Json::parse(line, nullptr, false));
-        EXPECT_FALSE(lines.back().is_discarded()) << line;
-    }
-    return lines;
-}
-
 std::vector<std::string> Keys(const Json& object) {
     std::vector<std::string> keys;
     for (const auto& [key, value] : object.items()) {
         keys.push_back(key);
     }
     return keys;
-}
-
-bool IsUtcTime(const std::string& t) {
-    const std::string shape = "dddd-dd-ddTdd:dd:ddZ";
-    if (t.size() != shape.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(t[i])) : t[i] != shape[i]) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string ThisHost() {
@@ -127,12 +105,12 @@ TEST(SetAudit, EachOutcomeLeavesTheRequestAndWhatBecameOfIt) {
         EXPECT_EQ(run.exit_code, c.exit_code) << run.err;
         const Json printed = Json::parse(run.out, nullptr, false);
         EXPECT_EQ(printed.value("outcome", ""), c.outcome) << run.out;
-        const std::vector<Json> lines = Lines(log);
+        const std::vector<Json> lines = JsonLines(ReadText(log));
         ASSERT_GE(lines.size(), 2u);
         const Json reason = c.args.size() > 3 ? Json(c.args[4]) : Json(nullptr);
         ExpectChangeLines(lines[lines.size() - 2], lines.back(), printed, reason);
     }
-    EXPECT_EQ(Lines(log).size(), 8u);
+    EXPECT_EQ(JsonLines(ReadText(log)).size(), 8u);
     // A dry run, and a run that changes nothing, write nothing.
     EXPECT_EQ(Set({"02:00:00:00:00:05", "--name", "x", "--dry-run", "--timeout", "1", "--audit",
                    log.string()})
@@ -142,7 +120,7 @@ TEST(SetAudit, EachOutcomeLeavesTheRequestAndWhatBecameOfIt) {
         Set({"02:00:00:00:00:05", "--name", "five", "--timeout", "1", "--audit", log.string()})
             .exit_code,
         0);
-    EXPECT_EQ(Lines(log).size(), 8u);
+    EXPECT_EQ(JsonLines(ReadText(log)).size(), 8u);
 
     // A plan: a pair of lines for each device sent to, none for one not found.
     const auto plan = directory / "plan.csv";
@@ -153,7 +131,7 @@ TEST(SetAudit, EachOutcomeLeavesTheRequestAndWhatBecameOfIt) {
     EXPECT_EQ(run.exit_code, 4) << run.err;
     const Json printed = Json::parse(run.out, nullptr, false);
     ASSERT_EQ(printed["devices"].size(), 3u) << run.out;
-    const std::vector<Json> lines = Lines(log);
+    const std::vector<Json> lines = JsonLines(ReadText(log));
     ASSERT_EQ(lines.size(), 12u);
     // Both requests go out before verifying starts.
     ExpectChangeLines(lines[8], lines[10], printed["devices"][0], nullptr);
@@ -189,9 +167,7 @@ TEST(SetAudit, NothingIsSentWithoutARecord) {
         EXPECT_EQ(Json::parse(run.out, nullptr, false).value("exit_code", 0), 1) << run.out;
     }
     EXPECT_TRUE(SetRequestsSeen(port, 300ms).empty());
-    std::stringstream kept;
-    kept << std::ifstream(directory / "kept").rdbuf();
-    EXPECT_EQ(kept.str(), "kept\n");
+    EXPECT_EQ(ReadText(directory / "kept"), "kept\n");
 
     const ProcessResult unrecorded =
         Set({"02:00:00:00:00:05", "--name", "x", "--timeout", "1", "--no-verify", "--no-audit"});
@@ -226,7 +202,7 @@ TEST(SetAudit, RunsAtOnceShareALogLineByLine) {
         EXPECT_EQ(result.exit_code, 0) << result.err;
     }
     std::map<std::string, int> lines_of_change;
-    for (const Json& line : Lines(log)) {
+    for (const Json& line : JsonLines(ReadText(log))) {
         ++lines_of_change[line.value("change", "")];
     }
     EXPECT_EQ(lines_of_change.size(), 40u);

@@ -21,6 +21,7 @@
 #include "list_lock.h"
 #include "memory_list_view.h"
 #include "network_interfaces.h"
+#include "json_lines.h"
 #include "private_network.h"
 #include "recording_messages.h"
 #include "request_buffer.h"
@@ -363,13 +364,9 @@ TEST_F(TwoLansWithCameras, AWindowsResponderIsNoCameraAndAHelloOrByeIsToldAtOnce
     ASSERT_TRUE(watch.WaitForOutput("\"event\":\"back\"", 10s));
     wsdd.Stop();
     const ProcessResult result = watch.Stop();
-    std::vector<nlohmann::json> events;
-    std::istringstream lines(result.out);
-    for (std::string line; std::getline(lines, line);) {
-        events.push_back(nlohmann::json::parse(line));
-    }
+    const auto events = norvik::test::JsonLines(result.out);
     std::vector<std::string> camera_events;
-    for (const nlohmann::json& event : events) {
+    for (const nlohmann::ordered_json& event : events) {
         EXPECT_EQ(event.at("device").value("name", "").find("DESK"), std::string::npos);
         if (event.at("device").value("endpoint", "") ==
             "urn:uuid:0000000b-0000-4000-8000-000000000009") {

@@ -42,11 +42,12 @@ protected:
         ASSERT_TRUE(std::filesystem::exists(WindowsScanner())) << WindowsScanner();
     }
 
-    // Starts the simulator with the devices of both protocols.
-    void StartDevices() {
+    // Starts the simulator with the devices of a file of tests/data/devsim; by default those
+    // of both protocols.
+    void StartDevices(const std::string& file = "wine_scan.txt") {
         devices_ = std::make_unique<BackgroundProcess>(
             norvik::test::Command({NORVIK_TOOL_NORVIK_DEVSIM, "--file",
-                                   std::string(NORVIK_TEST_DATA_DIR) + "/devsim/wine_scan.txt"}));
+                                   std::string(NORVIK_TEST_DATA_DIR) + "/devsim/" + file}));
         ASSERT_TRUE(devices_->WaitForOutput("ready\n", 10s));
     }
 
@@ -112,10 +113,7 @@ TEST_F(ScanUnderWine, ListsExactlyWhatTheLinuxScannerListsAndRowsReachAPipeAsUtf
 // ONVIF cameras answer the Windows scanner's Probe as they answer the Linux one's: Wine's
 // loopback carries the multicast, and XmlLite reads what expat reads.
 TEST_F(ScanUnderWine, ListsThePublishedOnvifCamerasAsTheLinuxScannerDoes) {
-    devices_ = std::make_unique<BackgroundProcess>(norvik::test::Command(
-        {NORVIK_TOOL_NORVIK_DEVSIM, "--file",
-         std::string(NORVIK_TEST_DATA_DIR) + "/devsim/wine_onvif.txt"}));
-    ASSERT_TRUE(devices_->WaitForOutput("ready\n", 10s));
+    StartDevices("wine_onvif.txt");
     const auto cameras = [](const ProcessResult& scan) {
         std::map<std::string, nlohmann::json> by_endpoint;
         const nlohmann::json json = nlohmann::json::parse(scan.out, nullptr, false);
@@ -137,7 +135,9 @@ TEST_F(ScanUnderWine, ListsThePublishedOnvifCamerasAsTheLinuxScannerDoes) {
     EXPECT_EQ(found, cameras(linux_scan));
     ASSERT_EQ(found.size(), 2u) << windows_scan.out;
     const nlohmann::json& first = found.at("urn:uuid:6a1d0c1e-0000-4000-8000-000000000001");
-    EXPECT_EQ(first.at("name"), "Tor S\xC3\xBC" "d");
+    EXPECT_EQ(first.at("name"),
+              "Tor S\xC3\xBC"
+              "d");
     EXPECT_EQ(first.at("location"), "Halle 3/Ost");
     EXPECT_EQ(first.at("interface"), "lo");
     EXPECT_EQ(found.at("urn:uuid:6a1d0c1e-0000-4000-8000-000000000002").at("name"), "a&b <c>");

@@ -57,15 +57,13 @@ TEST(WatchUnderWine, TellsOfADeviceAddedAndThenLost) {
     }
     EXPECT_EQ(said, (std::vector<std::string>{std::string("added ") + kMac + " Cámara",
                                               std::string("lost ") + kMac + " Cámara"}));
-    std::ifstream in(metrics, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
+    const std::string text = ReadText(metrics);
     EXPECT_NE(
-        text.str().find(std::string("norvik_device_up{mac=\"") + kMac +
+        text.find(std::string("norvik_device_up{mac=\"") + kMac +
                         "\",endpoint=\"\",protocol=\"3297\",name=\"Cámara\",ip=\"192.168.1.40\","
                         "interface=\"lo\"} 0\n"),
         std::string::npos)
-        << text.str();
+        << text;
     // No temporary file left beside it.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
