@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "test_files.h"
+#include "text_assertions.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -65,7 +66,7 @@ TEST(AppendFile, RefusesALinkAFolderAndAFifoLeavingThemAsTheyAre) {
     for (const auto& [path, why] : refused) {
         std::string error;
         EXPECT_FALSE(Open(path, error)) << path;
-        EXPECT_NE(error.find(why), std::string::npos) << path << ": " << error;
+        EXPECT_TRUE(Contains(error, why)) << path;
     }
     EXPECT_EQ(ReadText(target), "kept\n");
     if (!no_link.empty()) {

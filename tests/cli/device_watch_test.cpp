@@ -68,15 +68,6 @@ TEST(DeviceWatch, LostOnlyAfterLostAfterSearchesInARowThenBack) {
     EXPECT_FALSE(watch.devices().at(test::Heard(1).key).lost);
 }
 
-TEST(DeviceWatch, LostAfterOneSearch) {
-    DeviceWatch watch(1);
-    watch.AfterSearch({Heard(1)});
-    const auto events = watch.AfterSearch({});
-    ASSERT_EQ(Said(events), (Said_{"lost 01"}));
-    // The lost event carries the device as last heard.
-    EXPECT_EQ(events[0].device.device["ip"], "192.168.1.10");
-}
-
 TEST(DeviceWatch, TheFirstSearchIsComparedWithTheBaseline) {
     DeviceWatch watch(3);
     watch.SetBaseline({Heard(1), Heard(2, "old name"), Heard(3)});

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "test_files.h"
+#include "text_assertions.h"
 
 #ifndef _WIN32
 #include <signal.h>
@@ -61,7 +62,7 @@ void ExpectRefused(const fs::path& path, const std::string& why) {
     for (const Outcome& outcome : {Replace(path, "x"), Check(path)}) {
         EXPECT_FALSE(outcome.ok) << path;
         EXPECT_FALSE(outcome.error.empty()) << path;
-        EXPECT_NE(outcome.error.find(why), std::string::npos) << outcome.error;
+        EXPECT_TRUE(Contains(outcome.error, why)) << path;
     }
 }
 
@@ -189,8 +190,7 @@ TEST(SafeFiles, AFailedWriteRemovesTheTemporaryAndKeepsTheOldContents) {
     ::setrlimit(RLIMIT_FSIZE, &before);
     ::signal(SIGXFSZ, handler_before);
     EXPECT_FALSE(outcome.ok);
-    EXPECT_NE(outcome.error.find("writing the temporary file failed"), std::string::npos)
-        << outcome.error;
+    EXPECT_TRUE(Contains(outcome.error, "writing the temporary file failed"));
     EXPECT_EQ(ReadText(metrics), "old\n");
     EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"norvik.prom"});
 }

@@ -4,6 +4,7 @@
 // change in one place alone fails here, on Linux, without Wine.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cctype>
 #include <map>
 #include <optional>
@@ -281,10 +282,9 @@ TEST_F(DialogResource, TheMainDialogIsTheTemplates) {
         if (expected.kind != ControlKind::kIpAddress && expected.kind != ControlKind::kListView) {
             EXPECT_EQ(control->text, Utf16ToUtf8(expected.text));
         }
-        EXPECT_EQ(control->x, expected.x);
-        EXPECT_EQ(control->y, expected.y);
-        EXPECT_EQ(control->width, expected.width);
-        EXPECT_EQ(control->height, expected.height);
+        EXPECT_EQ((std::array{control->x, control->y, control->width, control->height}),
+                  (std::array{expected.x, expected.y, expected.width, expected.height}))
+            << "x, y, width, height";
         EXPECT_EQ(control->style, expected.style);
     }
 }

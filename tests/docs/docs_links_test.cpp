@@ -22,23 +22,6 @@ using norvik::test::ReadText;
 
 const fs::path kSourceDir = NORVIK_SOURCE_DIR;
 
-std::vector<std::string_view> Lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        lines.push_back(line);
-        if (end == std::string_view::npos) {
-            break;
-        }
-        text.remove_prefix(end + 1);
-    }
-    return lines;
-}
-
 bool IsFence(std::string_view line) {
     const std::size_t start = line.find_first_not_of(' ');
     return start != std::string_view::npos && start <= 3 &&
@@ -54,9 +37,13 @@ struct ProseLine {
 std::vector<ProseLine> ProseLines(std::string_view text) {
     std::vector<ProseLine> prose;
     bool in_fence = false;
-    int number = 0;
-    for (const std::string_view line : Lines(text)) {
-        ++number;
+    for (int number = 1; !text.empty(); ++number) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.ends_with('\r')) {
+            line.remove_suffix(1);
+        }
         if (IsFence(line)) {
             in_fence = !in_fence;
         } else if (!in_fence) {

@@ -53,10 +53,9 @@ TEST(CurrentWorkingDirectory, IsTheProcesssOwn) {
 
 TEST(PathInDirectory, JoinsWithOneSeparator) {
     const std::u16string separator(1, kDirectorySeparator);
-    const std::u16string root = separator;
     const std::u16string home = separator + u"home" + separator + u"user";
     EXPECT_EQ(PathInDirectory(home, u"Language.ini"), home + separator + u"Language.ini");
-    EXPECT_EQ(PathInDirectory(root, u"Language.ini"), separator + u"Language.ini");
+    EXPECT_EQ(PathInDirectory(separator, u"Language.ini"), separator + u"Language.ini");
 }
 
 }  // namespace

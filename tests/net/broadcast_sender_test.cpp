@@ -17,8 +17,10 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <numeric>
 
 #include "recording_messages.h"
+#include "text_assertions.h"
 #include "udp_peer.h"
 
 namespace norvik::test {
@@ -40,9 +42,7 @@ std::size_t OpenDescriptorCount() {
 
 std::vector<std::uint8_t> Request(std::size_t size) {
     std::vector<std::uint8_t> request(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        request[i] = static_cast<std::uint8_t>(i);
-    }
+    std::iota(request.begin(), request.end(), std::uint8_t{0});  // wraps at 256
     return request;
 }
 
@@ -117,13 +117,10 @@ TEST(BroadcastSender, ACardThatFailsAmongOthersIsADiagnosticNotABox) {
         << testing::PrintToString(messages.diagnostics());
     const auto trace = messages.trace();
     ASSERT_EQ(trace.size(), 2u);
-    EXPECT_NE(trace[0].find(" request to 255.255.255.255:4022 through gone0: not sent (74 bytes"),
-              std::string::npos)
-        << trace[0];
-    EXPECT_NE(trace[1].find(" request to 255.255.255.255:4022 through " + kLoopbackCard.name +
-                            ": sent 74 bytes\n"),
-              std::string::npos)
-        << trace[1];
+    EXPECT_TRUE(
+        Contains(trace[0], " request to 255.255.255.255:4022 through gone0: not sent (74 bytes"));
+    EXPECT_TRUE(Contains(trace[1], " request to 255.255.255.255:4022 through " +
+                                       kLoopbackCard.name + ": sent 74 bytes\n"));
 }
 
 TEST(BroadcastSender, ARequestNoCardCouldSendIsSaidAsForOneDatagram) {

@@ -138,13 +138,11 @@ TEST_F(DeviceReports, AReportThatFindsNoMemoryIsDroppedAndTheNextOneWorks) {
 // and the person is told once.
 TEST_F(DeviceReports, AFullListDropsNewDevicesAndSaysSoOnce) {
     Device d;
+    d.mac = {2, 0, 0, 0, 0, 0};
     for (std::size_t i = 0; i < DeviceList::kMaxDevices + 3; ++i) {
-        d.mac = {2,
-                 0,
-                 0,
-                 static_cast<std::uint8_t>(i >> 16),
-                 static_cast<std::uint8_t>(i >> 8),
-                 static_cast<std::uint8_t>(i)};
+        d.mac[3] = static_cast<std::uint8_t>(i >> 16);
+        d.mac[4] = static_cast<std::uint8_t>(i >> 8);
+        d.mac[5] = static_cast<std::uint8_t>(i);
         FeedPcEdit(PcEditReport(d));
     }
     EXPECT_EQ(RecordCount(), DeviceList::kMaxDevices);

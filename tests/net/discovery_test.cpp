@@ -58,16 +58,8 @@ TEST_F(DiscoveryOverUdp, BothSearchRequestsGoOutWithTheirExactBytes) {
     ASSERT_TRUE(pcedit_port.bound() && port_3297.bound());
     StartListening();
 
-    Bytes expected_pcedit(74, 0);
-    const char magic[] = "PCEdit";
-    std::copy(magic, magic + 6, expected_pcedit.begin());
-    expected_pcedit[6] = expected_pcedit[25] = expected_pcedit[32] = expected_pcedit[60] = 2;
-    EXPECT_EQ(pcedit_port.Receive(2s), expected_pcedit);
-
-    Bytes expected_3297(445, 0);
-    const std::uint8_t head_3297[] = {'3', '2', '9', '7', 0xBD, 0x01, '1'};
-    std::copy(std::begin(head_3297), std::end(head_3297), expected_3297.begin());
-    EXPECT_EQ(port_3297.Receive(2s), expected_3297);
+    EXPECT_EQ(pcedit_port.Receive(2s), PcEditSearchRequest());
+    EXPECT_EQ(port_3297.Receive(2s), Search3297Request());
     EXPECT_TRUE(messages.messages().empty());
     EXPECT_TRUE(messages.output().empty());
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "text_assertions.h"
+
 namespace norvik {
 namespace {
 
@@ -43,16 +45,16 @@ TEST(NothingArrived, OnWindowsNamesTheFirewallEachCardsProfileAndTheCommands) {
 TEST(NothingArrived, OnWindowsSaysWhatItKnowsOfTheCards) {
     const std::string private_only = NothingArrivedOnWindows(
         "norvik-scan", 3, {{"Ethernet", NetworkProfile::kPrivate}}, {"C:\\n\\norvik-scan.exe"});
-    EXPECT_NE(private_only.find("within 3 s."), std::string::npos);
-    EXPECT_NE(private_only.find("\nnorvik-scan: network profiles: Ethernet: Private.\n"),
-              std::string::npos);
-    EXPECT_EQ(private_only.find("Public network"), std::string::npos);
+    EXPECT_TRUE(test::Contains(private_only, "within 3 s."));
+    EXPECT_TRUE(
+        test::Contains(private_only, "\nnorvik-scan: network profiles: Ethernet: Private.\n"));
+    EXPECT_FALSE(test::Contains(private_only, "Public network"));
 
     const std::string no_card = NothingArrivedOnWindows("norvik-scan", 3, {}, {});
-    EXPECT_NE(no_card.find("\nnorvik-scan: Windows names no network card that can broadcast.\n"),
-              std::string::npos);
-    EXPECT_EQ(no_card.find("network profiles"), std::string::npos);
-    EXPECT_EQ(no_card.find("netsh"), std::string::npos);
+    EXPECT_TRUE(test::Contains(
+        no_card, "\nnorvik-scan: Windows names no network card that can broadcast.\n"));
+    EXPECT_FALSE(test::Contains(no_card, "network profiles"));
+    EXPECT_FALSE(test::Contains(no_card, "netsh"));
 }
 
 }  // namespace

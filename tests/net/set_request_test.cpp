@@ -103,17 +103,15 @@ TEST(SetRequest, OnlyTheChangedFieldsAreFlaggedAndTheRecordTakesThem) {
 }
 
 TEST(SetRequest, NamesAreCutAtACharacterBoundary) {
-    const DeviceName whole = NameField(u"abcdefghijklmnopqr");
-    EXPECT_EQ(std::string(whole.begin(), whole.end()), "abcdefghijklmnopqr");
+    const auto field = [](std::u16string_view name) {
+        const DeviceName bytes = NameField(name);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    EXPECT_EQ(field(u"abcdefghijklmnopqr"), "abcdefghijklmnopqr");
     // 16 ASCII bytes and a three-byte character: the character does not fit and is left out.
-    const DeviceName cut = NameField(u"abcdefghijklmnop\u651D");
-    EXPECT_EQ(cut[15], 'p');
-    EXPECT_EQ(cut[16], 0);
-    EXPECT_EQ(cut[17], 0);
+    EXPECT_EQ(field(u"abcdefghijklmnop\u651D"), std::string("abcdefghijklmnop\0\0", 18));
     // Six three-byte characters fill the field exactly.
-    const DeviceName six = NameField(std::u16string(6, u'\u651D'));
-    EXPECT_EQ(six[15], 0xE6);
-    EXPECT_EQ(six[17], 0x9D);
+    EXPECT_EQ(field(std::u16string(6, u'\u651D')), "\u651D\u651D\u651D\u651D\u651D\u651D");
 }
 
 }  // namespace

@@ -31,12 +31,9 @@ TEST_F(Outcomes, EveryDroppedDatagramSaysWhy) {
     Device d;
     Bytes wrong_magic = PcEditReport(d);
     wrong_magic[4] = 'X';
-    Bytes request(74, 0);
-    const std::string magic = "PCEdit";
-    std::copy(magic.begin(), magic.end(), request.begin());
     EXPECT_EQ(PcEdit(PcEditReport(d, 49)), "dropped: too short");
     EXPECT_EQ(PcEdit(wrong_magic), "dropped: wrong magic");
-    EXPECT_EQ(PcEdit(request), "dropped: a request, not a report");
+    EXPECT_EQ(PcEdit(PcEditSearchRequest()), "dropped: a request, not a report");
     EXPECT_EQ(PcEdit(PcEditReport(d, 70, 2)), "dropped: unknown type 2");
     EXPECT_EQ(PcEdit(PcEditReport(d, 70, pcedit::report::kTypeRenumbering)),
               "dropped: not a known MAC for a re-numbering report");

@@ -12,10 +12,13 @@
 #include "device_list.h"
 #include "plan_csv.h"
 #include "test_files.h"
+#include "text_assertions.h"
 #include "utf.h"
 
 namespace norvik::cli {
 namespace {
+
+using test::Contains;
 
 std::vector<int> ProblemLines(const Plan& plan) {
     std::vector<int> lines;
@@ -133,10 +136,9 @@ TEST(PlanFile, NamesEveryBadLine) {
     EXPECT_EQ(plan.rows[1].edits.port, std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(plan.rows[2].edits.name, "12345678901234567890123456789012");
     ASSERT_EQ(plan.problems.size(), 13u);
-    EXPECT_NE(plan.problems[6].message.find("line 2"), std::string::npos);
+    EXPECT_TRUE(Contains(plan.problems[6].message, "line 2"));
     // A message shows control characters, never passes them to the terminal.
-    EXPECT_NE(plan.problems[10].message.find("bell\\x07\\x1B[2J"), std::string::npos)
-        << plan.problems[10].message;
+    EXPECT_TRUE(Contains(plan.problems[10].message, "bell\\x07\\x1B[2J"));
     for (const PlanProblem& p : plan.problems) {
         EXPECT_EQ(std::count_if(p.message.begin(), p.message.end(),
                                 [](char c) { return static_cast<unsigned char>(c) < 0x20; }),
@@ -187,8 +189,7 @@ TEST(PlanFile, NamesWhatIsWrongWithTheFileOrItsHeader) {
         EXPECT_TRUE(plan.rows.empty());
         EXPECT_EQ(ProblemLines(plan), c.lines) << AllProblems(plan);
         ASSERT_FALSE(plan.problems.empty());
-        EXPECT_NE(plan.problems.front().message.find(c.first), std::string::npos)
-            << AllProblems(plan);
+        EXPECT_TRUE(Contains(plan.problems.front().message, c.first)) << AllProblems(plan);
         if (!c.last.empty()) {
             EXPECT_EQ(plan.problems.back().message, c.last);
         }
@@ -199,7 +200,7 @@ TEST(PlanFile, NamesWhatIsWrongWithTheFileOrItsHeader) {
 TEST(PlanFile, RefusesMoreThanAPlanCanHold) {
     const Plan large = ReadPlan(std::string(kMaxPlanBytes + 1, ' '));
     EXPECT_EQ(ProblemLines(large), std::vector<int>{0});
-    EXPECT_NE(large.problems.front().message.find("larger than 16 MiB"), std::string::npos);
+    EXPECT_TRUE(Contains(large.problems.front().message, "larger than 16 MiB"));
 
     std::string many = "mac\n";
     for (std::size_t i = 0; i <= DeviceList::kMaxDevices; ++i) {
@@ -218,15 +219,15 @@ TEST(PlanFile, RefusesMoreThanAPlanCanHold) {
     EXPECT_EQ(ReadPlanText(path.string(), error), "mac\n02:00:00:00:00:01\n");
     test::WriteFile(path, test::RawBytes(std::string(kMaxPlanBytes + 1, '\n')));
     EXPECT_FALSE(ReadPlanText(path.string(), error).has_value());
-    EXPECT_NE(error.find("larger than 16 MiB"), std::string::npos) << error;
+    EXPECT_TRUE(Contains(error, "larger than 16 MiB"));
     EXPECT_FALSE(ReadPlanText((directory / "none.csv").string(), error).has_value());
-    EXPECT_NE(error.find("none.csv"), std::string::npos) << error;
+    EXPECT_TRUE(Contains(error, "none.csv"));
     EXPECT_FALSE(ReadPlanText(directory.path().string(), error).has_value());
-    EXPECT_NE(error.find("a directory"), std::string::npos) << error;
+    EXPECT_TRUE(Contains(error, "a directory"));
 #ifndef _WIN32
     // No size to ask for: the reading itself stops.
     EXPECT_FALSE(ReadPlanText("/dev/zero", error).has_value());
-    EXPECT_NE(error.find("larger than 16 MiB"), std::string::npos) << error;
+    EXPECT_TRUE(Contains(error, "larger than 16 MiB"));
 #endif
 }
 
@@ -321,7 +322,7 @@ TEST(PlanFile, TheScannersCsvIsAPlanThatChangesNothing) {
                                   ? std::optional<long long>(d.http_port)
                                   : std::nullopt);
             EXPECT_EQ(e.dhcp, (d.reported & kReportedMode) != 0 ? std::optional(d.dhcp_on != 0)
-                                                                 : std::nullopt);
+                                                                : std::nullopt);
         }
     }
     // What a spreadsheet would take for a formula starts with the quote that marks text.
@@ -329,7 +330,7 @@ TEST(PlanFile, TheScannersCsvIsAPlanThatChangesNothing) {
         {"=1+2", ",'=1+2,"}, {"-5", ",'-5,"},       {"@SUM(A1)", ",'@SUM(A1),"},
         {"'", ",'',"},       {"\tx", ",\"'\tx\","}, {"a=b", ",a=b,"}};
     for (const auto& [name, cell] : cells) {
-        EXPECT_NE(PlanCsvRow(Record(1, name)).find(cell), std::string::npos) << name;
+        EXPECT_TRUE(Contains(PlanCsvRow(Record(1, name)), cell));
     }
 }
 

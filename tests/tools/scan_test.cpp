@@ -1,6 +1,4 @@
 // norvik-scan against the device simulator, inside the suite's private network namespace.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -14,17 +12,21 @@
 #include "scan_json.h"
 #include "simulated_devices.h"
 #include "subprocess.h"
+#include "test_files.h"
+#include "text_assertions.h"
 #include "udp_peer.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using norvik::test::BackgroundProcess;
+using norvik::test::Contains;
 using norvik::test::ProcessOptions;
 using norvik::test::ProcessResult;
 using norvik::test::RunProcess;
 using norvik::test::ScannedDevicesByMac;
 using norvik::test::SimulatedDevices;
+using norvik::test::TemporaryDirectory;
 
 const std::string kData = std::string(NORVIK_TEST_DATA_DIR) + "/devsim/";
 
@@ -103,8 +105,7 @@ TEST(Scan, WarnsOfWhatIsWrongWithEachDeviceAndWritesThePlanColumns) {
                   {"02:00:00:00:00:03", "link-local outside-every-card "},
                   {"02:00:00:00:00:04", "no-address "}}));
     const ProcessResult text = RunProcess(Scan({"--timeout", "1"}));
-    EXPECT_NE(text.out.find("\t000.000.000.000\twarnings: no-address\n"), std::string::npos)
-        << text.out;
+    EXPECT_TRUE(Contains(text.out, "\t000.000.000.000\twarnings: no-address\n"));
     const ProcessResult csv = RunProcess(Scan({"--csv", "--timeout", "1"}));
     EXPECT_EQ(csv.exit_code, 0) << csv.err;
     EXPECT_EQ(
@@ -243,11 +244,10 @@ TEST(Scan, AHeldPortEndsTheScanNamingThePortAndWhatToDo) {
             RunProcess(Scan(json ? std::vector<std::string>{"--timeout", "2", "--json"}
                                  : std::vector<std::string>{"--timeout", "2"}));
         EXPECT_EQ(scan.exit_code, 1);
-        EXPECT_NE(scan.err.find("norvik-scan: ERROR:  98 bind() failed\n"), std::string::npos);
-        EXPECT_NE(scan.err.find("norvik-scan: UDP port 4023 cannot be used: Address already in "
-                                "use (error 98). Another program holds it"),
-                  std::string::npos)
-            << scan.err;
+        EXPECT_TRUE(Contains(scan.err, "norvik-scan: ERROR:  98 bind() failed\n"));
+        EXPECT_TRUE(Contains(scan.err,
+                             "norvik-scan: UDP port 4023 cannot be used: Address "
+                             "already in use (error 98). Another program holds it"));
         const auto document = nlohmann::json::parse(scan.out, nullptr, false);
         EXPECT_EQ(json ? document.value("exit_code", 0) : 0, json ? 1 : 0) << scan.out;
         EXPECT_EQ(scan.out.empty(), !json);
@@ -258,32 +258,30 @@ TEST(Scan, AHeldPortEndsTheScanNamingThePortAndWhatToDo) {
 // trace, and the cameras that answer properly are listed all the same, a flood of made-up ones
 // included (each once, none past the list's bound).
 TEST(Scan, HostileOnvifRepliesAreDroppedWithTheirReasonsAndTheCamerasStay) {
-    const std::string probe_match_start =
-        "<s:Envelope xmlns:s='http://www.w3.org/2003/05/soap-envelope' "
-        "xmlns:d='http://schemas.xmlsoap.org/ws/2005/04/discovery'><s:Body><d:ProbeMatches>";
-    const std::string file = testing::TempDir() + "norvik-onvif-" + std::to_string(::getpid());
+    const TemporaryDirectory dir;
+    const std::string file = (dir / "onvif.txt").string();
     std::ofstream(file)
-        << "onvif endpoint=urn:uuid:good name=\"Tor S\xC3\xBC" "d\" hardware=NV-100\n"
+        << "onvif endpoint=urn:uuid:good name=\"Tor Süd\" hardware=NV-100\n"
            // An entity bomb.
            "onvif_raw text=\"<?xml version='1.0'?><!DOCTYPE l [<!ENTITY a 'aaaaaaaaaa'>"
            "<!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;'>]><l>&b;</l>\"\n"
            // Malformed, and a reply without an endpoint.
            "onvif_raw text=\"<s:Envelope><unclosed>\"\n"
-           "onvif_raw text=\"" << probe_match_start << "<d:ProbeMatch><d:Types>"
-           "NetworkVideoTransmitter</d:Types></d:ProbeMatch></d:ProbeMatches></s:Body>"
-           "</s:Envelope>\"\n"
+           "onvif_raw text=\"<s:Envelope xmlns:s='http://www.w3.org/2003/05/soap-envelope' "
+           "xmlns:d='http://schemas.xmlsoap.org/ws/2005/04/discovery'><s:Body><d:ProbeMatches>"
+           "<d:ProbeMatch><d:Types>NetworkVideoTransmitter</d:Types></d:ProbeMatch>"
+           "</d:ProbeMatches></s:Body></s:Envelope>\"\n"
            // Past the size of any reply: 9000 bytes.
            "onvif_raw text=\"<!-- padding -->\" repeat=563\n";
     const auto devices = Simulate({"--file", file, "--onvif-flood", "300"});
     const ProcessResult scan =
         RunProcess(Scan({"--json", "--trace", "--timeout", "2", "--protocols", "onvif"}));
-    ::unlink(file.c_str());
     ASSERT_EQ(scan.exit_code, 0) << scan.err;
-    for (const char* reason : {"dropped: a document type declaration (refused)",
-                               "dropped: not well-formed XML",
-                               "dropped: no ProbeMatches, Hello or Bye with an endpoint",
-                               "dropped: too long (over 1000 bytes; WS-Discovery: over 8192)"}) {
-        EXPECT_NE(scan.err.find(reason), std::string::npos) << reason << "\n" << scan.err;
+    for (const char* reason :
+         {"dropped: a document type declaration (refused)", "dropped: not well-formed XML",
+          "dropped: no ProbeMatches, Hello or Bye with an endpoint",
+          "dropped: too long (over 1000 bytes; WS-Discovery: over 8192)"}) {
+        EXPECT_TRUE(Contains(scan.err, reason));
     }
     const nlohmann::json document = nlohmann::json::parse(scan.out);
     std::set<std::string> endpoints;
@@ -310,11 +308,9 @@ TEST(Scan, WithoutARouteTheSearchFailsAndSaysWhy) {
     EXPECT_EQ(scan.exit_code, 1) << scan.err;
     EXPECT_EQ(scan.out, "");
     // Any of the three searches may fail first: the receive threads' and the ONVIF Probe.
-    EXPECT_NE(scan.err.find(" went out through no network card: Network is unreachable (error "
-                            "101)\n"),
-              std::string::npos)
-        << scan.err;
-    EXPECT_NE(scan.err.find("norvik-scan: the request to port "), std::string::npos) << scan.err;
+    EXPECT_TRUE(Contains(
+        scan.err, " went out through no network card: Network is unreachable (error 101)\n"));
+    EXPECT_TRUE(Contains(scan.err, "norvik-scan: the request to port "));
     // The PCEdit sender's own lines come in their order, on standard error.
     EXPECT_LT(scan.err.find("ERROR:  sendto failed -1,errno:101"),
               scan.err.find("again:  sendto st -1,errno:101"));
@@ -330,9 +326,8 @@ TEST(Scan, AFullDiskOrAClosedPipeIsAFailure) {
     // The reader is gone before the rows come.
     const ProcessResult closed = RunProcess(norvik::test::Command(
         {"/bin/sh", "-c", "(sleep 0.5; " + scan + " --version; echo $? >&2) | true"}));
-    EXPECT_NE(closed.err.find("norvik-scan: cannot write to standard output: Broken pipe\n1\n"),
-              std::string::npos)
-        << closed.err;
+    EXPECT_TRUE(
+        Contains(closed.err, "norvik-scan: cannot write to standard output: Broken pipe\n1\n"));
 }
 
 TEST(Scan, WithoutFileDescriptorsTheSocketFailureEndsTheScan) {
@@ -345,10 +340,9 @@ TEST(Scan, WithoutFileDescriptorsTheSocketFailureEndsTheScan) {
     options.max_open_files = 4;
     const ProcessResult scan = RunProcess(options);
     EXPECT_EQ(scan.exit_code, 1);
-    EXPECT_NE(scan.err.find("norvik-scan: ERROR:  24 socket() failed\nnorvik-scan: ERROR:  24 "
-                            "SOCKET test fails\n"),
-              std::string::npos)
-        << scan.err;
+    EXPECT_TRUE(Contains(scan.err,
+                         "norvik-scan: ERROR:  24 socket() failed\n"
+                         "norvik-scan: ERROR:  24 SOCKET test fails\n"));
 }
 
 // Bad options are said in the program's own words; with --json standard output still gets

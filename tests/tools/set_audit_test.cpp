@@ -12,6 +12,7 @@
 #include "simulated_devices.h"
 #include "subprocess.h"
 #include "test_files.h"
+#include "text_assertions.h"
 #include "udp_peer.h"
 
 namespace norvik::test {
@@ -160,10 +161,9 @@ TEST(SetAudit, NothingIsSentWithoutARecord) {
         const ProcessResult run =
             Set({"02:00:00:00:00:05", "--name", "x", "--timeout", "1", "--json", "--audit", c.log});
         EXPECT_EQ(run.exit_code, 1) << run.err;
-        EXPECT_NE(run.err.find("norvik-set: cannot write the audit log " + c.log + ": " + c.said),
-                  std::string::npos)
-            << run.err;
-        EXPECT_NE(run.err.find(": nothing sent\n"), std::string::npos) << run.err;
+        EXPECT_TRUE(
+            Contains(run.err, "norvik-set: cannot write the audit log " + c.log + ": " + c.said));
+        EXPECT_TRUE(Contains(run.err, ": nothing sent\n"));
         EXPECT_EQ(Json::parse(run.out, nullptr, false).value("exit_code", 0), 1) << run.out;
     }
     EXPECT_TRUE(SetRequestsSeen(port, 300ms).empty());

@@ -7,9 +7,12 @@
 #include <type_traits>
 
 #include "pcedit.h"
+#include "text_assertions.h"
 
 namespace norvik::cli {
 namespace {
+
+using test::Contains;
 
 DeviceRecord Camera() {
     DeviceRecord d;
@@ -164,8 +167,7 @@ TEST(SetVerification, TheChecksRefuseWithAReasonAndForceLetsThroughOnlyTheStrict
         {"multicast gateway", With(&DeviceEdits::gateway, {224, 0, 0, 1}), "multicast", true},
     };
     for (const Case& c : cases) {
-        EXPECT_NE(Refusal(Camera(), c.edits).find(c.says), std::string::npos)
-            << c.what << ": " << Refusal(Camera(), c.edits);
+        EXPECT_TRUE(Contains(Refusal(Camera(), c.edits), c.says)) << c.what;
         EXPECT_EQ(Refusal(Camera(), c.edits, true).empty(), c.force_passes) << c.what;
     }
     // A name cut with --force, never inside a character.
@@ -180,14 +182,14 @@ TEST(SetVerification, ANewAddressForADeviceStayingOnDhcpAndHalfUnknownDnsAreRefu
     DeviceRecord on_dhcp = Camera();
     on_dhcp.dhcp_on = 1;
     DeviceEdits edits = With(&DeviceEdits::ip, {10, 0, 0, 9});
-    EXPECT_NE(Refusal(on_dhcp, edits).find("DHCP"), std::string::npos);
+    EXPECT_TRUE(Contains(Refusal(on_dhcp, edits), "DHCP"));
     edits.dhcp = false;
     EXPECT_EQ(Refusal(on_dhcp, edits), "");
     // Without DNS servers in its report, one given alone would send the other blind.
     DeviceRecord no_dns = Camera();
     no_dns.reported = kReportedPorts | kReportedMode;
     DeviceEdits dns = With(&DeviceEdits::dns1, {1, 1, 1, 1});
-    EXPECT_NE(Refusal(no_dns, dns).find("--dns1 and --dns2"), std::string::npos);
+    EXPECT_TRUE(Contains(Refusal(no_dns, dns), "--dns1 and --dns2"));
     dns.dns2 = Ipv4{1, 0, 0, 1};
     const PreparedSet both = Prepared(no_dns, dns);
     EXPECT_EQ(both.request[pcedit::request::kDnsFlag], pcedit::kFlagSet);

@@ -11,6 +11,7 @@
 
 #include "norvik_wine.h"
 #include "subprocess.h"
+#include "text_assertions.h"
 #include "udp_peer.h"
 
 namespace norvik::test {
@@ -102,12 +103,11 @@ TEST_F(ScanUnderWine, ListsExactlyWhatTheLinuxScannerListsAndRowsReachAPipeAsUtf
     const ProcessResult scan = RunProcess(WindowsScan({"--timeout", "1.5"}));
     ASSERT_EQ(scan.exit_code, 0) << scan.err;
     // The private network's only card, the loopback, holds none of the addresses.
-    EXPECT_NE(scan.out.find("\tCámara Año\t192.168.001.020\twarnings: outside-every-card\n"),
-              std::string::npos)
-        << scan.out;
-    EXPECT_NE(scan.out.find("\t攝影機 Kamera\t192.168.001.023\twarnings: outside-every-card\n"),
-              std::string::npos);
-    EXPECT_EQ(scan.out.find('\r'), std::string::npos);
+    EXPECT_TRUE(
+        Contains(scan.out, "\tCámara Año\t192.168.001.020\twarnings: outside-every-card\n"));
+    EXPECT_TRUE(
+        Contains(scan.out, "\t攝影機 Kamera\t192.168.001.023\twarnings: outside-every-card\n"));
+    EXPECT_FALSE(Contains(scan.out, "\r"));
 }
 
 // ONVIF cameras answer the Windows scanner's Probe as they answer the Linux one's: Wine's
@@ -160,7 +160,7 @@ TEST_F(ScanUnderWine, RowsReachAConsoleIntact) {
     const ProcessResult scan = RunProcess(options);
     ASSERT_EQ(scan.exit_code, 0) << scan.err;
     for (const char* name : {"Cámara Año", "Ångström hall", "攝影機 Kamera"}) {
-        EXPECT_NE(scan.out.find(name), std::string::npos) << name << " in " << scan.out;
+        EXPECT_TRUE(Contains(scan.out, name));
     }
 }
 
@@ -171,15 +171,13 @@ TEST_F(ScanUnderWine, AHeldPortEndsTheScanNamingThePortAndWhatToDo) {
     ASSERT_TRUE(holder.bound());
     const ProcessResult scan = RunProcess(WindowsScan({"--timeout", "2"}));
     EXPECT_EQ(scan.exit_code, 1);
-    EXPECT_EQ(scan.err.rfind("norvik-scan: ERROR:  10013 bind() failed\nnorvik-scan: UDP port 4023 "
-                             "cannot be used: ",
-                             0),
-              0u)
+    EXPECT_TRUE(
+        scan.err.starts_with("norvik-scan: ERROR:  10013 bind() failed\nnorvik-scan: UDP port "
+                             "4023 cannot be used: "))
         << scan.err;
-    EXPECT_NE(scan.err.find("(error 10013). Another program holds it without sharing it; end that "
-                            "program and try again\n"),
-              std::string::npos)
-        << scan.err;
+    EXPECT_TRUE(Contains(scan.err,
+                         "(error 10013). Another program holds it without sharing it; "
+                         "end that program and try again\n"));
     EXPECT_EQ(scan.out, "");
 }
 

@@ -13,6 +13,7 @@
 #include "simulated_devices.h"
 #include "subprocess.h"
 #include "test_files.h"
+#include "text_assertions.h"
 
 namespace norvik::test {
 namespace {
@@ -45,7 +46,7 @@ TEST(WatchUnderWine, TellsOfADeviceAddedAndThenLost) {
     const ProcessResult result = watch.Wait(30s);
     EXPECT_EQ(result.exit_code, 0) << result.err;
     // UTF-8 JSON lines with bare line feeds, through a pipe.
-    EXPECT_EQ(result.out.find('\r'), std::string::npos);
+    EXPECT_FALSE(Contains(result.out, "\r"));
     std::istringstream lines(result.out);
     std::vector<std::string> said;
     for (std::string line; std::getline(lines, line);) {
@@ -57,13 +58,11 @@ TEST(WatchUnderWine, TellsOfADeviceAddedAndThenLost) {
     }
     EXPECT_EQ(said, (std::vector<std::string>{std::string("added ") + kMac + " Cámara",
                                               std::string("lost ") + kMac + " Cámara"}));
-    const std::string text = ReadText(metrics);
-    EXPECT_NE(
-        text.find(std::string("norvik_device_up{mac=\"") + kMac +
-                        "\",endpoint=\"\",protocol=\"3297\",name=\"Cámara\",ip=\"192.168.1.40\","
-                        "interface=\"lo\"} 0\n"),
-        std::string::npos)
-        << text;
+    EXPECT_TRUE(
+        Contains(ReadText(metrics),
+                 std::string("norvik_device_up{mac=\"") + kMac +
+                     "\",endpoint=\"\",protocol=\"3297\",name=\"Cámara\",ip=\"192.168.1.40\","
+                     "interface=\"lo\"} 0\n"));
     // No temporary file left beside it.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),

@@ -7,6 +7,7 @@
 
 #include "norvik_wine.h"
 #include "subprocess.h"
+#include "text_assertions.h"
 
 namespace norvik::test {
 namespace {
@@ -20,10 +21,8 @@ TEST(WindowUnderWine, RenamesAndReaddressesASimulatedDevice) {
     const std::string window_test =
         WindowsBuildDir() + "/tests/app/win32/win32_main_dialog_test.exe";
     ASSERT_TRUE(std::filesystem::exists(window_test)) << window_test;
-    ProcessOptions simulator;
-    simulator.args = {NORVIK_TOOL_NORVIK_DEVSIM, "--file",
-                      std::string(NORVIK_TEST_DATA_DIR) + "/devsim/devices.txt"};
-    BackgroundProcess devices(simulator);
+    BackgroundProcess devices(Command({NORVIK_TOOL_NORVIK_DEVSIM, "--file",
+                                       std::string(NORVIK_TEST_DATA_DIR) + "/devsim/devices.txt"}));
     ASSERT_TRUE(devices.WaitForOutput("ready\n", 10s));
 
     ProcessOptions window;
@@ -33,7 +32,7 @@ TEST(WindowUnderWine, RenamesAndReaddressesASimulatedDevice) {
     window.timeout = 60s;
     const ProcessResult run = RunProcess(window);
     EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
-    EXPECT_NE(run.out.find("[  PASSED  ] 1 test"), std::string::npos) << run.out;
+    EXPECT_TRUE(Contains(run.out, "[  PASSED  ] 1 test"));
     // The device took the set request: its new name and address, by its MAC.
     EXPECT_TRUE(devices.WaitForOutput("applied 00:11:22:33:44:03 ", 5s));
     const ProcessResult simulated = devices.Stop();
@@ -41,8 +40,8 @@ TEST(WindowUnderWine, RenamesAndReaddressesASimulatedDevice) {
     ASSERT_NE(applied, std::string::npos);
     const std::string line =
         simulated.out.substr(applied, simulated.out.find('\n', applied) - applied);
-    EXPECT_NE(line.find("ip=192.168.1.99"), std::string::npos) << line;
-    EXPECT_NE(line.find("name=Archive"), std::string::npos) << line;
+    EXPECT_TRUE(Contains(line, "ip=192.168.1.99"));
+    EXPECT_TRUE(Contains(line, "name=Archive"));
 }
 
 }  // namespace

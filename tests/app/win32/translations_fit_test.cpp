@@ -23,24 +23,19 @@
 #include "main_dialog.h"
 #include "message_box.h"
 #include "test_files.h"
+#include "utf.h"
 
 namespace norvik::test {
 namespace {
 
-int NoBox(HWND, std::wstring_view, const wchar_t*, UINT) { return IDOK; }
+int NoBox(HWND, std::wstring_view, const wchar_t*, UINT) {
+    return IDOK;
+}
 
 std::wstring TextOf(HWND window) {
     wchar_t text[1024] = {};
     GetWindowTextW(window, text, static_cast<int>(std::size(text)));
     return text;
-}
-
-std::string Utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(std::max(size, 1)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
-    bytes.resize(bytes.size() - 1);
-    return bytes;
 }
 
 // What does not fit in one control, or nothing: measured as the control draws its text, with
@@ -179,10 +174,10 @@ TEST(Win32Translations, EveryTextFitsItsControl) {
             RECT place{};
             GetWindowRect(window, &place);
             MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&place), 2);
+            const std::string name = Utf16ToUtf8(control.name);
             EXPECT_TRUE(place.left >= 0 && place.top >= 0 && place.right <= client.right &&
                         place.bottom <= client.bottom)
-                << Utf8(std::wstring(control.name.begin(), control.name.end()))
-                << " lies outside the client area";
+                << name << " lies outside the client area";
             const bool has_text = control.kind == ControlKind::kLabel ||
                                   control.kind == ControlKind::kPushButton ||
                                   control.kind == ControlKind::kRadioButton;
@@ -190,9 +185,8 @@ TEST(Win32Translations, EveryTextFitsItsControl) {
                 continue;
             }
             ++measured;
-            const std::string fault = Overflow(window, control.kind);
-            EXPECT_EQ(fault, "") << Utf8(std::wstring(control.name.begin(), control.name.end()))
-                                 << " \"" << Utf8(TextOf(window)) << "\"";
+            EXPECT_EQ(Overflow(window, control.kind), "")
+                << name << " \"" << Utf16ToUtf8(FromWide(TextOf(window))) << "\"";
         }
         EXPECT_EQ(measured, 15);
         EXPECT_EQ(ListOverflow(GetDlgItem(hwnd, kDeviceList), ExpectedDpi()), "");
