@@ -283,12 +283,17 @@ TEST(Watch, RefusesBadOptionsAndBadBaselinesBeforeSendingAnything) {
         // The default --timeout follows a shorter interval; one given may not exceed it.
         {{"--interval", "1", "--timeout", "2"}, "--timeout: a search cannot listen longer"},
     };
+    UdpPeer pcedit_searches(4022);
+    UdpPeer searches_3297(4023);
+    ASSERT_TRUE(pcedit_searches.bound() && searches_3297.bound());
     for (const auto& [args, said] : cases) {
         const ProcessResult result = RunProcess(Command(NORVIK_TOOL_NORVIK_WATCH, args));
         EXPECT_EQ(result.exit_code, 2) << args.front();
         EXPECT_EQ(result.out, "");
         EXPECT_TRUE(Contains(result.err, said));
     }
+    EXPECT_FALSE(pcedit_searches.Receive(300ms).has_value()) << "a refused start searched";
+    EXPECT_FALSE(searches_3297.Receive(0ms).has_value()) << "a refused start searched";
 }
 
 }  // namespace
