@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "private_network.h"
 #include "report_bytes.h"
+#include "skip_unless_required.h"
 #include "subprocess.h"
 #include "udp_peer.h"
 
@@ -244,12 +244,8 @@ TEST_F(DevsimProgram, RefusesToRunWhileAnotherInterfaceIsUp) {
                     ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)};
     if (descriptors_[0] < 0 || ::ioctl(descriptors_[0], TUNSETIFF, &request) != 0) {
         // The only check of this guard: where CI runs, it may not drop out.
-        const std::string why =
-            std::string("cannot make a tun interface here: ") + std::strerror(errno);
-        if (netns::NetworkTestsRequired()) {
-            FAIL() << why;
-        }
-        GTEST_SKIP() << why;
+        NORVIK_SKIP_UNLESS_REQUIRED(std::string("cannot make a tun interface here: ") +
+                                    std::strerror(errno));
     }
     request.ifr_flags = IFF_UP;
     ASSERT_EQ(::ioctl(descriptors_[1], SIOCSIFFLAGS, &request), 0) << std::strerror(errno);

@@ -8,9 +8,9 @@
 #include <set>
 #include <thread>
 
-#include "private_network.h"
 #include "scan_json.h"
 #include "simulated_devices.h"
+#include "skip_unless_required.h"
 #include "subprocess.h"
 #include "test_files.h"
 #include "text_assertions.h"
@@ -196,11 +196,7 @@ TEST(Scan, WhenAFirewallDropsEveryReportItSaysWhereToLook) {
         const PortsDropped firewall;
         if (!firewall.added()) {
             // Where the kernel lets no user namespace load nf_tables, for example.
-            const std::string why = "nft cannot add a rule here: " + firewall.error();
-            if (norvik::netns::NetworkTestsRequired()) {
-                FAIL() << why;
-            }
-            GTEST_SKIP() << why;
+            NORVIK_SKIP_UNLESS_REQUIRED("nft cannot add a rule here: " + firewall.error());
         }
         const ProcessResult scan = RunProcess(Scan({"--json", "--timeout", "0.8"}));
         EXPECT_EQ(scan.exit_code, 0) << scan.err;

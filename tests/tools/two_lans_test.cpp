@@ -22,11 +22,11 @@
 #include "list_lock.h"
 #include "memory_list_view.h"
 #include "network_interfaces.h"
-#include "private_network.h"
 #include "recording_messages.h"
 #include "request_buffer.h"
 #include "scan_json.h"
 #include "set_request.h"
+#include "skip_unless_required.h"
 #include "subprocess.h"
 #include "text_assertions.h"
 #include "wait_for.h"
@@ -337,11 +337,7 @@ TEST_F(TwoLansWithCameras, ACameraWithADevicesMacIsThatDeviceAndTheOtherStandsAl
 
 TEST_F(TwoLansWithCameras, AWindowsResponderIsNoCameraAndAHelloOrByeIsToldAtOnce) {
     if (::access(NORVIK_WSDD, R_OK) != 0) {
-        const char* missing = "Debian's wsdd was not found (./dev.sh test unpacks it)";
-        if (norvik::netns::NetworkTestsRequired()) {
-            FAIL() << missing;
-        }
-        GTEST_SKIP() << missing;
+        NORVIK_SKIP_UNLESS_REQUIRED("Debian's wsdd was not found (./dev.sh test unpacks it)");
     }
     BackgroundProcess watch(Command({NORVIK_TOOL_NORVIK_WATCH, "--interval", "60", "--timeout", "1",
                                      "--json-lines", "--trace"}));
