@@ -27,11 +27,11 @@ CLI::Option* AddReadOption(CLI::App& app, const std::string& name, const std::st
 }  // namespace
 
 CLI::Option* AddSecondsOption(CLI::App& app, const std::string& name, double& seconds,
-                              double min, const std::string& description) {
+                              double min, const std::string& description, bool more_than_min) {
     return AddReadOption(
         app, name, "SECONDS",
-        [&seconds, min](const std::string& text, std::string& problem) {
-            const auto value = ParseSeconds(text, min, kMaxWaitSeconds, problem);
+        [&seconds, min, more_than_min](const std::string& text, std::string& problem) {
+            const auto value = ParseSeconds(text, min, kMaxWaitSeconds, problem, more_than_min);
             seconds = value.value_or(seconds);
             return value.has_value();
         },
@@ -46,6 +46,22 @@ CLI::Option* AddCountOption(CLI::App& app, const std::string& name, std::uint64_
             const auto value = ParseCount(text, min, max, problem);
             count = value.value_or(count);
             return value.has_value();
+        },
+        description);
+}
+
+CLI::Option* AddFileOption(CLI::App& app, const std::string& name, const std::string& type_name,
+                           const std::function<void(const std::string&)>& take,
+                           const std::string& description) {
+    return AddReadOption(
+        app, name, type_name,
+        [take](const std::string& text, std::string& problem) {
+            if (text.empty()) {
+                problem = "takes a file name, not \"\"";
+                return false;
+            }
+            take(text);
+            return true;
         },
         description);
 }

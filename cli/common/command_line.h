@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,13 +13,21 @@ namespace norvik::cli {
 // The longest wait an option accepts: a day, in seconds.
 inline constexpr double kMaxWaitSeconds = 24 * 60 * 60;
 
-// Adds an option that takes seconds (fractions allowed) from `min` to kMaxWaitSeconds; a bad
-// value is refused in the programs' own words.
+// Adds an option that takes seconds (fractions allowed) from `min` (or, with more_than_min,
+// more than `min`) to kMaxWaitSeconds; a bad value is refused in the programs' own words.
 CLI::Option* AddSecondsOption(CLI::App& app, const std::string& name, double& seconds,
-                              double min, const std::string& description);
+                              double min, const std::string& description,
+                              bool more_than_min = false);
 // Adds an option that takes a whole number from `min` to `max`.
 CLI::Option* AddCountOption(CLI::App& app, const std::string& name, std::uint64_t& count,
                             std::uint64_t min, std::uint64_t max, const std::string& description);
+
+// Adds an option that names a file and hands it to `take`. An empty name is refused: it is
+// what an unset variable in a script gives, and taken as "not given" it would quietly drop
+// the file the user asked for.
+CLI::Option* AddFileOption(CLI::App& app, const std::string& name, const std::string& type_name,
+                           const std::function<void(const std::string&)>& take,
+                           const std::string& description);
 
 // Adds --protocols, which chooses the protocols a search asks in (default: all three).
 CLI::Option* AddProtocolsOption(CLI::App& app, SearchProtocols& protocols);

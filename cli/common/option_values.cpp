@@ -45,7 +45,7 @@ std::string QuotedValue(std::string_view text) {
 }
 
 std::optional<double> ParseSeconds(std::string_view text, double min, double max,
-                                   std::string& problem) {
+                                   std::string& problem, bool more_than_min) {
     const std::string_view number = TrimBlanks(text);
     // Digits with at most one point among them, and at least one digit: from_chars alone would
     // also take "1e3", "inf", "nan" and a leading '-'.
@@ -62,9 +62,10 @@ std::optional<double> ParseSeconds(std::string_view text, double min, double max
             std::from_chars(number.data(), number.data() + number.size(), value);
         read = error == std::errc() && end == number.data() + number.size();
     }
-    if (!read || value < min || value > max) {
-        problem = "takes seconds from " + NumberText(min) + " to " + NumberText(max) + ", not " +
-                  QuotedValue(text);
+    if (!read || value < min || value > max || (more_than_min && value == min)) {
+        problem = (more_than_min ? "takes seconds more than " + NumberText(min) + " and at most "
+                                 : "takes seconds from " + NumberText(min) + " to ") +
+                  NumberText(max) + ", not " + QuotedValue(text);
         return std::nullopt;
     }
     return value;

@@ -11,8 +11,9 @@
 namespace norvik::cli {
 
 // Seconds as a person writes them: "3", "0.5", "2.", ".5"; no sign, exponent, hex, inf or nan.
+// From min to max, or with more_than_min more than min (an interval of 0 would never wait).
 std::optional<double> ParseSeconds(std::string_view text, double min, double max,
-                                   std::string& problem);
+                                   std::string& problem, bool more_than_min = false);
 // A whole number: digits only (no sign, no blanks inside; blanks around trimmed), no overflow.
 std::optional<std::uint64_t> ParseCount(std::string_view text, std::uint64_t min, std::uint64_t max,
                                         std::string& problem);

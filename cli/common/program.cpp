@@ -1,5 +1,6 @@
 #include "program.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,9 +20,6 @@ std::string UsageText(const CLI::ParseError& error) {
     const auto colon = what.find(": ");
     const std::string subject = colon == std::string::npos ? std::string() : what.substr(0, colon);
     const std::string rest = colon == std::string::npos ? what : what.substr(colon + 2);
-    if (kind == "ExtrasError" || what.rfind("The following argument", 0) == 0) {
-        return "not an option or value it takes: " + rest;
-    }
     if (kind == "ArgumentMismatch" && !subject.empty()) {
         return subject + (what.find("received") != std::string::npos && what.find("At least") ==
                                                                             std::string::npos
@@ -52,11 +50,42 @@ std::string UsageText(const CLI::ParseError& error) {
     return text;
 }
 
+// The first argument the program does not take, as the command line has it: the parser
+// collects them in its own order.
+std::string FirstUnexpected(const std::vector<std::string>& args,
+                            const std::vector<std::string>& unexpected) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (std::find(unexpected.begin(), unexpected.end(), args[i]) != unexpected.end()) {
+            return args[i];
+        }
+    }
+    return unexpected.empty() ? std::string() : unexpected.front();
+}
+
+// "--flag=VALUE" where the option is a flag: the parser would take "no" for false, and a
+// "--json=1" would miss the JSON an error is owed. A flag takes no value, as with getopt.
+std::optional<std::string> FlagGivenAValue(const CLI::App& app,
+                                           const std::vector<std::string>& args) {
+    for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+        const auto equals = args[i].find('=');
+        if (args[i].rfind("--", 0) != 0 || equals == std::string::npos) {
+            continue;
+        }
+        const std::string name = args[i].substr(0, equals);
+        const CLI::Option* option = app.get_option_no_throw(name);
+        if (option != nullptr && option->get_expected_max() == 0) {
+            return name + ": takes no value";
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 Program::Program(const char* name, const char* description) : name_(name), app_(description, name) {
     PrepareConsoleStreams();
     IgnoreBrokenPipes();
+    app_.set_help_flag("-h,--help", "print this help and end");
     app_.set_version_flag("--version", std::string(name) + " " + NORVIK_VERSION,
                           "print the program's version and end");
 }
@@ -76,6 +105,9 @@ std::optional<int> Program::Parse(int argc, char** argv) {
          ++i) {
         json_ = json_ || args[i] == "--json";
     }
+    if (const auto problem = FlagGivenAValue(app_, args)) {
+        return UsageError(*problem);
+    }
     std::vector<char*> pointers;
     for (std::string& arg : args) {
         pointers.push_back(arg.data());
@@ -88,6 +120,9 @@ std::optional<int> Program::Parse(int argc, char** argv) {
     } catch (const CLI::CallForVersion&) {
         Print(app_.version() + "\n");
         return Finish(kExitDone);
+    } catch (const CLI::ExtrasError&) {
+        return UsageError("not an option or value it takes: " +
+                          FirstUnexpected(args, app_.remaining()));
     } catch (const CLI::ParseError& error) {
         return UsageError(UsageText(error));
     }

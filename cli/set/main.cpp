@@ -110,9 +110,9 @@ void AddOptions(CLI::App& app, Options& o) {
     dhcp->excludes(fixed);
     // Every option up to here is one device's; a plan gives them per line.
     const std::vector<CLI::Option*> one_device = app.get_options();
-    auto* plan = app.add_option("--plan", o.plan, "set the devices of a plan file (- for "
-                                                  "standard input)")
-                     ->type_name("FILE.csv");
+    auto* plan = AddFileOption(
+        app, "--plan", "FILE.csv", [&o](const std::string& file) { o.plan = file; },
+        "set the devices of a plan file (- for standard input)");
     for (CLI::Option* option : one_device) {
         if (option->get_name() != "--help" && option->get_name() != "--version") {
             plan->excludes(option);
@@ -128,9 +128,9 @@ void AddOptions(CLI::App& app, Options& o) {
     app.add_flag("--no-verify", o.no_verify, "send, and do not search again");
     AddSecondsOption(app, "--timeout", o.timeout_seconds, 0,
                      "how long to search for the device (default 3)");
-    auto* audit = app.add_option("--audit", o.audit,
-                                 "the audit log to append to (default: see below)")
-                      ->type_name("FILE");
+    auto* audit = AddFileOption(
+        app, "--audit", "FILE", [&o](const std::string& file) { o.audit = file; },
+        "the audit log to append to (default: see above)");
     app.add_flag("--no-audit", o.no_audit, "send without leaving a record in the audit log")
         ->excludes(audit);
     app.add_option("--reason", o.reason, "why, for the audit log (a ticket, a person)")

@@ -284,18 +284,20 @@ int main(int argc, char** argv) {
     CLI::App& app = program.app();
     Options options;
     norvik::cli::AddSecondsOption(app, "--interval", options.interval, 0,
-                                  "seconds between the starts of two searches (default 30)");
+                                  "seconds between the starts of two searches (default 30)",
+                                  /*more_than_min=*/true);
     auto* timeout = norvik::cli::AddSecondsOption(
         app, "--timeout", options.timeout, 0,
         "how long each search listens (default 3, or the interval when that is shorter)");
     norvik::cli::AddCountOption(app, "--lost-after", options.lost_after, 1, 1000000,
                                 "searches in a row without a device that make it lost (default 3)");
-    app.add_option("--baseline", options.baseline,
-                   "a saved norvik-scan --json document to compare the first search with")
-        ->type_name("FILE");
-    app.add_option("--prometheus", options.prometheus,
-                   "write the metrics to FILE after every search (Prometheus text format)")
-        ->type_name("FILE");
+    norvik::cli::AddFileOption(
+        app, "--baseline", "FILE", [&options](const std::string& file) { options.baseline = file; },
+        "a saved norvik-scan --json document to compare the first search with");
+    norvik::cli::AddFileOption(
+        app, "--prometheus", "FILE",
+        [&options](const std::string& file) { options.prometheus = file; },
+        "write the metrics to FILE after every search (Prometheus text format)");
     app.add_flag("--json-lines", options.json_lines, "one JSON object a line, also on a terminal");
     app.add_flag("--trace", options.trace, "trace every request and datagram on standard error");
     norvik::cli::AddProtocolsOption(app, options.protocols);
@@ -304,9 +306,6 @@ int main(int argc, char** argv) {
                                 "stop after N searches (default: never)");
     if (const auto exit_code = program.Parse(argc, argv)) {
         return *exit_code;
-    }
-    if (options.interval <= 0) {
-        return program.UsageError("--interval: takes seconds more than 0");
     }
     if (timeout->count() == 0) {
         options.timeout = std::min(options.timeout, options.interval);

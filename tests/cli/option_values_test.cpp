@@ -36,6 +36,13 @@ TEST(OptionValues, SecondsRefusedWithWhatTheOptionTakes) {
     std::string problem;
     EXPECT_FALSE(ParseSeconds("0.1", 0.5, 2.5, problem));
     EXPECT_EQ(problem, "takes seconds from 0.5 to 2.5, not \"0.1\"");
+    // An interval: more than 0, and "0.000" is 0 too.
+    for (const char* zero : {"0", "0.000"}) {
+        EXPECT_FALSE(ParseSeconds(zero, 0, 86400, problem, /*more_than_min=*/true));
+        EXPECT_EQ(problem, "takes seconds more than 0 and at most 86400, not \"" +
+                               std::string(zero) + "\"");
+    }
+    EXPECT_EQ(ParseSeconds("0.001", 0, 86400, problem, /*more_than_min=*/true), 0.001);
 }
 
 TEST(OptionValues, CountsAreDigitsWithinTheirRange) {

@@ -67,11 +67,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     std::string problem;
-    if (const auto seconds = ParseSeconds(text, 0, 86400, problem)) {
-        Check(*seconds >= 0 && *seconds <= 86400 && problem.empty());
-        Check(OnlyBlanksAround(text, "0123456789."));
-    } else {
-        CheckProblem(problem);
+    for (const bool more_than_min : {false, true}) {
+        problem.clear();
+        if (const auto seconds = ParseSeconds(text, 0, 86400, problem, more_than_min)) {
+            Check(*seconds >= 0 && *seconds <= 86400 && problem.empty());
+            Check(!more_than_min || *seconds > 0);
+            Check(OnlyBlanksAround(text, "0123456789."));
+        } else {
+            CheckProblem(problem);
+        }
     }
     problem.clear();
     if (const auto protocols = ParseProtocols(text, problem)) {

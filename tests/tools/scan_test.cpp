@@ -348,6 +348,10 @@ TEST(Scan, RejectsBadOptionsInItsOwnWords) {
         {{"--timeout"}, "norvik-scan: --timeout: needs a value\n"},
         {{"--timeout", "x"}, "norvik-scan: --timeout: takes seconds from 0 to 86400, not \"x\"\n"},
         {{"--bogus"}, "norvik-scan: not an option or value it takes: --bogus\n"},
+        // The first of several, as written, not in the parser's order.
+        {{"--time", "1"}, "norvik-scan: not an option or value it takes: --time\n"},
+        // A flag takes no value: "--json=no" is no way to ask for text.
+        {{"--json=no", "--timeout", "-1"}, "norvik-scan: --json: takes no value\n"},
         {{"--json", "--csv"}, "norvik-scan: --json and --csv cannot go together\n"},
     };
     for (const auto& [args, said] : cases) {

@@ -322,6 +322,8 @@ TEST(Set, RejectsBadOptionsBeforeSearching) {
         {{kCameraMac, "--verify-timeout", "0"}, "--verify-timeout: takes seconds from 1 to"},
         {{kCameraMac, kCameraMac}, "not an option or value it takes: 00:11:22:33:44:55"},
         {{kCameraMac, "--bogus"}, "not an option or value it takes: --bogus"},
+        {{kCameraMac, "--name", "x", "--dry-run=no"}, "--dry-run: takes no value"},
+        {{"--plan", ""}, "--plan: takes a file name, not \"\""},
     };
     for (const auto& [args, said] : cases) {
         for (const bool json : {false, true}) {

@@ -267,8 +267,10 @@ TEST(Watch, RefusesBadOptionsAndBadBaselinesBeforeSendingAnything) {
     const auto not_a_scan = dir / "not-a-scan.json";
     std::ofstream(not_a_scan) << "{\"rows\":[]}";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"--interval", "0"}, "--interval"},
-        {{"--interval", "x"}, "--interval: takes seconds from 0 to 86400, not \"x\""},
+        {{"--interval", "0"}, "--interval: takes seconds more than 0 and at most 86400, not"},
+        {{"--interval", "x"}, "--interval: takes seconds more than 0 and at most 86400, not \"x\""},
+        // What an unset variable gives: not the same as no --prometheus at all.
+        {{"--prometheus", ""}, "--prometheus: takes a file name, not \"\""},
         {{"--searches", "-1"}, "--searches: takes a whole number from 1 to"},
         {{"--lost-after", "2.5"}, "--lost-after: takes a whole number from 1 to 1000000"},
         {{"--timeout", "0.5", "--interval", "0.4"}, "--timeout"},
