@@ -35,6 +35,9 @@ CLI::Option* AddProtocolsOption(CLI::App& app, SearchProtocols& protocols);
 // The arguments as UTF-8. Windows hands main() the ANSI code page's bytes, which cannot hold
 // every name a device may be given, so there they come from the wide command line.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
+// A standard stream the caller closed keeps its number taken (POSIX; nothing to do on
+// Windows, where sockets and files are handles, never a C runtime descriptor's number).
+void KeepStandardStreamNumbersTaken();
 // A write to a closed pipe fails with an error the program reports, instead of ending it
 // without a word (POSIX; nothing to do on Windows).
 void IgnoreBrokenPipes();

@@ -22,6 +22,8 @@ std::vector<std::string> Utf8Arguments(int, char**) {
     return args;
 }
 
+void KeepStandardStreamNumbersTaken() {}
+
 void IgnoreBrokenPipes() {}
 
 void ReadStandardInputAsBytes() {

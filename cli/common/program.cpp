@@ -83,6 +83,7 @@ std::optional<std::string> FlagGivenAValue(const CLI::App& app,
 }  // namespace
 
 Program::Program(const char* name, const char* description) : name_(name), app_(description, name) {
+    KeepStandardStreamNumbersTaken();
     PrepareConsoleStreams();
     IgnoreBrokenPipes();
     app_.set_help_flag("-h,--help", "print this help and end");

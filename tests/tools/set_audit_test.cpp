@@ -175,6 +175,22 @@ TEST(SetAudit, NothingIsSentWithoutARecord) {
     EXPECT_EQ(SetRequestsSeen(port, 300ms).size(), 1u);
 }
 
+// A closed standard output is no free number for the log to take: the log holds its JSON lines
+// alone, and the output that could not be written makes the run a failure.
+TEST(SetAudit, AClosedStandardOutputIsAFailureAndNoPartOfTheLog) {
+    SimulatedDevices devices(kDevices);
+    const TemporaryDirectory directory;
+    const auto log = directory / "audit.jsonl";
+    const ProcessResult run = RunProcess(
+        Command({"/bin/sh", "-c", "exec \"$0\" \"$@\" >&-", NORVIK_TOOL_NORVIK_SET,
+                 "02:00:00:00:00:05", "--name", "closed", "--timeout", "1", "--no-verify",
+                 "--audit", log.string()}));
+    EXPECT_EQ(run.exit_code, 1) << run.err;
+    EXPECT_TRUE(Contains(run.err, "norvik-set: cannot write to standard output: "));
+    const std::string text = ReadText(log);
+    EXPECT_EQ(JsonLines(text).size(), 2u) << text;
+}
+
 // Two runs at once, each a plan of many devices, append to one log: every line whole.
 TEST(SetAudit, RunsAtOnceShareALogLineByLine) {
     std::string description;
