@@ -504,6 +504,7 @@ std::optional<std::string> ReadPlanText(const std::string& file, std::string& er
     }
     std::string bytes;
     std::array<char, 1 << 16> chunk{};
+    errno = 0;
     for (;;) {
         std::size_t got = 0;
         if (standard_input) {
@@ -522,7 +523,8 @@ std::optional<std::string> ReadPlanText(const std::string& file, std::string& er
         bytes.append(chunk.data(), got);
     }
     if (standard_input ? std::ferror(stdin) != 0 : in.bad()) {
-        error = "cannot read " + name;
+        error = "cannot read " + name +
+                (errno != 0 ? ": " + std::string(std::strerror(errno)) : std::string());
         return std::nullopt;
     }
     return bytes;
