@@ -19,7 +19,6 @@ std::string UsageText(const CLI::ParseError& error) {
     const std::string kind = error.get_name();
     const auto colon = what.find(": ");
     const std::string subject = colon == std::string::npos ? std::string() : what.substr(0, colon);
-    const std::string rest = colon == std::string::npos ? what : what.substr(colon + 2);
     if (kind == "ArgumentMismatch" && !subject.empty()) {
         return subject + (what.find("received") != std::string::npos && what.find("At least") ==
                                                                             std::string::npos
