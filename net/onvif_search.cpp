@@ -4,6 +4,7 @@
 
 #include "device_list.h"
 #include "neighbour_table.h"
+#include "quoted_if_odd.h"
 
 namespace norvik {
 namespace {
@@ -246,7 +247,7 @@ std::string OnvifSearch::Handle(const ReceivedDatagram& arrival, WsDiscoveryRead
             gone.source = arrival.source;
             gone.interface_index = arrival.interface_index;
             Announce(WsDiscoveryKind::kBye, std::move(gone));
-            outcome += "Bye from " + match.endpoint;
+            outcome += "Bye from " + QuotedIfOdd(match.endpoint);
             continue;
         }
         OnvifDevice device;
@@ -264,7 +265,8 @@ std::string OnvifSearch::Handle(const ReceivedDatagram& arrival, WsDiscoveryRead
                        : kept == Kept::kAgain ? "camera again "
                                               : "list full, not kept: ";
         }
-        outcome += match.endpoint;
+        // An endpoint is the camera's text: a line end in it must not forge a trace line.
+        outcome += QuotedIfOdd(match.endpoint);
     }
     return outcome;
 }

@@ -1,6 +1,5 @@
 #include "device_json.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "console_text.h"
@@ -71,15 +70,6 @@ private:
 };
 
 }  // namespace
-
-std::string QuotedIfOdd(std::string_view utf8) {
-    const bool odd = (!utf8.empty() && utf8.front() == '"') ||
-                     std::any_of(utf8.begin(), utf8.end(), [](char c) {
-                         return static_cast<unsigned char>(c) < 0x20 || c == '\x7f';
-                     });
-    return odd ? Json(std::string(utf8)).dump(-1, ' ', false, Json::error_handler_t::replace)
-               : std::string(utf8);
-}
 
 std::string HexText(ByteSpan bytes) {
     std::string hex;

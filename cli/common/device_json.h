@@ -47,11 +47,6 @@ bool WriteScanJson(std::FILE* out, const MemoryListView& view, const DeviceList&
 // The compact text of a document, with a line feed after it.
 std::string JsonText(const Json& document);
 
-// A text as a person reads it in a line of tab-separated fields: as it is, unless a control
-// character would break the line or a tab split it (a name is any bytes a device sends), or it
-// begins with a quote; then quoted and escaped as in JSON.
-std::string QuotedIfOdd(std::string_view utf8);
-
 // Lower-case hexadecimal pairs.
 std::string HexText(ByteSpan bytes);
 

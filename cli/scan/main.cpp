@@ -11,6 +11,7 @@
 #include "network_interfaces.h"
 #include "plan_csv.h"
 #include "program.h"
+#include "quoted_if_odd.h"
 #include "site_cameras.h"
 #include "trace.h"
 #include "utf.h"
@@ -38,7 +39,7 @@ using Warnings = std::vector<std::vector<std::string>>;
 std::string RowTail(const norvik::OnvifDevice* camera, const std::vector<std::string>* warnings) {
     std::string tail;
     if (camera != nullptr) {
-        tail += "\tonvif: " + norvik::cli::QuotedIfOdd(camera->match.endpoint);
+        tail += "\tonvif: " + norvik::QuotedIfOdd(camera->match.endpoint);
     }
     if (warnings != nullptr && !warnings->empty()) {
         tail += "\twarnings:";
@@ -67,14 +68,14 @@ std::string RowsAsText(const norvik::MemoryListView& view, const norvik::DeviceL
     for (const auto& row : view.rows()) {
         // A name is any bytes a device sends: it must not split or forge a row.
         out += norvik::Utf16ToUtf8(row[0]) + '\t' +
-               norvik::cli::QuotedIfOdd(norvik::Utf16ToUtf8(row[1])) + '\t' +
+               norvik::QuotedIfOdd(norvik::Utf16ToUtf8(row[1])) + '\t' +
                norvik::Utf16ToUtf8(row[2]);
         const auto found = tail_by_row.find(norvik::ReadLeadingInteger(row[0]));
         out += found != tail_by_row.end() ? RowTail(found->second.camera, found->second.warnings)
                                           : "\n";
     }
     for (const norvik::OnvifDevice* camera : cameras.alone()) {
-        out += "-\t" + norvik::cli::QuotedIfOdd(camera->fields.name) + '\t' +
+        out += "-\t" + norvik::QuotedIfOdd(camera->fields.name) + '\t' +
                norvik::Utf16ToUtf8(norvik::AddressText(camera->source)) +
                RowTail(camera, &warnings[i++]);
     }

@@ -9,6 +9,7 @@
 #include "device_text.h"
 #include "exit_codes.h"
 #include "plan_file.h"
+#include "quoted_if_odd.h"
 #include "set_report.h"
 #include "stop_signal.h"
 #include "terminal.h"

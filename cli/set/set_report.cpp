@@ -2,6 +2,7 @@
 
 #include "device_text.h"
 #include "pcedit.h"
+#include "quoted_if_odd.h"
 #include "utf.h"
 
 namespace norvik::cli {

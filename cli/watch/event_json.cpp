@@ -1,5 +1,6 @@
 #include "event_json.h"
 
+#include "quoted_if_odd.h"
 #include "site_cameras.h"
 
 namespace norvik::cli {
@@ -40,8 +41,9 @@ std::string EventText(const WatchEvent& event, std::string_view time) {
         const auto found = device.find(key);
         return found == device.end() ? std::string() : Text(*found);
     };
+    // A camera's key is its endpoint: text from the network, as its name is.
     std::string text = std::string(time) + ' ' + WatchEventName(event.kind) + ' ' +
-                       event.device.key + ' ' + field("name") + ' ' + field("ip");
+                       QuotedIfOdd(event.device.key) + ' ' + field("name") + ' ' + field("ip");
     const std::string card = field("interface");
     if (!card.empty() && card != "null") {
         text += " on " + card;

@@ -55,13 +55,19 @@ TEST(EventJson, OtherEventsHaveNoChangesAndAnUnknownCardIsNull) {
               "T added urn:uuid:c Tor 192.168.1.50 on eth0 via onvif\n");
 }
 
-// A name is whatever bytes a device sends: a line feed in it must not make two lines.
-TEST(EventJson, ATextLineQuotesANameWithControlCharacters) {
+// A name is whatever bytes a device sends, an endpoint whatever text a camera's XML holds: a
+// line feed in either must not make two lines, the second one forged.
+TEST(EventJson, ATextLineQuotesNetworkTextWithControlCharacters) {
     const HeardDevice device = test::Heard(test::Record(0x77, "a\nb\tc", {10, 0, 0, 8}));
     EXPECT_EQ(EventText({WatchEventKind::kAdded, device, {}}, "T"),
               "T added 00:11:22:33:44:77 \"a\\nb\\tc\" 10.0.0.8 on eth0 via pcedit\n");
     EXPECT_EQ(EventText({WatchEventKind::kAdded, test::Heard(0x78, "Cámara 1"), {}}, "T"),
               "T added 00:11:22:33:44:78 Cámara 1 192.168.1.10 on eth0 via pcedit\n");
+    const HeardDevice camera =
+        test::HeardCamera("urn:uuid:a\nT lost 00:11:22:33:44:77 hall", std::nullopt, "Tor");
+    EXPECT_EQ(EventText({WatchEventKind::kAdded, camera, {}}, "T"),
+              "T added \"urn:uuid:a\\nT lost 00:11:22:33:44:77 hall\" Tor 192.168.1.50 on eth0 via "
+              "onvif\n");
 }
 
 }  // namespace

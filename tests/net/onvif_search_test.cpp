@@ -107,5 +107,18 @@ TEST(OnvifSearch, HelloAndByeAreKeptInTheOrderHeardAndDropsAreCounted) {
     EXPECT_EQ(search.dropped(DropReason::kListFull), 1u);
 }
 
+// An endpoint is the camera's text: a line end in it must not forge a line of the trace.
+TEST(OnvifSearch, TheTraceQuotesAnEndpointThatHoldsALineEnd) {
+    test::RecordingMessages messages;
+    OnvifSearch search(messages, false);
+    const std::string endpoint = "urn:uuid:n\n10:00:00.000 port 3702";
+    const std::string shown = "\"urn:uuid:n\\n10:00:00.000 port 3702\"";
+    EXPECT_EQ(Handle(search, ProbeMatch(endpoint)), "new camera " + shown);
+    EXPECT_EQ(Handle(search, ProbeMatch(endpoint)), "camera again " + shown);
+    EXPECT_EQ(Handle(search, Envelope("<d:Bye><a:EndpointReference><a:Address>" + endpoint +
+                                      "</a:Address></a:EndpointReference></d:Bye>")),
+              "Bye from " + shown);
+}
+
 }  // namespace
 }  // namespace norvik

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace norvik {
+
+// A text from the network as a person reads it in a line: as it is, unless a control character
+// would break the line, a tab split its fields or a terminal act on it, or bytes that are not
+// UTF-8 would reach the terminal (a device's name is any bytes it sends), or it begins with a
+// quote; then quoted and escaped as in JSON, with \u00XX for DEL and the C1 controls too, and
+// U+FFFD for each piece that is not UTF-8.
+std::string QuotedIfOdd(std::string_view utf8);
+
+}  // namespace norvik
