@@ -126,6 +126,10 @@ std::optional<int> Program::Parse(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         return UsageError(UsageText(error));
     }
+    // Parsed, the flag is what counts: in "--name --json" the text is the name's value.
+    if (const CLI::Option* json = app_.get_option_no_throw("--json")) {
+        json_ = json->count() > 0;
+    }
     return std::nullopt;
 }
 

@@ -396,8 +396,11 @@ TEST(Set, EachOutcomeIsWhatWasSeen) {
             EXPECT_LT(std::chrono::steady_clock::now() - start, 8s) << "a refusal ends at once";
         }
     }
-    const ProcessResult dry = RunProcess(Set({"02:00:00:00:00:14", "--name", "x", "--dry-run"}));
+    // A value that reads like a flag is the option's value, and the output stays text.
+    const ProcessResult dry =
+        RunProcess(Set({"02:00:00:00:00:14", "--name", "--json", "--dry-run"}));
     EXPECT_EQ(dry.exit_code, 0);
+    EXPECT_TRUE(Contains(dry.out, "\t--json\nrequest\t")) << dry.out;
     EXPECT_TRUE(Contains(dry.err, "norvik-set: dry run: nothing sent\n"));
     const ProcessResult sent = RunProcess(Set({"02:00:00:00:00:14", "--name", "x", "--no-verify"}));
     EXPECT_EQ(sent.exit_code, 0);
