@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,5 +12,9 @@ namespace norvik {
 // quote; then quoted and escaped as in JSON, with \u00XX for DEL and the C1 controls too, and
 // U+FFFD for each piece that is not UTF-8.
 std::string QuotedIfOdd(std::string_view utf8);
+
+// Whether a control character begins at utf8[i]: C0, DEL, or a C1 control (U+0080 to U+009F,
+// two bytes in UTF-8), which a terminal may take for CSI and the like.
+bool IsControlCharacterAt(std::string_view utf8, std::size_t i);
 
 }  // namespace norvik

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "device_text.h"
+#include "quoted_if_odd.h"
 #include "trace.h"
 #include "utf.h"
 
@@ -67,12 +68,8 @@ bool IsPlanNameText(std::string_view name) {
         return false;
     }
     for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto c = static_cast<std::uint8_t>(name[i]);
-        const bool c0 = c < 0x20 && c != '\t' && c != '\r' && c != '\n';
-        // U+0080..U+009F are C2 80..C2 9F in UTF-8.
-        const bool c1 =
-            c == 0xC2 && i + 1 < name.size() && static_cast<std::uint8_t>(name[i + 1]) <= 0x9F;
-        if (c0 || c == 0x7F || c1) {
+        const bool line_break_or_tab = name[i] == '\t' || name[i] == '\r' || name[i] == '\n';
+        if (IsControlCharacterAt(name, i) && !line_break_or_tab) {
             return false;
         }
     }

@@ -4,6 +4,7 @@
 
 #include "device_list.h"
 #include "device_text.h"
+#include "quoted_if_odd.h"
 #include "submit_checks.h"
 #include "trace.h"
 #include "utf.h"
@@ -23,10 +24,12 @@ bool IsUtf8(std::string_view text) {
 }
 
 bool HasControlCharacter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte < 0x20 || byte == 0x7f;
-    });
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsControlCharacterAt(text, i)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Ones, then zeros: anything else is no subnet mask a device can use.

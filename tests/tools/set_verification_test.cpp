@@ -164,6 +164,7 @@ TEST(SetVerification, TheChecksRefuseWithAReasonAndForceLetsThroughOnlyTheStrict
         {"16 emoji", With(&DeviceEdits::name, emoji), "64 bytes of UTF-8", true},
         {"not UTF-8", With(&DeviceEdits::name, "Caf\xE9"), "not UTF-8", false},
         {"control character", With(&DeviceEdits::name, "a\nb"), "control character", false},
+        {"C1 control", With(&DeviceEdits::name, "a\xC2\x9B" "2J"), "control character", false},
         {"multicast gateway", With(&DeviceEdits::gateway, {224, 0, 0, 1}), "multicast", true},
     };
     for (const Case& c : cases) {
