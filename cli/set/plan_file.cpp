@@ -16,6 +16,7 @@
 #include "command_line.h"
 #include "device_list.h"
 #include "plan_csv.h"
+#include "quoted_if_odd.h"
 #include "utf.h"
 
 namespace norvik::cli {
@@ -79,12 +80,12 @@ std::string Shown(std::string_view cell) {
     while (end > 0 && end < cell.size() && (byte(end) & 0xC0) == 0x80) {
         --end;  // within a character
     }
+    const std::string_view kept = cell.substr(0, end);
     std::string shown;
     for (std::size_t i = 0; i < end; ++i) {
-        if (byte(i) < 0x20 || byte(i) == 0x7F) {
-            shown += "\\x" + Hex(byte(i));
-        } else if (byte(i) == 0xC2 && i + 1 < end && byte(i + 1) <= 0x9F) {
-            shown += "\\x" + Hex(byte(++i));  // U+0080..U+009F, C1 controls
+        if (IsControlCharacterAt(kept, i)) {
+            // A C1 control, two bytes, shows as its second: U+009B as \x9B.
+            shown += "\\x" + Hex(byte(cell[i] == '\xC2' ? ++i : i));
         } else {
             shown += cell[i];
         }
