@@ -127,12 +127,14 @@ class PlanModule(unittest.TestCase):
         module = Module("plan", {"devices": [answer("applied", NAME_CHANGE, line=2)]},
                         devices=[{"mac": "02:00:00:00:00:01", "name": 'Hall, "east"\nside',
                                   "port": 80},
-                                 {"mac": "02:00:00:00:00:02", "mode": "dhcp"}])
+                                 {"mac": "02:00:00:00:00:02", "name": "'t yard ",
+                                  "mode": "dhcp"}])
         self.assertEqual(module.runs[0]["args"][:2], ["--plan", "-"])
+        # Quoted whole, so that the reader keeps blanks; a leading quote is the reader's mark.
         self.assertEqual(module.runs[0]["stdin"],
                          "mac,name,ip,netmask,gateway,dns1,dns2,port,mode\n"
-                         "02:00:00:00:00:01,\"Hall, \"\"east\"\"\nside\",,,,,,80,\n"
-                         "02:00:00:00:00:02,,,,,,,,dhcp\n")
+                         '"02:00:00:00:00:01","Hall, ""east""\nside","","","","","","80",""\n'
+                         '"02:00:00:00:00:02","\'\'t yard ","","","","","","","dhcp"\n')
         self.assertTrue(module.result["changed"])
 
     def test_one_device_short_of_applied_fails_the_task_and_each_is_told(self):
@@ -159,11 +161,15 @@ class PlanModule(unittest.TestCase):
         self.assertFalse(module.result["changed"])
         self.assertEqual(module.result["problems"], problems["problems"])
 
-    def test_a_device_with_an_unknown_setting_is_refused_before_running(self):
-        module = Module("plan", {}, devices=[{"mac": "02:00:00:00:00:01", "address": "x"}])
-        self.assertTrue(module.result["failed"])
-        self.assertEqual(module.result["msg"], "a plan's device has no setting address")
-        self.assertEqual(module.runs, [])
+    def test_a_device_with_an_unknown_setting_or_no_mac_is_refused_before_running(self):
+        for device, message in (({"mac": "02:00:00:00:00:01", "address": "x"},
+                                  "a plan's device has no setting address"),
+                                ({"mac": "", "name": "x"}, "a plan's device has no mac")):
+            with self.subTest(message):
+                module = Module("plan", {}, devices=[device])
+                self.assertTrue(module.result["failed"])
+                self.assertEqual(module.result["msg"], message)
+                self.assertEqual(module.runs, [])
 
 
 class ScanModule(unittest.TestCase):

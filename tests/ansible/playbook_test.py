@@ -39,7 +39,7 @@ FAILURES = """- hosts: site-north
       norvik.devices.plan:
         devices:
           - {mac: "02:00:00:00:00:02", name: still-deaf}
-          - {mac: "02:00:00:00:00:05", name: five-b}
+          - {mac: "02:00:00:00:00:05", name: "'five b "}
         verify_timeout: 3
       register: plan
       ignore_errors: true
@@ -229,6 +229,8 @@ class Playbook(unittest.TestCase):
                          "name deaf (sent still-deaf)")
         self.assertEqual([(d["mac"], d["outcome"]) for d in seen["plan"]["devices"]],
                          [("02:00:00:00:00:02", "not applied"), ("02:00:00:00:00:05", "applied")])
+        # The name reached the device as the play wrote it, its quote and blank too.
+        self.assertEqual(seen["plan"]["devices"][1]["after"]["name"], "'five b ")
         self.assertTrue(seen["missing"]["failed"])
         self.assertEqual(seen["missing"]["outcome"], "not found")
         self.assertEqual([len(lines) for lines in self.audited().values()], [6, 2])

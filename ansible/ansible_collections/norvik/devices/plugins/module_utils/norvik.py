@@ -65,20 +65,28 @@ def plan_arguments(params, check_mode):
 
 
 def plan_csv(devices):
-    """A plan file of the play's devices: every column, empty where a device keeps its value."""
+    """A plan file of the play's devices: every column, empty where a device keeps its value.
+    Every cell is quoted, so that norvik-set reads it exactly: the reader trims blanks around
+    a cell that is not, and takes a line that starts with '#' for a comment."""
     out = io.StringIO()
-    writer = csv.writer(out, lineterminator="\n")
-    writer.writerow(PLAN_COLUMNS)
+    out.write(",".join(PLAN_COLUMNS) + "\n")
+    writer = csv.writer(out, lineterminator="\n", quoting=csv.QUOTE_ALL)
     for device in devices:
         unknown = sorted(set(device) - set(PLAN_COLUMNS))
         if unknown:
             raise ValueError("a plan's device has no setting %s" % ", ".join(unknown))
-        if "mac" not in device:
+        # A row without one would be passed over as empty.
+        if not device.get("mac"):
             raise ValueError("a plan's device has no mac")
         row = []
         for column in PLAN_COLUMNS:
             value = device.get(column)
-            row.append("" if value is None else str(value))
+            text = "" if value is None else str(value)
+            # The reader strips one leading quote from a name: the mark a saved scan gives a
+            # name a spreadsheet would take for a formula.
+            if column == "name" and text.startswith("'"):
+                text = "'" + text
+            row.append(text)
         writer.writerow(row)
     return out.getvalue()
 
