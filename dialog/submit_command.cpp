@@ -1,6 +1,7 @@
 // Submit: send the edited settings to the selected device as one PCEdit set request.
 #include <mutex>
 
+#include "device_text.h"
 #include "dialog_rules.h"
 #include "dialog_template.h"
 #include "ip_address.h"
@@ -45,6 +46,12 @@ void DialogRules::OnSubmit() {
         // updated.
         std::lock_guard guard(lock_);
         request = discovery_.pcedit_request().Update([&](pcedit::RequestBytes buffer) {
+            // A name that is not UTF-8 shows with U+FFFD. While the edit still shows it so,
+            // the device keeps its own bytes: an edited address must not rename it too.
+            const DeviceRecord* selected = discovery_.devices().selected();
+            if (selected != nullptr && data_.name == NameText(selected->name)) {
+                values.name = selected->name;
+            }
             send = pcedit::PrepareSetRequest(discovery_.devices(), values, buffer);
         });
     }

@@ -214,6 +214,37 @@ TEST_F(SubmitTest, SendsWhatTheControlsHold) {
     }
 }
 
+// A name in bytes that are not UTF-8 (an older tool's Latin-1, a character cut at the 18th
+// byte) shows with U+FFFD. Left as shown it stays the device's own, whatever else is sent;
+// edited, it is sent as the edit holds it.
+TEST_F(SubmitTest, ANameThatIsNotUtf8IsSentOnlyWhenEdited) {
+    constexpr std::size_t kNameFlag = 32;
+    constexpr std::size_t kName = 33;
+    for (const std::string& name : {std::string("Cam\xe9ra"), std::string("攝影機攝影\xe6\x94")}) {
+        SCOPED_TRACE(name);
+        {
+            std::lock_guard guard(lock);
+            discovery.devices().FreeAllRecords();
+            rows = MemoryListView();
+        }
+        Select(Device().Named(name));
+        EXPECT_FALSE(Submit().has_value());
+        view.SetAddress(kIpControl, 0xC0A80114);
+        const std::optional<Bytes> request = Submit();
+        ASSERT_TRUE(request.has_value());
+        EXPECT_EQ((*request)[6], 1);  // the address is sent
+        EXPECT_EQ((*request)[kNameFlag], 0);
+        const DeviceName& kept = discovery.devices().selected()->name;
+        EXPECT_EQ(std::string(kept.begin(), kept.begin() + static_cast<long>(name.size())), name);
+    }
+    view.SetControlText(kNameEdit, u"Caméra");
+    const std::optional<Bytes> request = Submit();
+    ASSERT_TRUE(request.has_value());
+    EXPECT_EQ((*request)[kNameFlag], 1);
+    EXPECT_EQ(std::string(request->begin() + kName, request->begin() + kName + 8),
+              std::string("Cam\xc3\xa9ra") + '\0');
+}
+
 // A press while a receive loop is busy is dropped; a press taken forgets every device and
 // blanks every address control. What it sends, and the emptied edits, the shared scenarios
 // check.
