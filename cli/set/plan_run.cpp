@@ -179,9 +179,18 @@ int RunPlan(const Program& program, const PlanSettings& settings, AuditTrail& tr
         return program.Fail(kExitUsage, read_error);
     }
     const Plan plan = ReadPlan(*text);
+    const auto refuse = [&](const std::vector<PlanProblem>& problems) {
+        WriteText(stderr, ProblemsText(settings.file, problems));
+        return program.Fail(kExitUsage, "nothing sent: the plan has problems",
+                            ProblemsJson(problems));
+    };
     // The lines that read well are checked against the devices too, so that one run names
-    // every problem.
+    // every problem. With none, a search finds nothing to check: a file that is no plan is
+    // told as one, even where no network card is up.
     std::vector<PlanProblem> problems = plan.problems;
+    if (plan.rows.empty() && !problems.empty()) {
+        return refuse(problems);
+    }
 
     InstallStopHandlers();
     DeviceSearch search(program.name(), false);
@@ -229,9 +238,7 @@ int RunPlan(const Program& program, const PlanSettings& settings, AuditTrail& tr
     const auto taken = AddressProblems(planned, found, settings.force);
     problems.insert(problems.end(), taken.begin(), taken.end());
     if (!problems.empty()) {
-        WriteText(stderr, ProblemsText(settings.file, problems));
-        return program.Fail(kExitUsage, "nothing sent: the plan has problems",
-                            ProblemsJson(problems));
+        return refuse(problems);
     }
     if (std::none_of(planned.begin(), planned.end(),
                      [](const PlannedDevice& d) { return d.before.has_value(); })) {

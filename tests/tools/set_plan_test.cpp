@@ -70,6 +70,23 @@ TEST(SetPlan, APlanWithProblemsSendsNothingAndNamesEveryBadLine) {
     EXPECT_FALSE(Contains(devices.Stop().out, "applied"));
 }
 
+// A file with no line that reads as a plan's: its problems, and not a search for nothing,
+// which on a host without a network card would have hidden them behind that failure.
+TEST(SetPlan, AFileThatIsNoPlanIsRefusedBeforeSearching) {
+    UdpPeer pcedit_searches(kPcEditPort);
+    UdpPeer searches_3297(4023);
+    ASSERT_TRUE(pcedit_searches.bound() && searches_3297.bound());
+    TemporaryDirectory directory;
+    const std::string plan = WritePlan(directory, "root:x:0:0:root:/root:/bin/bash\n");
+    const ProcessResult run = SetPlan(plan, {"--timeout", "1", "--json"});
+    EXPECT_EQ(run.exit_code, 2);
+    EXPECT_TRUE(Contains(run.err, plan + ":1: no mac column\n"));
+    EXPECT_EQ(nlohmann::json::parse(run.out).value("error", ""),
+              "nothing sent: the plan has problems");
+    EXPECT_FALSE(pcedit_searches.Receive(300ms).has_value()) << "it searched";
+    EXPECT_FALSE(searches_3297.Receive(0ms).has_value()) << "it searched";
+}
+
 // Forty devices, as a site has: one ignores set requests, one goes silent after it, one is
 // given the address another device has (refused until --force).
 TEST(SetPlan, FortyDevicesOneIgnoringOneSilentOneWithATakenAddress) {
