@@ -2,14 +2,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "trace_file.h"
 
 namespace norvik {
 
-std::FILE* OpenTraceFileNamedByEnvironment() {
+std::FILE* OpenTraceFileNamedByEnvironment(std::string& why_not) {
     const char* path = std::getenv("NORVIK_TRACE");
     if (path == nullptr || *path == '\0') {
         return nullptr;
@@ -23,6 +25,7 @@ std::FILE* OpenTraceFileNamedByEnvironment() {
     const int fd =
         ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) {
+        why_not = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
         return nullptr;
     }
     // Whatever opened, a FIFO with a reader or a device among them, only a regular file is kept.
@@ -31,10 +34,12 @@ std::FILE* OpenTraceFileNamedByEnvironment() {
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || flags < 0 ||
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         ::close(fd);
+        why_not = "it is not a regular file";
         return nullptr;
     }
     std::FILE* file = ::fdopen(fd, "a");
     if (file == nullptr) {
+        why_not = std::strerror(errno);
         ::close(fd);
     }
     return file;

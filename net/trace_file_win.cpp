@@ -6,13 +6,14 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "trace_file.h"
 
 namespace norvik {
 
-std::FILE* OpenTraceFileNamedByEnvironment() {
+std::FILE* OpenTraceFileNamedByEnvironment(std::string& why_not) {
     // The wide variant: a path in any language, whatever the ANSI code page.
     const wchar_t* path = ::_wgetenv(L"NORVIK_TRACE");
     if (path == nullptr || *path == L'\0') {
@@ -27,6 +28,7 @@ std::FILE* OpenTraceFileNamedByEnvironment() {
         CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
+        why_not = "Windows error " + std::to_string(GetLastError());
         return nullptr;
     }
     // Only a regular file on a disk is kept: no device (NUL, CON), no pipe, no link.
@@ -35,17 +37,22 @@ std::FILE* OpenTraceFileNamedByEnvironment() {
         GetFileInformationByHandle(handle, &information) == 0 ||
         (information.dwFileAttributes &
          (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        why_not = (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
+                      ? "it is a link"
+                      : "it is not a regular file";
         CloseHandle(handle);
         return nullptr;
     }
     const int fd =
         ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_APPEND | _O_BINARY);
     if (fd < 0) {
+        why_not = "no file descriptor is left for it";
         CloseHandle(handle);
         return nullptr;
     }
     std::FILE* file = ::_fdopen(fd, "ab");
     if (file == nullptr) {
+        why_not = "no stream is left for it";
         ::_close(fd);  // closes the handle too
     }
     return file;

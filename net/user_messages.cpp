@@ -1,7 +1,7 @@
 #include "user_messages.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <string>
 
 #include "console_text.h"
 #include "trace_file.h"
@@ -34,10 +34,11 @@ void UserMessages::WriteTrace(std::string_view line) {
 
 std::FILE* TraceFileFromEnvironment() {
     static std::FILE* const file = [] {
-        std::FILE* opened = OpenTraceFileNamedByEnvironment();
-        const char* named = std::getenv("NORVIK_TRACE");
-        if (opened == nullptr && named != nullptr && *named != '\0') {
-            WriteText(stderr, "norvik: cannot open the trace file named by NORVIK_TRACE\n");
+        std::string why_not;
+        std::FILE* opened = OpenTraceFileNamedByEnvironment(why_not);
+        if (opened == nullptr && !why_not.empty()) {
+            WriteText(stderr,
+                      "norvik: cannot open the trace file named by NORVIK_TRACE: " + why_not + "\n");
         }
         return opened;
     }();

@@ -20,14 +20,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Opens the trace file the way the programs do, with NORVIK_TRACE naming `path`.
-std::FILE* OpenTrace(const fs::path& path) {
+// Opens the trace file the way the programs do, with NORVIK_TRACE naming `path`: a reason
+// exactly when it is not opened.
+std::FILE* OpenTrace(const fs::path& path, std::string* why_not = nullptr) {
 #ifdef _WIN32
     _wputenv_s(L"NORVIK_TRACE", path.wstring().c_str());
 #else
     ::setenv("NORVIK_TRACE", path.c_str(), 1);
 #endif
-    return OpenTraceFileNamedByEnvironment();
+    std::string why;
+    std::FILE* file = OpenTraceFileNamedByEnvironment(why);
+    EXPECT_EQ(file == nullptr, !why.empty()) << why;
+    if (why_not != nullptr) {
+        *why_not = why;
+    }
+    return file;
 }
 
 TEST(TraceFile, ARegularFileIsAppendedToAndAnAbsentOneMade) {
@@ -55,7 +62,9 @@ TEST(TraceFile, ALinkIsNotFollowed) {
     if (const std::string error = MakeSymbolicLink(target, trace); !error.empty()) {
         GTEST_SKIP() << "no symbolic link can be made here: " << error;
     }
-    EXPECT_EQ(OpenTrace(trace), nullptr);
+    std::string why_not;
+    EXPECT_EQ(OpenTrace(trace, &why_not), nullptr);
+    EXPECT_TRUE(why_not.find("link") != std::string::npos) << why_not;
     EXPECT_TRUE(fs::is_symlink(trace));
     EXPECT_EQ(ReadText(target), "precious\n");
 }
