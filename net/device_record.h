@@ -48,6 +48,11 @@ struct DeviceRecord {
     std::uint8_t heard_by = 0;
     // The card the device was last heard on (the system's interface index); 0 when not known.
     std::uint32_t interface_index = 0;
+    // Set when a report of this MAC came from another address than the record held: two
+    // devices may share the MAC (cloned firmware does that), and a request by MAC reaches
+    // both. other_ip is the address it held then.
+    bool other_address_heard = false;
+    Ipv4 other_ip{};
     // The device list's own: the order of appending, for its index by MAC.
     std::uint64_t appended = 0;
 };

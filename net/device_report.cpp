@@ -47,6 +47,10 @@ DatagramOutcome HandleDeviceReport(const ReportContext& context, const DeviceRep
     auto kind = DatagramOutcome::Kind::kNewDevice;
     if (record != nullptr) {
         kind = DatagramOutcome::Kind::kUpdated;
+        if (record->ip != report.ip) {
+            record->other_address_heard = true;
+            record->other_ip = record->ip;
+        }
         context.receive_busy.store(1, std::memory_order_relaxed);
         // The device listed first since the list was emptied is never re-listed. The name
         // is compared as all 18 raw bytes, so junk after the NUL counts as a change.

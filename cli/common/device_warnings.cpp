@@ -23,13 +23,17 @@ struct Holders {
     bool several() const { return macs.size() > 1 || endpoints.size() > 1; }
 };
 
-void AddressWarnings(const Ipv4& ip, const Holders& holders,
+// shared_mac: the device's MAC answered from another address too.
+void AddressWarnings(const Ipv4& ip, const Holders& holders, bool shared_mac,
                      std::span<const NetworkInterface> cards, std::vector<std::string>& w) {
     if (ip[0] == 169 && ip[1] == 254) {
         w.push_back("link-local");
     }
     if (holders.several()) {
         w.push_back("duplicate-ip");
+    }
+    if (shared_mac) {
+        w.push_back("duplicate-mac");
     }
     bool reachable = false;
     for (const NetworkInterface& card : cards) {
@@ -65,7 +69,7 @@ std::vector<std::vector<std::string>> DeviceWarnings(std::span<const DeviceRecor
             w.push_back("no-address");
             continue;
         }
-        AddressWarnings(d.ip, holders[d.ip], cards, w);
+        AddressWarnings(d.ip, holders[d.ip], d.other_address_heard, cards, w);
         pcedit::SetValues values;
         values.ip = d.ip;
         values.gateway = d.gateway;
@@ -83,7 +87,7 @@ std::vector<std::vector<std::string>> DeviceWarnings(std::span<const DeviceRecor
             w.push_back("no-address");
             continue;
         }
-        AddressWarnings(camera->source, holders[camera->source], cards, w);
+        AddressWarnings(camera->source, holders[camera->source], false, cards, w);
     }
     return warnings;
 }

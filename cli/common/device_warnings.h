@@ -19,6 +19,8 @@ namespace norvik::cli {
 //                             another MAC, or a camera of another endpoint when neither MAC is
 //                             known (a camera whose MAC is not known is no duplicate of a
 //                             device whose MAC is: they may be one)
+//   "duplicate-mac"           its MAC answered the search from another address too: two
+//                             devices may share it, and a request by MAC reaches both
 //   "outside-every-card"      no card's subnet holds the address: its web page will not open
 //                             from this PC, though a set request by MAC still reaches it
 //   "gateway-outside-subnet"  a gateway other than 0.0.0.0 outside the device's subnet

@@ -237,6 +237,11 @@ std::variant<PreparedSet, std::string> PrepareSet(const DeviceRecord& device,
         return "the name is " + std::to_string(edits.name->size()) +
                " bytes of UTF-8, and a device holds 18 (give --force to send it cut to fit)";
     }
+    if (!force && !set.changes.empty() && device.other_address_heard) {
+        return Utf16ToUtf8(MacText(device.mac)) + " answered the search from " +
+               DottedAddress(device.other_ip) + " and from " + DottedAddress(device.ip) +
+               ": two devices may share the MAC, and a request by MAC reaches both" + kForceHint;
+    }
     if (!force) {
         for (const FieldChange& change : set.changes) {
             const bool stays_on_dhcp =

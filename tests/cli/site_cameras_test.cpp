@@ -47,7 +47,8 @@ TEST(SiteCameras, ACameraWithADevicesMacIsThatDeviceTheOthersStandAlone) {
 }
 
 TEST(SiteCameras, ADuplicateAddressIsSeenAcrossProtocolsWhereTheMacsSaySo) {
-    const std::vector<DeviceRecord> devices = {Device(1, {10, 0, 0, 5}), Device(2, {10, 0, 0, 6})};
+    std::vector<DeviceRecord> devices = {Device(1, {10, 0, 0, 5}), Device(2, {10, 0, 0, 6})};
+    devices[1].other_address_heard = true;  // its MAC answered from another address too
     const SiteCameras cameras(
         {// Another MAC on a device's address: the conflict installers miss.
          Camera("urn:uuid:other-mac", {10, 0, 0, 5}, MacAddress{2, 0, 0, 0, 0, 9}),
@@ -63,8 +64,8 @@ TEST(SiteCameras, ADuplicateAddressIsSeenAcrossProtocolsWhereTheMacsSaySo) {
     using W = std::vector<std::string>;
     const W duplicate = {"duplicate-ip"};
     // The two devices, then the cameras in their order.
-    EXPECT_EQ(warnings, (std::vector<W>{duplicate, W{}, duplicate, W{}, duplicate, duplicate,
-                                        W{"outside-every-card"}, W{"no-address"}}));
+    EXPECT_EQ(warnings, (std::vector<W>{duplicate, W{"duplicate-mac"}, duplicate, W{}, duplicate,
+                                        duplicate, W{"outside-every-card"}, W{"no-address"}}));
 }
 
 }  // namespace

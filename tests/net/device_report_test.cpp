@@ -44,6 +44,11 @@ TEST_F(DeviceReports, AChangedAddressOrNameMovesTheRowExceptForRowOne) {
     // Unchanged address and name: the row stays where it is.
     FeedPcEdit(PcEditReport(third));
     EXPECT_EQ(view.ItemText(1, 1), u"three");
+    // The other address is kept: two devices may share a MAC.
+    const DeviceRecord& moved = *devices.FindByMac(second.mac);
+    EXPECT_TRUE(moved.other_address_heard);
+    EXPECT_EQ(moved.other_ip, (Ipv4{192, 168, 1, 10}));
+    EXPECT_FALSE(devices.FindByMac(third.mac)->other_address_heard);
 
     // Row number 1 keeps its place and its first texts; only the record changes.
     FeedPcEdit(PcEditReport(first.WithIp({10, 0, 0, 9}).Named("renamed")));

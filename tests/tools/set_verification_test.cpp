@@ -171,6 +171,17 @@ TEST(SetVerification, TheChecksRefuseWithAReasonAndForceLetsThroughOnlyTheStrict
         EXPECT_TRUE(Contains(Refusal(Camera(), c.edits), c.says)) << c.what;
         EXPECT_EQ(Refusal(Camera(), c.edits, true).empty(), c.force_passes) << c.what;
     }
+    // Its MAC answered from two addresses: a request would reach two devices. A request that
+    // changes nothing sends nothing.
+    DeviceRecord shared = Camera();
+    shared.other_address_heard = true;
+    shared.other_ip = {10, 0, 0, 9};
+    EXPECT_EQ(Refusal(shared, With(&DeviceEdits::name, "hall")),
+              "02:00:00:00:00:01 answered the search from 10.0.0.9 and from 10.0.0.1: two "
+              "devices may share the MAC, and a request by MAC reaches both (give --force to "
+              "send it all the same)");
+    EXPECT_EQ(Prepared(shared, With(&DeviceEdits::name, "hall"), true).changes.size(), 1u);
+    EXPECT_TRUE(Prepared(shared, With(&DeviceEdits::name, "cam")).changes.empty());
     // A name cut with --force, never inside a character.
     const PreparedSet set =
         Prepared(Camera(), With(&DeviceEdits::name, std::string(17, 'n') + "Ω"), true);

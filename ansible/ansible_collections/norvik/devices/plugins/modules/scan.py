@@ -12,7 +12,7 @@ description:
   - Runs the installed C(norvik-scan --json) on the site's host, for both device protocols and
     ONVIF cameras through every network card of the host. Sets the fact C(norvik_devices), the
     devices as norvik-scan's JSON lists them, each with its C(protocols) and C(warnings) (no
-    address, link-local, a duplicate address, outside every card's subnet).
+    address, link-local, a duplicate address or MAC, outside every card's subnet).
   - An ONVIF camera that answers no device protocol has C(list_index) null, and C(mac) null
     where the host's neighbour table does not know it; the device modules cannot change it.
   - Changes nothing.
