@@ -28,8 +28,9 @@ std::optional<MacAddress> ReadMac(const std::string& text) {
 }  // namespace
 
 NeighbourTable NeighbourTable::Read() {
-    // The kernel's table of this network namespace.
-    std::ifstream file("/proc/net/arp");
+    // The kernel's table of this network namespace. Through self: /proc/net is missing where
+    // /proc shows processes alone, as it does for the systemd service (ProcSubset=pid).
+    std::ifstream file("/proc/self/net/arp");
     std::ostringstream text;
     text << file.rdbuf();
     return FromArpText(text.str());

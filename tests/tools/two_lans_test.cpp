@@ -335,6 +335,19 @@ TEST_F(TwoLansWithCameras, ACameraWithADevicesMacIsThatDeviceAndTheOtherStandsAl
     EXPECT_FALSE(Contains(rows.out, "a-3297")) << "the 3297 search was not asked for";
 }
 
+// The systemd service's /proc shows processes alone (ProcSubset=pid): no /proc/net there, and
+// the camera's MAC is found all the same.
+TEST_F(TwoLansWithCameras, TheCamerasMacIsFoundWhereProcShowsProcessesAlone) {
+    const ProcessResult scan =
+        RunProcess(Command({Which("unshare"), "--mount", "--pid", "--fork", Which("sh"), "-c",
+                            "mount -t proc -o subset=pid proc /proc && ! test -e /proc/net && "
+                            "exec \"$0\" --json --timeout 1",
+                            NORVIK_TOOL_NORVIK_SCAN}));
+    ASSERT_EQ(scan.exit_code, 0) << scan.err;
+    EXPECT_EQ(norvik::test::ScannedDevicesByMac(scan.out).count("02:00:00:0b:00:09"), 1u)
+        << scan.out;
+}
+
 TEST_F(TwoLansWithCameras, AWindowsResponderIsNoCameraAndAHelloOrByeIsToldAtOnce) {
     if (::access(NORVIK_WSDD, R_OK) != 0) {
         NORVIK_SKIP_UNLESS_REQUIRED("Debian's wsdd was not found (./dev.sh test unpacks it)");
