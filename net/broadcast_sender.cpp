@@ -163,7 +163,7 @@ int SendThrough(std::span<const NetworkInterface> cards, const BroadcastSender& 
 
 int Send(const BroadcastSender& sender, ByteSpan request, UserMessages& messages,
          int* error) {
-    return SendThrough(BroadcastInterfaces(), sender, request, messages, error);
+    return SendThrough(SendingInterfaces(), sender, request, messages, error);
 }
 
 int SendRequest(const BroadcastSender& sender, ByteSpan request, UserMessages& messages) {

@@ -77,6 +77,10 @@ std::vector<NetworkInterface> BroadcastInterfaces() {
     return found;
 }
 
+std::vector<NetworkInterface> SendingInterfaces() {
+    return BroadcastInterfaces();
+}
+
 std::string InterfaceName(std::uint32_t index) {
     if (index == 0) {
         return {};

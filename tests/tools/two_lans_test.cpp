@@ -113,8 +113,9 @@ protected:
     }
 
     void TearDown() override {
-        for (Lan& lan : lans_) {
-            RunProcess(Command({Which("ip"), "link", "del", lan.card}));
+        for (const std::string& card :
+             {lans_[0].card, lans_[1].card, std::string("nvk-br"), std::string("nvk-c")}) {
+            RunProcess(Command({Which("ip"), "link", "del", card}));
         }
     }
 
@@ -159,6 +160,13 @@ protected:
         return each;
     }
 
+    static std::map<std::string, nlohmann::json> EachDeviceOnItsLansCard() {
+        return {{"00:1a:07:0a:00:01", "nvk-a"},
+                {"00:1a:07:0a:00:02", "nvk-a"},
+                {"00:1a:07:0b:00:01", "nvk-b"},
+                {"00:1a:07:0b:00:02", "nvk-b"}};
+    }
+
     std::array<Lan, 2> lans_{
         Lan{"nvk-a", "10.1.0",
             "pcedit mac=00:1a:07:0a:00:01 ip=192.168.1.20 name=a-pcedit\n"
@@ -173,11 +181,7 @@ protected:
 TEST_F(TwoLans, TheScanListsBothLansAndEachHearsOneSearchPerProtocol) {
     const ProcessResult scan = Scan({"--trace"});
     ASSERT_EQ(scan.exit_code, 0) << scan.err;
-    EXPECT_EQ(Each(scan, "interface"),
-              (std::map<std::string, nlohmann::json>{{"00:1a:07:0a:00:01", "nvk-a"},
-                                                     {"00:1a:07:0a:00:02", "nvk-a"},
-                                                     {"00:1a:07:0b:00:01", "nvk-b"},
-                                                     {"00:1a:07:0b:00:02", "nvk-b"}}));
+    EXPECT_EQ(Each(scan, "interface"), EachDeviceOnItsLansCard());
     // Only the device inside card A's subnet can have its web page opened from this PC.
     const auto outside = nlohmann::json::array({"outside-every-card"});
     EXPECT_EQ(Each(scan, "warnings"),
@@ -276,6 +280,46 @@ TEST_F(TwoLans, ACardTakenDownMidRunIsLeftOutOfTheNextSearch) {
                                 return line.find("through nvk-b") != std::string::npos;
                             }),
               0);
+}
+
+// A camera switch without a DHCP server leaves the card cabled to it without an address: its
+// devices are still searched, and set by MAC, through that card. A card that is up without a
+// link reaches nobody and is left out.
+TEST_F(TwoLans, ACardWithoutAnAddressIsSearchedAndSetThrough) {
+    const std::string ip = Which("ip");
+    ASSERT_TRUE(Ran({ip, "addr", "flush", "dev", "nvk-b"}));
+    ASSERT_TRUE(Ran({ip, "link", "add", "nvk-c", "type", "veth", "peer", "name", "nvk-c-peer"}));
+    ASSERT_TRUE(Ran({ip, "link", "set", "nvk-c", "up"}));  // its peer stays down: no link
+    const ProcessResult scan = Scan({"--trace"});
+    ASSERT_EQ(scan.exit_code, 0) << scan.err;
+    EXPECT_EQ(Each(scan, "interface"), EachDeviceOnItsLansCard());
+    EXPECT_EQ(Count(scan.err, "through nvk-b: sent"), 2u) << scan.err;
+    EXPECT_EQ(Count(scan.err, "through nvk-c"), 0u) << scan.err;
+    const ProcessResult set = RunProcess(Command(
+        {NORVIK_TOOL_NORVIK_SET, "00:1a:07:0b:00:01", "--name", "b-renamed", "--timeout", "1"}));
+    EXPECT_EQ(set.exit_code, 0) << set.err;
+    EXPECT_TRUE(lans_[1].simulator->WaitForOutput("applied 00:1a:07:0b:00:01", 5s));
+}
+
+// A card that is a bridge's port is searched through the bridge alone: a device behind it
+// hears each request once, not once more through the port.
+TEST_F(TwoLans, ABridgesPortIsSearchedThroughTheBridgeAlone) {
+    const std::string ip = Which("ip");
+    if (RunProcess(Command({ip, "link", "add", "nvk-br", "type", "bridge"})).exit_code != 0) {
+        NORVIK_SKIP_UNLESS_REQUIRED("this kernel cannot make a bridge");
+    }
+    ASSERT_TRUE(Ran({ip, "addr", "flush", "dev", "nvk-b"}));
+    ASSERT_TRUE(Ran({ip, "link", "set", "nvk-b", "master", "nvk-br"}));
+    ASSERT_TRUE(Ran({ip, "addr", "add", "10.2.0.1/24", "dev", "nvk-br"}));
+    ASSERT_TRUE(Ran({ip, "link", "set", "nvk-br", "up"}));
+    const ProcessResult scan = Scan({"--trace"});
+    ASSERT_EQ(scan.exit_code, 0) << scan.err;
+    EXPECT_EQ(Each(scan, "interface")["00:1a:07:0b:00:01"], "nvk-br") << scan.err;
+    EXPECT_EQ(Count(scan.err, "through nvk-br: sent"), 2u) << scan.err;
+    EXPECT_EQ(Count(scan.err, "through nvk-b:"), 0u) << scan.err;
+    const ProcessResult heard = lans_[1].simulator->Stop();
+    EXPECT_EQ(Count(heard.err, "PCEdit search"), 1u) << heard.err;
+    EXPECT_EQ(Count(heard.err, "3297 search"), 1u) << heard.err;
 }
 
 // ONVIF cameras on both LANs: on LAN A the device at .2 answers PCEdit and ONVIF from the card
