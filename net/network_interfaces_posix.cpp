@@ -88,23 +88,24 @@ std::vector<Link> Links() {
     return links;
 }
 
-}  // namespace
-
-std::vector<NetworkInterface> BroadcastInterfaces() {
+// The cards of BroadcastInterfaces(), read afresh; into `addressed`, the index of every card
+// with an IPv4 address, whatever it can do.
+std::vector<NetworkInterface> ReadCards(std::set<unsigned>& addressed) {
     std::vector<NetworkInterface> found;
     ifaddrs* all = nullptr;
     if (::getifaddrs(&all) != 0) {
         return found;
     }
     for (const ifaddrs* i = all; i != nullptr; i = i->ifa_next) {
-        const unsigned flags = i->ifa_flags;
-        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET || (flags & IFF_UP) == 0 ||
-            (flags & IFF_LOOPBACK) != 0 || (flags & IFF_BROADCAST) == 0) {
+        if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET) {
             continue;
         }
         const unsigned index = ::if_nametoindex(i->ifa_name);
+        addressed.insert(index);
+        const unsigned flags = i->ifa_flags;
         // A card with several addresses is searched once, through its first.
-        if (index == 0 || std::any_of(found.begin(), found.end(), [&](const NetworkInterface& c) {
+        if ((flags & IFF_UP) == 0 || (flags & IFF_LOOPBACK) != 0 || (flags & IFF_BROADCAST) == 0 ||
+            index == 0 || std::any_of(found.begin(), found.end(), [&](const NetworkInterface& c) {
                 return c.index == index;
             })) {
             continue;
@@ -123,19 +124,16 @@ std::vector<NetworkInterface> BroadcastInterfaces() {
     return found;
 }
 
-std::vector<NetworkInterface> SendingInterfaces() {
-    std::vector<NetworkInterface> cards = BroadcastInterfaces();
+}  // namespace
+
+std::vector<NetworkInterface> BroadcastInterfaces() {
     std::set<unsigned> addressed;
-    ifaddrs* all = nullptr;
-    if (::getifaddrs(&all) != 0) {
-        return cards;
-    }
-    for (const ifaddrs* i = all; i != nullptr; i = i->ifa_next) {
-        if (i->ifa_addr != nullptr && i->ifa_addr->sa_family == AF_INET) {
-            addressed.insert(::if_nametoindex(i->ifa_name));
-        }
-    }
-    ::freeifaddrs(all);
+    return ReadCards(addressed);
+}
+
+std::vector<NetworkInterface> SendingInterfaces() {
+    std::set<unsigned> addressed;
+    std::vector<NetworkInterface> cards = ReadCards(addressed);
     // A card without a link (a cable out, a Wi-Fi not joined) is left out: it reaches nobody.
     constexpr unsigned kNeeded = IFF_UP | IFF_RUNNING | IFF_BROADCAST;
     for (Link& link : Links()) {
