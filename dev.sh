@@ -376,6 +376,9 @@ package_deb() {
     [ "$(chroot "$trial" /usr/bin/norvik-launcher --languages | tr '\n' ' ')" = \
         "en $(cd res && for file in */Language.ini; do printf '%s ' "${file%/*}"; done)" ] ||
         { echo "dev.sh package: norvik-launcher does not list the translations" >&2; exit 1; }
+    # The window opens a device's web page through xdg-open, which the package recommends.
+    chroot "$trial" test -x /usr/bin/xdg-open ||
+        { echo "dev.sh package: installing it brought no xdg-open" >&2; exit 1; }
     chroot "$trial" test -f /usr/share/applications/org.norvik.Norvik.desktop
     chroot "$trial" test -f /usr/lib/systemd/system/norvik-watch.service
     # With systemd there too, the postinst makes the group the service writes its metrics with,

@@ -99,11 +99,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt libraries (and through them the X11 platform plugin) from the binaries themselves; a
 # proportional font for the device list; setfacl, with which norvik-watch.service lets itself
-# into node-exporter's textfile directory.
+# into node-exporter's textfile directory. Qt opens a device's web page through xdg-open alone:
+# without it a double-click does nothing, even with a browser installed.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, acl")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "prometheus-node-exporter")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
