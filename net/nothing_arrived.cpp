@@ -76,9 +76,16 @@ std::string NothingArrivedOnWindows(std::string_view program, double seconds,
     return text;
 }
 
-std::string NothingArrivedOnLinux(std::string_view program, double seconds) {
-    return NothingArrivedLine(program, seconds) +
-           "A firewall on this computer may drop the devices' reports to UDP ports 4022 and "
+std::string NothingArrivedOnLinux(std::string_view program, double seconds, bool any_card) {
+    // Without a card the search reached no device's network: a cable out or a Wi-Fi not joined
+    // comes before any firewall.
+    const std::string firewall =
+        any_card ? std::string("A firewall")
+                 : "No network card of this computer is up with a link (a cable in, a Wi-Fi "
+                   "network joined) and able to broadcast.\n" +
+                       std::string(program) + ": a firewall";
+    return NothingArrivedLine(program, seconds) + firewall +
+           " on this computer may drop the devices' reports to UDP ports 4022 and "
            "4023; as root, see what these show:\n"
            "nft list ruleset\n"
            "iptables -L INPUT -n -v\n"

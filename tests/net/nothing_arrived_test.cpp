@@ -17,6 +17,23 @@ TEST(NothingArrived, TheFirewallRuleIsTheInstallersForThatProgram) {
               "profile=private,domain");
 }
 
+// A computer without a connected card is told that first; the firewall's commands stay, as both
+// may be true.
+TEST(NothingArrived, OnLinuxNamesAMissingCardBeforeTheFirewall) {
+    const std::string firewall =
+        " on this computer may drop the devices' reports to UDP ports 4022 and 4023; as root, see "
+        "what these show:\nnft list ruleset\niptables -L INPUT -n -v\nfirewall-cmd --list-all\n"
+        "norvik-scan: with firewalld, this lets them in: firewall-cmd --add-port=4022-4023/udp\n";
+    EXPECT_EQ(
+        NothingArrivedOnLinux("norvik-scan", 0.8, true),
+        "norvik-scan: no report arrived on any network card within 0.8 s. A firewall" + firewall);
+    EXPECT_EQ(NothingArrivedOnLinux("norvik-scan", 3, false),
+              "norvik-scan: no report arrived on any network card within 3 s. No network card of "
+              "this computer is up with a link (a cable in, a Wi-Fi network joined) and able to "
+              "broadcast.\nnorvik-scan: a firewall" +
+                  firewall);
+}
+
 TEST(NothingArrived, OnWindowsNamesTheFirewallEachCardsProfileAndTheCommands) {
     const std::string text = NothingArrivedOnWindows(
         "norvik-scan", 1.5,

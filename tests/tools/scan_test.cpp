@@ -201,10 +201,13 @@ TEST(Scan, WhenAFirewallDropsEveryReportItSaysWhereToLook) {
         const ProcessResult scan = RunProcess(Scan({"--json", "--timeout", "0.8"}));
         EXPECT_EQ(scan.exit_code, 0) << scan.err;
         EXPECT_TRUE(ScannedDevicesByMac(scan.out).empty()) << scan.out;
+        // The test's network has no card but loopback, which the words name first.
         EXPECT_EQ(scan.err,
-                  "norvik-scan: no report arrived on any network card within 0.8 s. A firewall "
-                  "on this computer may drop the devices' reports to UDP ports 4022 and 4023; as "
-                  "root, see what these show:\n"
+                  "norvik-scan: no report arrived on any network card within 0.8 s. No network "
+                  "card of this computer is up with a link (a cable in, a Wi-Fi network joined) "
+                  "and able to broadcast.\n"
+                  "norvik-scan: a firewall on this computer may drop the devices' reports to UDP "
+                  "ports 4022 and 4023; as root, see what these show:\n"
                   "nft list ruleset\n"
                   "iptables -L INPUT -n -v\n"
                   "firewall-cmd --list-all\n"
