@@ -27,8 +27,7 @@ std::string NothingArrivedOnWindows(std::string_view program, double seconds,
                                     const std::vector<CardProfile>& cards,
                                     const std::vector<std::string>& programs);
 
-// The lines for Linux; `any_card`: some card other than loopback is up, has a link and can
-// broadcast.
+// The lines for Linux; `any_card`: SendingInterfaces() names a card to search through.
 std::string NothingArrivedOnLinux(std::string_view program, double seconds, bool any_card);
 
 // This system's lines, with its cards' profiles and this program's path as they are now.
