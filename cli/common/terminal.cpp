@@ -5,16 +5,21 @@
 #include <string>
 
 #include "console_text.h"
+#include "stop_signal.h"
 
 namespace norvik::cli {
 
 bool AskYesNo(std::string_view question) {
     WriteText(stderr, std::string(question) + " [y/N] ");
     std::string answer;
-    for (int c; (c = std::fgetc(stdin)) != EOF && c != '\n';) {
-        if (c != '\r' && !std::isspace(c)) {
-            answer += static_cast<char>(std::tolower(c));
+    for (const char c : ReadAnswerLine()) {
+        if (!std::isspace(static_cast<unsigned char>(c))) {
+            answer += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         }
+    }
+    if (StopRequested()) {
+        WriteText(stderr, "\n");  // what follows starts a line of its own, after the ^C
+        return false;
     }
     return answer == "y" || answer == "yes";
 }

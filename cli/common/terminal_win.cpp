@@ -14,4 +14,14 @@ bool OutputIsTerminal() {
     return _isatty(_fileno(stdout)) != 0;
 }
 
+std::string ReadAnswerLine() {
+    // Ctrl+C ends a console read (its handler runs on a thread of its own), which reads as the
+    // end of input.
+    std::string line;
+    for (int c; (c = std::fgetc(stdin)) != EOF && c != '\n';) {
+        line += static_cast<char>(c);
+    }
+    return line;
+}
+
 }  // namespace norvik::cli

@@ -221,6 +221,10 @@ int Run(const Program& program, const Options& options, AuditTrail& trail) {
     }
     // A dry run ends where the real run would: at the question, when it is not answered.
     if (set.asks_subnet_question && !SubnetQuestionAnswered(program, options)) {
+        if (StopRequested()) {
+            fields["outcome"] = "interrupted";
+            return program.Fail(kExitInterrupted, "interrupted: nothing sent", fields);
+        }
         return program.Fail(kExitUsage, "not sent", fields);
     }
     if (options.dry_run) {

@@ -232,6 +232,9 @@ int RunPlan(const Program& program, const PlanSettings& settings, AuditTrail& tr
         if (!CanAskPerson()) {
             problems.push_back({row.line, question + " No terminal to ask on: give --yes"});
         } else if (!AskYesNo(MacString(row.mac) + ": " + question)) {
+            if (StopRequested()) {
+                return program.Fail(kExitInterrupted, "interrupted: nothing sent");
+            }
             problems.push_back({row.line, "not confirmed: " + question});
         }
     }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -286,28 +288,47 @@ TEST(Set, RefusesWhatSubmitRefusesAndAsksNoOneWithoutATerminal) {
     }
 }
 
-// On a terminal the question is asked, as the window asks it; the answer decides.
+// On a terminal the question is asked, as the window asks it; the answer decides, and Ctrl+C
+// at the question ends the run, one device's or a plan's, with nothing sent.
 TEST(Set, AsksTheSubnetQuestionOnATerminal) {
     SimulatedDevices devices(std::string("pcedit ") + kCamera + " on_set=ignore\n");
     UdpPeer port(pcedit::kPort);
     ASSERT_TRUE(port.bound());
-    for (const std::string answer : {"n", "y"}) {
-        SCOPED_TRACE(answer);
-        // script gives the program a terminal and types the answer into it.
-        const std::string command = std::string(NORVIK_TOOL_NORVIK_SET) + " " + kCameraMac +
-                                    " --gateway 192.168.2.1 --no-verify --timeout 2 --audit " +
-                                    ScratchAuditLog();
+    TemporaryDirectory directory;
+    const std::string plan = (directory / "plan.csv").string();
+    std::ofstream(plan) << "mac,gateway\n" << kCameraMac << ",192.168.2.1\n";
+    const std::string one = std::string(kCameraMac) + " --gateway 192.168.2.1";
+    const struct {
+        std::string target;
+        std::string keys;  // for printf
+        int exit_code;
+        std::string said;
+        std::size_t sent;
+    } cases[] = {
+        {one, "n\\n", 2, "norvik-set: not sent", 0},
+        {one, "y\\n", 0, "", 1},
+        {one, "\\003", 130, "^C\r\nnorvik-set: interrupted: nothing sent", 0},
+        {"--plan " + plan, "\\003", 130, "^C\r\nnorvik-set: interrupted: nothing sent", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target + " " + c.keys);
+        // script gives the program a terminal; the keys are typed once the question is on it.
+        const std::string typescript = (directory / "typescript").string();
+        std::filesystem::remove(typescript);
+        const std::string command = std::string(NORVIK_TOOL_NORVIK_SET) + " " + c.target +
+                                    " --no-verify --timeout 1 --audit " + ScratchAuditLog();
+        const std::string keys = "for i in $(seq 200); do grep -q y/N " + typescript +
+                                 " 2>/dev/null && break; sleep 0.1; done; printf '" + c.keys + "'";
         ProcessOptions options =
             Command({"/bin/sh", "-c",
-                     "echo " + answer + " | /usr/bin/script --quiet --return --command '" +
-                         command + "' /dev/null"});
+                     "(" + keys + ") | /usr/bin/script --quiet --return --flush --command '" +
+                         command + "' " + typescript});
         options.timeout = 30s;
         const ProcessResult run = RunProcess(options);
-        EXPECT_TRUE(
-            Contains(run.out, "IP and Gateway do not match. Do you want to continue? [y/N]"))
-            << run.err;
-        EXPECT_EQ(run.exit_code, answer == "y" ? 0 : 2) << run.out;
-        EXPECT_EQ(SetRequestsSeen(port, 300ms).size(), answer == "y" ? 1u : 0u);
+        EXPECT_TRUE(Contains(run.out, "Do you want to continue? [y/N]")) << run.err;
+        EXPECT_EQ(run.exit_code, c.exit_code) << run.out;
+        EXPECT_TRUE(Contains(run.out, c.said));
+        EXPECT_EQ(SetRequestsSeen(port, 300ms).size(), c.sent);
     }
 }
 
