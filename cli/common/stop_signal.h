@@ -1,7 +1,8 @@
 #pragma once
 
-// SIGTERM and SIGINT (on Windows Ctrl+C, Ctrl+Break and the console's closing) ask a program
-// to stop: they set a flag that the waits ask for, and nothing else.
+// SIGTERM, SIGINT and SIGHUP (on Windows Ctrl+C, Ctrl+Break and the console's closing) ask a
+// program to stop: they set a flag that the waits ask for, and nothing else. SIGHUP ignored when
+// the program starts (nohup) stays ignored.
 namespace norvik::cli {
 
 // Installs the handlers. Call before any thread starts: on Linux the signals are held back

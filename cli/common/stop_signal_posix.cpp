@@ -16,11 +16,16 @@ extern "C" void OnStopSignal(int) {
     stop_requested.store(true);
 }
 
+// SIGHUP is the terminal closing, as an ended ssh session: killed by it, norvik-set would leave
+// a request in the audit log without its outcome.
+constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
 sigset_t StopSignals() {
     sigset_t set;
     sigemptyset(&set);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGINT);
+    for (const int signal : kStopSignals) {
+        sigaddset(&set, signal);
+    }
     return set;
 }
 
@@ -33,6 +38,11 @@ void InstallStopHandlers() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    // Ignored from the start, SIGHUP stays ignored: nohup asks that.
+    struct sigaction hangup {};
+    if (sigaction(SIGHUP, nullptr, &hangup) == 0 && hangup.sa_handler != SIG_IGN) {
+        sigaction(SIGHUP, &action, nullptr);
+    }
     const sigset_t set = StopSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }

@@ -37,7 +37,7 @@ constexpr const char* kDescription =
     "lost, at once, between searches. The lines are JSON objects when\n"
     "standard output is no terminal or with --json-lines. With --baseline the first search is\n"
     "compared with a saved norvik-scan --json; with --prometheus the metrics are written to\n"
-    "the file after every search. SIGTERM or SIGINT (Ctrl+C) ends it.";
+    "the file after every search. SIGTERM, SIGHUP or SIGINT (Ctrl+C) ends it.";
 
 struct Options {
     double interval = 30;

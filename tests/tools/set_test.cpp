@@ -12,6 +12,7 @@
 
 #include "dialog_rules.h"
 #include "dialog_template.h"
+#include "json_lines.h"
 #include "memory_dialog_view.h"
 #include "memory_list_view.h"
 #include "pcedit.h"
@@ -440,17 +441,46 @@ TEST(Set, ASearchThatCannotBeSentIsAnErrorNotNoAnswer) {
     EXPECT_EQ(nlohmann::json::parse(run.out).value("exit_code", 0), 1) << run.out;
 }
 
-// Ctrl+C while verifying ends the wait and tells what is known.
+// Ctrl+C, or the terminal closing (an ssh session ending), while verifying ends the wait, tells
+// what is known and leaves the outcome in the audit log; under nohup the hangup is ignored.
 TEST(Set, AnInterruptWhileVerifyingSaysWhatIsKnown) {
-    SimulatedDevices devices("pcedit mac=02:00:00:00:00:21 ip=10.0.0.21 name=gone on_set=silent\n");
-    BackgroundProcess run(Set({"02:00:00:00:00:21", "--name", "x", "--timeout", "1"}));
-    ASSERT_TRUE(run.WaitForOutput("request\t", 10s));
-    std::this_thread::sleep_for(1s);
-    ASSERT_TRUE(run.Signal(SIGINT));
-    const ProcessResult result = run.Wait(5s);
-    EXPECT_EQ(result.exit_code, 130) << result.err;
-    EXPECT_TRUE(Contains(result.out, "interrupted: 02:00:00:00:00:21 was not heard again yet\n"))
-        << result.err;
+    // A device silent after a request is silent for good: one for each case.
+    SimulatedDevices devices(
+        "pcedit mac=02:00:00:00:00:21 ip=10.0.0.21 on_set=silent\n"
+        "pcedit mac=02:00:00:00:00:22 ip=10.0.0.22 on_set=silent\n"
+        "pcedit mac=02:00:00:00:00:23 ip=10.0.0.23 on_set=silent\n");
+    const struct {
+        std::string mac;
+        int signal;
+        bool nohup;
+        int exit_code;
+        std::string outcome;
+    } cases[] = {
+        {"02:00:00:00:00:21", SIGINT, false, 130,
+         "interrupted: 02:00:00:00:00:21 was not heard again yet\n"},
+        {"02:00:00:00:00:22", SIGHUP, false, 130,
+         "interrupted: 02:00:00:00:00:22 was not heard again yet\n"},
+        {"02:00:00:00:00:23", SIGHUP, true, 4,
+         "no answer: 02:00:00:00:00:23 was not heard again\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mac);
+        ProcessOptions options =
+            Set({c.mac, "--name", "x", "--timeout", "1", "--verify-timeout", "4"});
+        if (c.nohup) {
+            options.args.insert(options.args.begin(), "/usr/bin/nohup");
+        }
+        BackgroundProcess run(options);
+        ASSERT_TRUE(run.WaitForOutput("request\t", 10s));
+        std::this_thread::sleep_for(1s);
+        ASSERT_TRUE(run.Signal(c.signal));
+        const ProcessResult result = run.Wait(10s);
+        EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
+        EXPECT_TRUE(Contains(result.out, c.outcome)) << result.err;
+        const std::vector<nlohmann::ordered_json> audit = JsonLines(ReadText(ScratchAuditLog()));
+        ASSERT_FALSE(audit.empty());
+        EXPECT_EQ(audit.back().value("outcome", ""), c.outcome.substr(0, c.outcome.find(':')));
+    }
 }
 
 }  // namespace
