@@ -10,6 +10,9 @@
 namespace norvik::cli {
 
 bool AskYesNo(std::string_view question) {
+    if (StopRequested()) {
+        return false;  // a plan's next question after Ctrl+C is not asked
+    }
     WriteText(stderr, std::string(question) + " [y/N] ");
     std::string answer;
     for (const char c : ReadAnswerLine()) {

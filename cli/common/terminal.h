@@ -12,8 +12,8 @@ bool CanAskPerson();
 bool OutputIsTerminal();
 
 // Asks on standard error and reads the answer from standard input: true for "y" or "yes"
-// (any case), false for anything else, an empty line, the end of input or a stop signal
-// (Ctrl+C) while it waits, which StopRequested() then tells.
+// (any case), false for anything else, an empty line, the end of input, or once a stop is
+// requested (Ctrl+C), which StopRequested() then tells.
 bool AskYesNo(std::string_view question);
 
 // One line of standard input without its end; what was typed so far once a stop is requested.
