@@ -37,6 +37,11 @@ std::FILE* OpenTraceFileNamedByEnvironment(std::string& why_not) {
         why_not = "it is not a regular file";
         return nullptr;
     }
+    if (status.st_nlink != 1) {
+        ::close(fd);
+        why_not = "it has another name too (a hard link)";  // the trace would land in that file
+        return nullptr;
+    }
     std::FILE* file = ::fdopen(fd, "a");
     if (file == nullptr) {
         why_not = std::strerror(errno);

@@ -43,6 +43,11 @@ std::FILE* OpenTraceFileNamedByEnvironment(std::string& why_not) {
         CloseHandle(handle);
         return nullptr;
     }
+    if (information.nNumberOfLinks != 1) {
+        why_not = "it has another name too (a hard link)";  // the trace would land in that file
+        CloseHandle(handle);
+        return nullptr;
+    }
     const int fd =
         ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_APPEND | _O_BINARY);
     if (fd < 0) {

@@ -14,7 +14,8 @@ public:
     // Opens the regular file at `path` (a UTF-8 path) for appending. Where it is missing it is
     // made, with the folders above it that are missing, private to this user: made exclusively
     // under a name of its own and linked into place, so that nobody else's file is taken for
-    // it. Refused (with why in `error`) when a link, a FIFO, a device or a folder is there.
+    // it. Refused (with why in `error`) when a link (also a hard link), a FIFO, a device or a
+    // folder is there.
     static std::unique_ptr<AppendFile> Open(const std::string& path, std::string& error);
     ~AppendFile();
     AppendFile(const AppendFile&) = delete;

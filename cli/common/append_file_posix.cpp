@@ -135,6 +135,11 @@ std::unique_ptr<AppendFile> AppendFile::Open(const std::string& path, std::strin
         error = std::string("it is ") + KindOf(status.st_mode) + ", not a regular file";
         return nullptr;
     }
+    // A hard link would carry the log's lines into another name's file.
+    if (status.st_nlink != 1) {
+        error = "it has another name too (a hard link), not a file of its own";
+        return nullptr;
+    }
     ::fcntl(handle->fd, F_SETFL, O_WRONLY | O_APPEND);
     return std::unique_ptr<AppendFile>(new AppendFile(path, std::move(handle)));
 }

@@ -152,6 +152,11 @@ std::unique_ptr<AppendFile> AppendFile::Open(const std::string& path, std::strin
         error = NotARegularFile(information.dwFileAttributes);
         return nullptr;
     }
+    // A hard link would carry the log's lines into another name's file.
+    if (information.nNumberOfLinks != 1) {
+        error = "it has another name too (a hard link), not a file of its own";
+        return nullptr;
+    }
     return std::unique_ptr<AppendFile>(new AppendFile(path, std::move(handle)));
 }
 

@@ -47,7 +47,7 @@ TEST(AppendFile, MakesAPrivateFileInNewFoldersAndAppendsToWhatIsThere) {
 #endif
 }
 
-TEST(AppendFile, RefusesALinkAFolderAndAFifoLeavingThemAsTheyAre) {
+TEST(AppendFile, RefusesALinkAHardLinkAFolderAndAFifoLeavingThemAsTheyAre) {
     const TemporaryDirectory directory;
     const fs::path target = directory / "target";
     WriteFile(target, RawBytes("kept\n"));
@@ -58,6 +58,9 @@ TEST(AppendFile, RefusesALinkAFolderAndAFifoLeavingThemAsTheyAre) {
     if (no_link.empty()) {
         refused.push_back({link, "link"});
     }
+    const fs::path hard_link = directory / "hard.jsonl";
+    fs::create_hard_link(target, hard_link);
+    refused.push_back({hard_link, "hard link"});
 #ifndef _WIN32
     const fs::path fifo = directory / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

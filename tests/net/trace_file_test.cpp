@@ -57,12 +57,17 @@ TEST(TraceFile, ARegularFileIsAppendedToAndAnAbsentOneMade) {
 TEST(TraceFile, ALinkIsNotFollowed) {
     const TemporaryDirectory dir;
     const fs::path target = dir / "target";
-    const fs::path trace = dir / "trace.log";
     WriteFile(target, RawBytes("precious\n"));
+    // A hard link is another name of the same file: the trace would land in it.
+    const fs::path hard_link = dir / "hard.log";
+    fs::create_hard_link(target, hard_link);
+    std::string why_not;
+    EXPECT_EQ(OpenTrace(hard_link, &why_not), nullptr);
+    EXPECT_TRUE(why_not.find("hard link") != std::string::npos) << why_not;
+    const fs::path trace = dir / "trace.log";
     if (const std::string error = MakeSymbolicLink(target, trace); !error.empty()) {
         GTEST_SKIP() << "no symbolic link can be made here: " << error;
     }
-    std::string why_not;
     EXPECT_EQ(OpenTrace(trace, &why_not), nullptr);
     EXPECT_TRUE(why_not.find("link") != std::string::npos) << why_not;
     EXPECT_TRUE(fs::is_symlink(trace));
