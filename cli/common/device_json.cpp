@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "console_text.h"
 #include "device_text.h"
 #include "network_interfaces.h"
 #include "site_cameras.h"
@@ -41,7 +40,7 @@ Json WithWarnings(Json record, std::size_t i,
 // block by block.
 class DocumentWriter {
 public:
-    explicit DocumentWriter(std::FILE* out) : out_(out) {}
+    explicit DocumentWriter(const std::function<void(std::string_view)>& write) : write_(write) {}
 
     void Add(std::string_view piece) {
         block_ += piece;
@@ -50,22 +49,19 @@ public:
         }
     }
 
-    bool Finish() {
-        Flush();
-        return std::ferror(out_) == 0;
-    }
+    void Finish() { Flush(); }
 
 private:
     static constexpr std::size_t kBlockBytes = 64 * 1024;
 
     void Flush() {
         if (!block_.empty()) {
-            WriteText(out_, block_);
+            write_(block_);
             block_.clear();
         }
     }
 
-    std::FILE* out_;
+    const std::function<void(std::string_view)>& write_;
     std::string block_;
 };
 
@@ -144,11 +140,11 @@ Json ScanJson(const MemoryListView& view, const DeviceList& devices, const SiteC
     return document;
 }
 
-bool WriteScanJson(std::FILE* out, const MemoryListView& view, const DeviceList& devices,
-                   const SiteCameras& cameras,
+void WriteScanJson(const std::function<void(std::string_view)>& write, const MemoryListView& view,
+                   const DeviceList& devices, const SiteCameras& cameras,
                    const std::vector<std::vector<std::string>>& warnings) {
     // ScanJson's members in its order, each value's text as its compact dump gives it.
-    DocumentWriter writer(out);
+    DocumentWriter writer(write);
     writer.Add("{\"rows\":[");
     const char* separator = "";
     for (const auto& row : view.rows()) {
@@ -174,7 +170,7 @@ bool WriteScanJson(std::FILE* out, const MemoryListView& view, const DeviceList&
     writer.Add("],\"dropped_devices\":");
     writer.Add(CompactText(Json(devices.dropped_devices())));
     writer.Add("}\n");
-    return writer.Finish();
+    writer.Finish();
 }
 
 std::string JsonText(const Json& document) {

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 
 #include "device_list.h"
 #include "memory_list_view.h"
@@ -37,11 +39,11 @@ Json SiteDeviceJson(const DeviceRecord& device, const SiteCameras& cameras,
 Json ScanJson(const MemoryListView& view, const DeviceList& devices, const SiteCameras& cameras,
               const std::vector<std::vector<std::string>>& warnings);
 
-// ScanJson's document, written to `out` as JsonText would give it, without holding more
-// than one device's record at a time: a full list's document is several times the size of
-// the list. False when a write failed.
-bool WriteScanJson(std::FILE* out, const MemoryListView& view, const DeviceList& devices,
-                   const SiteCameras& cameras,
+// ScanJson's document, handed to `write` piece by piece as JsonText would give it, without
+// holding more than one device's record at a time: a full list's document is several times
+// the size of the list.
+void WriteScanJson(const std::function<void(std::string_view)>& write, const MemoryListView& view,
+                   const DeviceList& devices, const SiteCameras& cameras,
                    const std::vector<std::vector<std::string>>& warnings);
 
 // The compact text of a document, with a line feed after it.

@@ -155,7 +155,8 @@ int main(int argc, char** argv) {
     if (program.json()) {
         // Written as it goes: the whole document of a full list would be several times its
         // size. A failed write is seen by Finish.
-        norvik::cli::WriteScanJson(stdout, search.view(), devices, cameras, warnings);
+        norvik::cli::WriteScanJson([&](std::string_view piece) { program.Print(piece); },
+                                   search.view(), devices, cameras, warnings);
         return program.Finish(norvik::cli::kExitDone);
     }
     program.Print(RowsAsText(search.view(), devices, cameras, warnings));

@@ -322,6 +322,13 @@ TEST(Scan, AFullDiskOrAClosedPipeIsAFailure) {
         RunProcess(norvik::test::Command({"/bin/sh", "-c", scan + " --version >/dev/full"}));
     EXPECT_EQ(full.exit_code, 1);
     EXPECT_EQ(full.err, "norvik-scan: cannot write to standard output: No space left on device\n");
+    // The document written as it goes tells its failure in the same words.
+    const ProcessResult full_json = RunProcess(
+        norvik::test::Command({"/bin/sh", "-c", scan + " --json --protocols pcedit >/dev/full"}));
+    EXPECT_EQ(full_json.exit_code, 1);
+    EXPECT_TRUE(Contains(full_json.err,
+                         "norvik-scan: cannot write to standard output: No space left on device\n"))
+        << full_json.err;
     // The reader is gone before the rows come.
     const ProcessResult closed = RunProcess(norvik::test::Command(
         {"/bin/sh", "-c", "(sleep 0.5; " + scan + " --version; echo $? >&2) | true"}));
