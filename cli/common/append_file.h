@@ -22,7 +22,8 @@ public:
     AppendFile& operator=(const AppendFile&) = delete;
 
     // Writes `line` at the end in one piece while holding the file's lock, then flushes it to
-    // the disk. False (with why in `error`) when any step failed.
+    // the disk; a last line cut short before is ended first. False (with why in `error`) when
+    // any step failed; on Linux what a failed write wrote is taken back.
     bool Append(std::string_view line, std::string& error);
 
     const std::string& path() const { return path_; }

@@ -125,7 +125,8 @@ std::unique_ptr<AppendFile> AppendFile::Open(const std::string& path, std::strin
     // O_NOFOLLOW: a link planted since the look is refused; O_NONBLOCK: a FIFO planted since
     // does not hold us at open (and is refused below).
     auto handle = std::make_unique<Handle>();
-    handle->fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    // Read too: the last byte tells whether the last line was cut short.
+    handle->fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (handle->fd < 0) {
         error =
             errno == ELOOP ? "it is a symbolic link, not a regular file" : PosixError("opening it");
@@ -140,7 +141,7 @@ std::unique_ptr<AppendFile> AppendFile::Open(const std::string& path, std::strin
         error = "it has another name too (a hard link), not a file of its own";
         return nullptr;
     }
-    ::fcntl(handle->fd, F_SETFL, O_WRONLY | O_APPEND);
+    ::fcntl(handle->fd, F_SETFL, O_APPEND);
     return std::unique_ptr<AppendFile>(new AppendFile(path, std::move(handle)));
 }
 
@@ -154,10 +155,19 @@ bool AppendFile::Append(std::string_view line, std::string& error) {
             return false;
         }
     }
+    // A line cut short before (a failed write elsewhere, a program killed mid-line) is ended
+    // first, so that this one stays a line of its own.
+    const off_t start = ::lseek(fd, 0, SEEK_END);
+    char last = '\n';
+    std::string text;
+    if (start > 0 && ::pread(fd, &last, 1, start - 1) == 1 && last != '\n') {
+        text = "\n";
+    }
+    text += line;
     bool ok = true;
     std::size_t written = 0;
-    while (ok && written < line.size()) {
-        const ssize_t done = ::write(fd, line.data() + written, line.size() - written);
+    while (ok && written < text.size()) {
+        const ssize_t done = ::write(fd, text.data() + written, text.size() - written);
         if (done < 0 && errno == EINTR) {
             continue;
         }
@@ -167,6 +177,9 @@ bool AppendFile::Append(std::string_view line, std::string& error) {
         } else {
             written += static_cast<std::size_t>(done);
         }
+    }
+    if (!ok && written > 0 && start >= 0) {
+        (void)::ftruncate(fd, start);  // no half line for the next run to join its own to
     }
     if (ok && ::fdatasync(fd) != 0) {
         error = PosixError("flushing it to the disk");

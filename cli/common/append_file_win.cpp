@@ -133,7 +133,8 @@ std::unique_ptr<AppendFile> AppendFile::Open(const std::string& path, std::strin
     }
     // A reparse point (a link, a junction) is opened as itself, so that it is seen and refused.
     auto handle = std::make_unique<Handle>();
-    handle->file = CreateFileW(wide.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+    // Read too: the last byte tells whether the last line was cut short.
+    handle->file = CreateFileW(wide.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle->file == INVALID_HANDLE_VALUE) {
@@ -168,13 +169,28 @@ bool AppendFile::Append(std::string_view line, std::string& error) {
         error = WindowsError("locking it");
         return false;
     }
+    // A line cut short before (a failed write elsewhere, a program killed mid-line) is ended
+    // first, so that this one stays a line of its own.
+    std::string text;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(handle_->file, &size) != 0 && size.QuadPart > 0) {
+        OVERLAPPED at_last{};
+        at_last.Offset = static_cast<DWORD>(size.QuadPart - 1);
+        at_last.OffsetHigh = static_cast<DWORD>((size.QuadPart - 1) >> 32);
+        char last = '\n';
+        DWORD got = 0;
+        if (ReadFile(handle_->file, &last, 1, &got, &at_last) != 0 && got == 1 && last != '\n') {
+            text = "\n";
+        }
+    }
+    text += line;
     bool ok = true;
     std::size_t written = 0;
-    while (ok && written < line.size()) {
+    while (ok && written < text.size()) {
         DWORD done = 0;
         const auto chunk =
-            static_cast<DWORD>(std::min<std::size_t>(line.size() - written, 1u << 20));
-        if (WriteFile(handle_->file, line.data() + written, chunk, &done, nullptr) == 0 ||
+            static_cast<DWORD>(std::min<std::size_t>(text.size() - written, 1u << 20));
+        if (WriteFile(handle_->file, text.data() + written, chunk, &done, nullptr) == 0 ||
             done == 0) {
             error = WindowsError("writing to it");
             ok = false;

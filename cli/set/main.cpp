@@ -178,6 +178,7 @@ int Run(const Program& program, const Options& options, AuditTrail& trail) {
     PreparedSet none;
     Json fields = SetJson(mac, nullptr, none, "not found", nullptr, interface_names);
     if (const auto failure = search.SendFailure()) {
+        fields["outcome"] = "not sent";  // a search that did not go out cannot say "not found"
         return program.Fail(kExitError, *failure, fields);
     }
     if (StopRequested()) {
@@ -237,36 +238,48 @@ int Run(const Program& program, const Options& options, AuditTrail& trail) {
     if (!change) {
         return program.Fail(kExitError, audit_error + ": nothing sent", fields);
     }
-    // The outcome's line, or the exit code that says it could not be written.
+    // The outcome's line; false (with why in audit_error) when it could not be written.
     const auto ended = [&](const std::string& outcome, const SentSet* verified,
-                           const std::string& problem, int exit_code) {
-        if (!trail.Ended(*change, mac, outcome, verified, problem, audit_error)) {
-            program.Say(audit_error);
-            return std::max(exit_code, static_cast<int>(kExitError));
+                           const std::string& problem) {
+        return trail.Ended(*change, mac, outcome, verified, problem, audit_error);
+    };
+    // An outcome seen, or, when its line could not be written, the outcome with that failure.
+    const auto finish = [&](const std::string& outcome, const SentSet* verified, int exit_code) {
+        if (!ended(outcome, verified, "")) {
+            if (verified != nullptr && !program.json()) {
+                program.Print(OutcomeLine(*verified));
+            }
+            return program.Fail(std::max(exit_code, static_cast<int>(kExitError)), audit_error,
+                                SetJson(mac, &*before, set, outcome, verified, interface_names));
         }
-        return exit_code;
+        print(outcome, verified);
+        return program.Finish(exit_code);
+    };
+    const auto fail = [&](const std::string& outcome, const PreparedSet& request,
+                          const std::string& problem, int exit_code) {
+        if (!ended(outcome, nullptr, problem)) {
+            program.Say(audit_error);
+            exit_code = std::max(exit_code, static_cast<int>(kExitError));
+        }
+        return program.Fail(exit_code, problem,
+                            SetJson(mac, &*before, request, outcome, nullptr, interface_names));
     };
     const std::size_t refusals_before = search.Refusals().size();
     if (!search.SendPcEdit(norvik::ByteSpan(set.request.data(), set.request.size()))) {
-        const std::string failure =
-            search.SendFailure().value_or("the set request could not be sent");
-        return program.Fail(ended("not sent", nullptr, failure, kExitError), failure, fields);
+        return fail("not sent", none,
+                    search.SendFailure().value_or("the set request could not be sent"), kExitError);
     }
     if (options.no_verify) {
         program.Say("sent: " + mac_text + " (not verified: --no-verify)");
-        print("sent", nullptr);
-        return program.Finish(ended("sent", nullptr, "", kExitDone));
+        return finish("sent", nullptr, kExitDone);
     }
     std::vector<SentSet> sent{{mac, set, std::nullopt, {}, std::nullopt, 0, -1, Outcome::kNoAnswer}};
     if (const auto failed = Verify(program.name(), search, sent, DeviceSearch::Seconds(options.verify_timeout_seconds),
                                    refusals_before, [] { return StopRequested(); })) {
-        const std::string problem = "verifying stopped: the request was sent";
-        return program.Fail(ended("not verified", nullptr, problem, *failed), problem, fields);
+        return fail("not verified", set, "verifying stopped: the request was sent", *failed);
     }
     search.Stop();
-    print(OutcomeText(sent[0].outcome), &sent[0]);
-    return program.Finish(
-        ended(OutcomeText(sent[0].outcome), &sent[0], "", ExitCodeOf(sent[0].outcome)));
+    return finish(OutcomeText(sent[0].outcome), &sent[0], ExitCodeOf(sent[0].outcome));
 }
 
 }  // namespace

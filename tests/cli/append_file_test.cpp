@@ -13,7 +13,10 @@
 #include "text_assertions.h"
 
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 #endif
 
 namespace norvik::test {
@@ -75,6 +78,33 @@ TEST(AppendFile, RefusesALinkAHardLinkAFolderAndAFifoLeavingThemAsTheyAre) {
     if (!no_link.empty()) {
         GTEST_SKIP() << "the link case was not checked: " << no_link;
     }
+}
+
+// A line cut short (a writer killed mid-line) does not swallow the next, and a write that
+// fails (here: the file size limit) leaves no half line behind.
+TEST(AppendFile, EveryLineStaysALineOfItsOwn) {
+    const TemporaryDirectory directory;
+    const fs::path path = directory / "audit.jsonl";
+    WriteFile(path, RawBytes("one\n{\"cut"));
+    std::string error;
+    auto file = Open(path, error);
+    ASSERT_TRUE(file) << error;
+    ASSERT_TRUE(file->Append("two\n", error)) << error;
+    EXPECT_EQ(ReadText(path), "one\n{\"cut\ntwo\n");
+#ifndef _WIN32
+    const std::string before = ReadText(path);
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit tight{before.size() + 4, limit.rlim_max};
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
+    const bool appended = file->Append("a line longer than the limit\n", error);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_FALSE(appended);
+    EXPECT_TRUE(Contains(error, "File too large"));
+    EXPECT_EQ(ReadText(path), before);
+#endif
 }
 
 // Writers with handles of their own, as separate programs have: every line arrives whole and

@@ -175,6 +175,35 @@ TEST(SetAudit, NothingIsSentWithoutARecord) {
     EXPECT_EQ(SetRequestsSeen(port, 300ms).size(), 1u);
 }
 
+// An outcome line that cannot be written (the file size limit falls inside it) makes the run a
+// failure in its JSON too, and leaves no half line for the next run to join.
+TEST(SetAudit, AnOutcomeLineThatCannotBeWrittenIsAFailure) {
+    SimulatedDevices devices(kDevices);
+    const TemporaryDirectory directory;
+    const auto measured = directory / "measured.jsonl";
+    const ProcessResult first = Set({"02:00:00:00:00:05", "--name", "bbbb", "--timeout", "1",
+                                     "--audit", measured.string()});
+    ASSERT_EQ(first.exit_code, 0) << first.err;
+    const std::string lines = ReadText(measured);
+    const std::size_t sent_line = lines.find('\n') + 1;
+    const std::size_t limit = sent_line + (lines.size() - sent_line) / 2;
+    const auto log = directory / "audit.jsonl";
+    const ProcessResult run = RunProcess(Command(
+        {"/bin/sh", "-c", "trap '' XFSZ; exec prlimit --fsize=" + std::to_string(limit) +
+                              " \"$0\" \"$@\"",
+         NORVIK_TOOL_NORVIK_SET, "02:00:00:00:00:05", "--name", "cccc", "--timeout", "1", "--json",
+         "--audit", log.string()}));
+    EXPECT_EQ(run.exit_code, 1) << run.err;
+    EXPECT_TRUE(Contains(run.err, "norvik-set: cannot write the audit log " + log.string() +
+                                      ": writing to it failed: File too large\n"));
+    const Json printed = Json::parse(run.out, nullptr, false);
+    EXPECT_EQ(printed.value("outcome", ""), "applied") << run.out;
+    EXPECT_EQ(printed.value("exit_code", 0), 1) << run.out;
+    const std::string kept = ReadText(log);
+    EXPECT_EQ(JsonLines(kept).size(), 1u) << kept;
+    EXPECT_EQ(kept.size(), sent_line) << kept;
+}
+
 // A closed standard output is no free number for the log to take: the log holds its JSON lines
 // alone, and the output that could not be written makes the run a failure.
 TEST(SetAudit, AClosedStandardOutputIsAFailureAndNoPartOfTheLog) {

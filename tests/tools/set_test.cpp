@@ -438,7 +438,9 @@ TEST(Set, ASearchThatCannotBeSentIsAnErrorNotNoAnswer) {
     EXPECT_EQ(run.exit_code, 1) << run.err;
     EXPECT_TRUE(Contains(run.err, "went out through no network card: Network is unreachable"));
     EXPECT_FALSE(Contains(run.err, "firewall"));
-    EXPECT_EQ(nlohmann::json::parse(run.out).value("exit_code", 0), 1) << run.out;
+    const auto printed = nlohmann::json::parse(run.out);
+    EXPECT_EQ(printed.value("exit_code", 0), 1) << run.out;
+    EXPECT_EQ(printed.value("outcome", ""), "not sent") << "no search went out to find nothing";
 }
 
 // Ctrl+C, or the terminal closing (an ssh session ending), while verifying ends the wait, tells
