@@ -45,8 +45,10 @@ public:
     }
     std::vector<PlanProblem> Take() && {
         if (more_ > 0) {
-            listed_.push_back({first_more_line_, "and " + std::to_string(more_) + " more problem" +
-                                                     (more_ == 1 ? "" : "s") + " from here on"});
+            listed_.push_back({first_more_line_,
+                               "and " + std::to_string(more_) + " more problem" +
+                                   (more_ == 1 ? "" : "s") + " from here on",
+                               more_});
         }
         return std::move(listed_);
     }

@@ -33,6 +33,7 @@ struct PlanRow {
 struct PlanProblem {
     int line = 0;  // 1-based; 0 for the file as a whole
     std::string message;
+    std::size_t stands_for = 1;  // the "and N more" entry stands for the N it only counted
 };
 
 struct Plan {

@@ -113,13 +113,19 @@ std::string ProblemsText(const std::string& file, std::vector<PlanProblem> probl
                      [](const PlanProblem& a, const PlanProblem& b) { return a.line < b.line; });
     std::string text;
     const std::string name = file == "-" ? "standard input" : file;
-    for (std::size_t i = 0; i < problems.size() && i < kProblemsListed; ++i) {
+    std::size_t unlisted = 0;
+    for (std::size_t i = 0; i < problems.size(); ++i) {
         const PlanProblem& p = problems[i];
+        if (i >= kProblemsListed) {
+            unlisted += p.stands_for;
+            continue;
+        }
         text += name + (p.line > 0 ? ":" + std::to_string(p.line) : std::string()) + ": " +
                 p.message + '\n';
     }
-    if (problems.size() > kProblemsListed) {
-        text += "and " + std::to_string(problems.size() - kProblemsListed) + " more problems\n";
+    if (unlisted > 0) {
+        text += name + ": and " + std::to_string(unlisted) + " more problem" +
+                (unlisted == 1 ? "" : "s") + "\n";
     }
     return text;
 }

@@ -83,6 +83,16 @@ TEST(SetPlan, AFileThatIsNoPlanIsRefusedBeforeSearching) {
     EXPECT_TRUE(Contains(run.err, plan + ":1: no mac column\n"));
     EXPECT_EQ(nlohmann::json::parse(run.out).value("error", ""),
               "nothing sent: the plan has problems");
+    // Thirty bad lines: the first twenty named, the others counted right.
+    std::string bad_lines = "mac\n";
+    for (int i = 0; i < 30; ++i) {
+        bad_lines += "zz\n";
+    }
+    const ProcessResult many = SetPlan(WritePlan(directory, bad_lines), {"--timeout", "1"});
+    EXPECT_EQ(many.exit_code, 2);
+    EXPECT_TRUE(Contains(many.err, plan + ":21: "));
+    EXPECT_FALSE(Contains(many.err, plan + ":22: "));
+    EXPECT_TRUE(Contains(many.err, plan + ": and 10 more problems\n"));
     EXPECT_FALSE(pcedit_searches.Receive(300ms).has_value()) << "it searched";
     EXPECT_FALSE(searches_3297.Receive(0ms).has_value()) << "it searched";
 }
