@@ -29,7 +29,7 @@ constexpr const char* kDescription =
     "has warnings: a column \"warnings: ...\" of its row, a list in its JSON record. With\n"
     "--trace it also writes to standard error a line for every request sent and for every\n"
     "datagram received, with what became of it. A name that holds a control character or\n"
-    "begins with a quote is printed quoted, as in JSON.\n"
+    "bytes that are not UTF-8, or begins with a quote, is printed quoted, as in JSON.\n"
     "Exit status: 0 done (also when no device answered), 1 network or system error (the\n"
     "search could not be sent, standard output could not be written), 2 bad usage.";
 

@@ -20,6 +20,8 @@ TEST(QuotedIfOdd, NeitherNotUtf8NorDelNorC1ControlsReachTheTerminal) {
     EXPECT_EQ(QuotedIfOdd("\x9b" "2J"), "\"\xef\xbf\xbd" "2J\"");
     EXPECT_EQ(QuotedIfOdd("\xc2\x9b" "2J\x7f\xc2\x80"), "\"\\u009b2J\\u007f\\u0080\"");
     EXPECT_EQ(QuotedIfOdd("ab\xc3"), "\"ab\xef\xbf\xbd\"");
+    // The same name after a trip through text (the list's rows, JSON) is quoted the same.
+    EXPECT_EQ(QuotedIfOdd("ab\xef\xbf\xbd"), "\"ab\xef\xbf\xbd\"");
 }
 
 }  // namespace
