@@ -68,10 +68,10 @@ class DeviceModule(unittest.TestCase):
                         audit="/var/tmp/a.jsonl", user="ana", controller="desk-3",
                         timeout=1.5)
         self.assertEqual(module.runs, [{"args": [
-            "02:00:00:00:00:01", "--name", "hall", "--ip", "10.0.0.9", "--netmask", "255.255.0.0",
-            "--gateway", "10.0.0.254", "--dns1", "9.9.9.9", "--dns2", "1.1.1.1", "--port", "8080",
-            "--static", "--json", "--timeout", "1.5", "--verify-timeout", "30.0", "--force",
-            "--yes", "--audit", "/var/tmp/a.jsonl", "--reason", "ticket 17 (ansible: ana@desk-3)"],
+            "--name=hall", "--ip=10.0.0.9", "--netmask=255.255.0.0", "--gateway=10.0.0.254",
+            "--dns1=9.9.9.9", "--dns2=1.1.1.1", "--port=8080", "--static", "--json", "--timeout",
+            "1.5", "--verify-timeout", "30.0", "--force", "--yes", "--audit=/var/tmp/a.jsonl",
+            "--reason=ticket 17 (ansible: ana@desk-3)", "--", "02:00:00:00:00:01"],
             "stdin": ""}])
         self.assertTrue(module.result["changed"])
         self.assertEqual(module.result["outcome"], "applied")

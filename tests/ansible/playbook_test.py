@@ -49,9 +49,15 @@ FAILURES = """- hosts: site-north
         name: nobody
       register: missing
       ignore_errors: true
+    - name: A MAC that would read as an option
+      norvik.devices.device:
+        mac: "--dry-run"
+        name: nobody
+      register: optional
+      ignore_errors: true
     - name: What became of them
       ansible.builtin.copy:
-        content: "{{ {'plan': plan, 'missing': missing} | to_json }}"
+        content: "{{ {'plan': plan, 'missing': missing, 'optional': optional} | to_json }}"
         dest: "{{ results }}"
       delegate_to: localhost
 """
@@ -233,6 +239,8 @@ class Playbook(unittest.TestCase):
         self.assertEqual(seen["plan"]["devices"][1]["after"]["name"], "'five b ")
         self.assertTrue(seen["missing"]["failed"])
         self.assertEqual(seen["missing"]["outcome"], "not found")
+        self.assertTrue(seen["optional"]["failed"])
+        self.assertIn("not a MAC address: --dry-run", seen["optional"]["msg"])
         self.assertEqual([len(lines) for lines in self.audited().values()], [6, 2])
 
 

@@ -37,26 +37,28 @@ def common_options(params, check_mode):
         args.append("--yes")
     if check_mode:
         args.append("--dry-run")
+    # A value joined to its option, and the MAC after "--": a value that begins with '-' is
+    # never taken for an option of its own.
     if params.get("audit"):
-        args += ["--audit", params["audit"]]
-    args += ["--reason", reason_text(params.get("reason"), params.get("user"),
-                                     params.get("controller"))]
+        args.append("--audit=" + params["audit"])
+    args.append("--reason=" + reason_text(params.get("reason"), params.get("user"),
+                                          params.get("controller")))
     return args
 
 
 def device_arguments(params, check_mode):
     """norvik-set's command line for one device's wanted settings."""
-    args = [params["norvik_set"], params["mac"]]
+    args = [params["norvik_set"]]
     if params.get("name") is not None:
-        args += ["--name", params["name"]]
+        args.append("--name=" + params["name"])
     for field in ADDRESS_FIELDS:
         if params.get(field) is not None:
-            args += ["--" + field, params[field]]
+            args.append("--" + field + "=" + params[field])
     if params.get("port") is not None:
-        args += ["--port", str(params["port"])]
+        args.append("--port=" + str(params["port"]))
     if params.get("mode") is not None:
         args.append("--dhcp" if params["mode"] == "dhcp" else "--static")
-    return args + common_options(params, check_mode)
+    return args + common_options(params, check_mode) + ["--", params["mac"]]
 
 
 def plan_arguments(params, check_mode):
