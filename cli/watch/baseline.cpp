@@ -170,7 +170,7 @@ std::string ReadDevice(const Json& item, HeardDevice& device) {
     }
     const Json& mac_text = device.device["mac"];
     if (mac_text.is_null()) {
-        device.key = device.device["endpoint"].get<std::string>();
+        device.key = EndpointKey(device.device["endpoint"].get<std::string>());
     } else {
         const auto mac = ParseMac(mac_text.get<std::string>());
         if (!mac) {

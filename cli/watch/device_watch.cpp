@@ -8,11 +8,16 @@ constexpr const char* kNotCompared = "interface";
 
 }  // namespace
 
+std::string EndpointKey(const std::string& endpoint) {
+    return "endpoint " + endpoint;
+}
+
 HeardDevice MakeHeardDevice(Json record, std::vector<std::string> warnings) {
     HeardDevice device;
     record.erase("list_index");
     const Json& mac = record["mac"];
-    device.key = mac.is_string() ? mac.get<std::string>() : record.value("endpoint", "");
+    device.key = mac.is_string() ? mac.get<std::string>()
+                                 : EndpointKey(record.value("endpoint", ""));
     device.device = std::move(record);
     device.warnings = std::move(warnings);
     return device;
@@ -172,6 +177,34 @@ std::map<std::string, DeviceWatch::Entry>::iterator DeviceWatch::WithEndpoint(
     return found;
 }
 
+std::map<std::string, DeviceWatch::Entry>::iterator DeviceWatch::Kept(HeardDevice& device) {
+    auto found = devices_.find(device.key);
+    if (found != devices_.end()) {
+        return found;
+    }
+    found = WithEndpoint(device.device.value("endpoint", Json()));
+    if (found == devices_.end()) {
+        return found;
+    }
+    const Json& kept_mac = found->second.device.device.value("mac", Json());
+    const Json& heard_mac = device.device.value("mac", Json());
+    if (heard_mac.is_null() && kept_mac.is_string()) {
+        // The neighbour table has forgotten the camera's MAC since: still that device.
+        device.device["mac"] = kept_mac;
+        device.key = found->first;
+        return found;
+    }
+    if (heard_mac.is_string() && kept_mac.is_null()) {
+        // Its MAC is known now: kept by it from here on.
+        Entry entry = std::move(found->second);
+        by_age_.erase({entry.last_heard, found->first});
+        devices_.erase(found);
+        by_age_.emplace(entry.last_heard, device.key);
+        return devices_.emplace(device.key, std::move(entry)).first;
+    }
+    return devices_.end();  // another MAC gives this endpoint: another device
+}
+
 std::vector<WatchEvent> DeviceWatch::AfterSearch(const std::vector<HeardDevice>& heard) {
     ++searches_;
     std::vector<WatchEvent> events;
@@ -181,12 +214,13 @@ std::vector<WatchEvent> DeviceWatch::AfterSearch(const std::vector<HeardDevice>&
         latest[device.key] = &device;
     }
     heard_last_ = latest.size();
-    for (const HeardDevice& device : heard) {
-        const auto is_latest = latest.find(device.key);
-        if (is_latest == latest.end() || is_latest->second != &device) {
+    for (const HeardDevice& heard_device : heard) {
+        const auto is_latest = latest.find(heard_device.key);
+        if (is_latest == latest.end() || is_latest->second != &heard_device) {
             continue;
         }
-        auto found = devices_.find(device.key);
+        HeardDevice device = heard_device;
+        auto found = Kept(device);
         if (found == devices_.end()) {
             if (!MakeRoom()) {
                 ++not_kept_;

@@ -20,11 +20,15 @@ namespace norvik::cli {
 // list_index, and its warnings.
 struct HeardDevice {
     // The MAC as the record has it ("00:11:22:aa:bb:cc"), or for a camera whose MAC is not
-    // known its endpoint ("urn:uuid:...").
+    // known its EndpointKey.
     std::string key;
     Json device;
     std::vector<std::string> warnings;
 };
+
+// The key of a camera whose MAC is not known: "endpoint " and its endpoint, so that no
+// endpoint a network sends can pass for a MAC and take another device's place.
+std::string EndpointKey(const std::string& endpoint);
 
 // A scanner's record (SiteDeviceJson, CameraJson) as the watch keeps it: without the row of
 // the search that heard it, by its MAC, or by its endpoint when the MAC is not known.
@@ -67,6 +71,9 @@ public:
 
     // The events of one search, given the devices it heard in the order found: added,
     // changed and back for those heard in that order (back before changed), then lost by MAC.
+    // A camera is one device whether the neighbour table knew its MAC or not: kept by its
+    // endpoint until its MAC is known, then by its MAC, which it keeps while the table
+    // forgets it.
     std::vector<WatchEvent> AfterSearch(const std::vector<HeardDevice>& heard);
 
     // A camera's Hello, heard between searches: added or back at once; nothing when it is
@@ -87,6 +94,9 @@ private:
     bool MakeRoom();
     // The kept device whose record has this endpoint.
     std::map<std::string, Entry>::iterator WithEndpoint(const Json& endpoint);
+    // The kept device a search heard, by its key or its camera's endpoint; `device` gets the
+    // key it is kept by, and the MAC it is known by when the search did not know it.
+    std::map<std::string, Entry>::iterator Kept(HeardDevice& device);
     void Heard(Entry& entry, const HeardDevice& device);
 
     int lost_after_;

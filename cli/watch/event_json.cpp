@@ -41,9 +41,12 @@ std::string EventText(const WatchEvent& event, std::string_view time) {
         const auto found = device.find(key);
         return found == device.end() ? std::string() : Text(*found);
     };
-    // A camera's key is its endpoint: text from the network, as its name is.
+    // A camera whose MAC is not known is told by its endpoint: text from the network, as its
+    // name is.
+    const bool has_mac = device.contains("mac") && device["mac"].is_string();
     std::string text = std::string(time) + ' ' + WatchEventName(event.kind) + ' ' +
-                       QuotedIfOdd(event.device.key) + ' ' + field("name") + ' ' + field("ip");
+                       field(has_mac ? "mac" : "endpoint") + ' ' + field("name") + ' ' +
+                       field("ip");
     const std::string card = field("interface");
     if (!card.empty() && card != "null") {
         text += " on " + card;

@@ -77,7 +77,7 @@ TEST(Baseline, CamerasReadBackByMacOrEndpointAndOldRecordsWithoutProtocols) {
     EXPECT_EQ(baseline.devices[0].key, "00:11:22:33:44:01");
     EXPECT_EQ(baseline.devices[0].device["endpoint"], "urn:uuid:both");
     EXPECT_EQ(baseline.devices[0].device["protocols"], Json({"pcedit", "onvif"}));
-    EXPECT_EQ(baseline.devices[1].key, "urn:uuid:alone");
+    EXPECT_EQ(baseline.devices[1].key, EndpointKey("urn:uuid:alone"));
     // As the watch keeps a search's record: the same fields in the same order.
     Json expected = document["devices"][1];
     expected.erase("list_index");

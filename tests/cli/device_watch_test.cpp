@@ -140,7 +140,7 @@ TEST(DeviceWatch, ACamerasHelloAndByeAreEventsAtOnceKeyedByMacOrEndpoint) {
     const auto hello = watch.AfterHello(test::HeardCamera(endpoint));
     ASSERT_TRUE(hello.has_value());
     EXPECT_EQ(hello->kind, WatchEventKind::kAdded);
-    EXPECT_EQ(hello->device.key, endpoint);
+    EXPECT_EQ(hello->device.key, EndpointKey(endpoint));
     // Heard by the next search: no second event; a second Hello neither.
     EXPECT_TRUE(watch.AfterSearch({test::HeardCamera(endpoint)}).empty());
     EXPECT_FALSE(watch.AfterHello(test::HeardCamera(endpoint)).has_value());
@@ -156,7 +156,7 @@ TEST(DeviceWatch, ACamerasHelloAndByeAreEventsAtOnceKeyedByMacOrEndpoint) {
     const auto back = watch.AfterHello(test::HeardCamera(endpoint));
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(back->kind, WatchEventKind::kBack);
-    EXPECT_FALSE(watch.devices().at(endpoint).lost);
+    EXPECT_FALSE(watch.devices().at(EndpointKey(endpoint)).lost);
 
     // A device of our protocols that also answers ONVIF is kept by its MAC; a Hello of its
     // camera whose MAC the neighbour table did not know at that moment is still that device.
@@ -168,6 +168,28 @@ TEST(DeviceWatch, ACamerasHelloAndByeAreEventsAtOnceKeyedByMacOrEndpoint) {
     ASSERT_TRUE(again.has_value());
     EXPECT_EQ(Said({*again}), (Said_{"back 07"}));
     EXPECT_EQ(watch.devices().size(), 2u);  // none added for the camera's endpoint
+}
+
+// The neighbour table learns a camera's MAC after its first answer, and forgets it again: one
+// device all along, never lost while it answers. An endpoint that reads as a MAC is no MAC.
+TEST(DeviceWatch, ACameraIsOneDeviceWhetherItsMacIsKnownOrNot) {
+    DeviceWatch watch(1);
+    const std::string endpoint = "urn:uuid:c";
+    const MacAddress mac = {0x00, 0x11, 0x22, 0x33, 0x44, 0x0c};
+    ASSERT_TRUE(watch.AfterHello(test::HeardCamera(endpoint)).has_value());
+    const auto learned = watch.AfterSearch({test::HeardCamera(endpoint, mac)});
+    ASSERT_EQ(learned.size(), 1u);
+    EXPECT_EQ(learned[0].kind, WatchEventKind::kChanged);
+    EXPECT_EQ(learned[0].changes.at("mac").at("new"), "00:11:22:33:44:0c");
+    EXPECT_TRUE(watch.AfterSearch({test::HeardCamera(endpoint)}).empty());
+    ASSERT_EQ(watch.devices().size(), 1u);
+    EXPECT_EQ(watch.devices().begin()->first, "00:11:22:33:44:0c");
+    EXPECT_EQ(watch.devices().begin()->second.device.device["mac"], "00:11:22:33:44:0c");
+
+    const auto both = watch.AfterSearch({Heard(1), test::HeardCamera("00:11:22:33:44:01")});
+    EXPECT_EQ(both.size(), 3u);  // two added, and the camera above lost
+    EXPECT_EQ(watch.devices().size(), 3u);
+    EXPECT_EQ(watch.devices().at("00:11:22:33:44:01").device.device["name"], "cam");
 }
 
 }  // namespace
