@@ -8,8 +8,14 @@ namespace norvik::cli {
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t max_bytes,
                                          std::string& error) {
-    std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())),
-                     std::ios::binary);
+    const std::filesystem::path name(std::u8string(path.begin(), path.end()));
+    // A folder opens as a file would, and then only its read fails, which says nothing.
+    std::error_code code;
+    if (std::filesystem::is_directory(name, code)) {
+        error = "it is a directory, not a regular file";
+        return std::nullopt;
+    }
+    std::ifstream in(name, std::ios::binary);
     if (!in) {
         error = "cannot open it";
         return std::nullopt;

@@ -275,6 +275,7 @@ TEST(Watch, RefusesBadOptionsAndBadBaselinesBeforeSendingAnything) {
         {{"--lost-after", "2.5"}, "--lost-after: takes a whole number from 1 to 1000000"},
         {{"--timeout", "0.5", "--interval", "0.4"}, "--timeout"},
         {{"--baseline", (dir / "missing.json").string()}, "missing.json: cannot open it"},
+        {{"--baseline", dir.path().string()}, ": it is a directory, not a regular file"},
         {{"--baseline", not_a_scan.string()},
          "not-a-scan.json: not a saved norvik-scan --json document: it has no \"devices\" "
          "list"},
