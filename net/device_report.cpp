@@ -61,6 +61,8 @@ DatagramOutcome HandleDeviceReport(const ReportContext& context, const DeviceRep
         context.receive_busy.store(0, std::memory_order_relaxed);
     } else {
         created_in_empty_list = devices.empty();
+        // Finding by MAC passes over a record without an address: one found now is such.
+        DeviceRecord* unaddressed = devices.FindByMacIncludingUnaddressed(report.mac);
         record = devices.AppendRecord(report.mac);
         if (record == nullptr) {
             // Said once a run: a flood of made-up devices must not flood the person too.
@@ -71,6 +73,12 @@ DatagramOutcome HandleDeviceReport(const ReportContext& context, const DeviceRep
             }
             return DatagramOutcome::Dropped(devices.full() ? DropReason::kListFull
                                                            : DropReason::kNoMemory);
+        }
+        // Two addresses for one MAC, whichever came first: two devices may share it.
+        if (unaddressed != nullptr && unaddressed->ip != report.ip) {
+            record->other_address_heard = unaddressed->other_address_heard = true;
+            record->other_ip = unaddressed->ip;
+            unaddressed->other_ip = report.ip;
         }
     }
     StoreReport(devices, *record, report, created_in_empty_list);

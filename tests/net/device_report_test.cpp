@@ -87,6 +87,15 @@ TEST_F(DeviceReports, ADeviceWithoutAnAddressIsListedAgainAtEveryReport) {
     EXPECT_EQ(RecordCount(), 3u);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"1|zero|000.168.001.010", "2|zero|000.168.001.010",
                                                 "3|zero|000.168.001.010"}));
+    EXPECT_FALSE(devices.head()->other_address_heard);
+    // Its MAC from an address too: two devices may share it, told on both records.
+    FeedPcEdit(PcEditReport(zero.WithIp({192, 168, 1, 10})));
+    const DeviceRecord* addressed = devices.FindByMac(zero.mac);
+    ASSERT_NE(addressed, nullptr);
+    EXPECT_TRUE(addressed->other_address_heard);
+    EXPECT_EQ(addressed->other_ip, (Ipv4{0, 168, 1, 10}));
+    EXPECT_TRUE(devices.head()->other_address_heard);
+    EXPECT_EQ(devices.head()->other_ip, (Ipv4{192, 168, 1, 10}));
 }
 
 // How the name's bytes are decoded, NameText and Utf8ToUtf16 show (device_text_test, utf_test).
