@@ -167,8 +167,9 @@ int Run(const Program& program, const Options& options, AuditTrail& trail) {
     if (const auto failed = search.Wait(DeviceSearch::Seconds(options.timeout_seconds), found)) {
         return program.Fail(*failed, search.SocketFailure());
     }
-    // A new address is checked against every device the search hears.
-    if (options.edits.ip && !options.force) {
+    // A new address is checked against every device the search hears (once the device has
+    // answered: for one that did not there is nothing to check).
+    if (options.edits.ip && !options.force && !StopRequested() && search.Find(mac)) {
         if (const auto failed = search.Wait(DeviceSearch::Seconds(options.timeout_seconds),
                                             [] { return StopRequested(); })) {
             return program.Fail(*failed, search.SocketFailure());
