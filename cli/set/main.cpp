@@ -157,31 +157,32 @@ bool SubnetQuestionAnswered(const Program& program, const Options& options) {
 int Run(const Program& program, const Options& options, AuditTrail& trail) {
     const norvik::MacAddress mac = *ParseMac(options.mac_text);
     const std::string mac_text = norvik::Utf16ToUtf8(norvik::MacText(mac));
+    InterfaceNames interface_names;
+    PreparedSet none;
+    // What a search that could not go out tells of the device: nothing sent to it.
+    const Json unsent = SetJson(mac, nullptr, none, "not sent", nullptr, interface_names);
     InstallStopHandlers();
     DeviceSearch search(program.name(), false);
     if (const auto failed = search.Start()) {
-        return program.Fail(*failed, "cannot search");
+        return program.Fail(*failed, "cannot search", unsent);
     }
     AcceptStopSignals();
     const auto found = [&] { return StopRequested() || search.Find(mac).has_value(); };
     if (const auto failed = search.Wait(DeviceSearch::Seconds(options.timeout_seconds), found)) {
-        return program.Fail(*failed, search.SocketFailure());
+        return program.Fail(*failed, search.SocketFailure(), unsent);
     }
     // A new address is checked against every device the search hears (once the device has
     // answered: for one that did not there is nothing to check).
     if (options.edits.ip && !options.force && !StopRequested() && search.Find(mac)) {
         if (const auto failed = search.Wait(DeviceSearch::Seconds(options.timeout_seconds),
                                             [] { return StopRequested(); })) {
-            return program.Fail(*failed, search.SocketFailure());
+            return program.Fail(*failed, search.SocketFailure(), unsent);
         }
     }
-    InterfaceNames interface_names;
-    PreparedSet none;
-    Json fields = SetJson(mac, nullptr, none, "not found", nullptr, interface_names);
     if (const auto failure = search.SendFailure()) {
-        fields["outcome"] = "not sent";  // a search that did not go out cannot say "not found"
-        return program.Fail(kExitError, *failure, fields);
+        return program.Fail(kExitError, *failure, unsent);  // nor can it have found nothing
     }
+    Json fields = SetJson(mac, nullptr, none, "not found", nullptr, interface_names);
     if (StopRequested()) {
         fields["outcome"] = "interrupted";
         return program.Fail(kExitInterrupted, "interrupted while searching: nothing sent", fields);

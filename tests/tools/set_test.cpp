@@ -441,6 +441,16 @@ TEST(Set, ASearchThatCannotBeSentIsAnErrorNotNoAnswer) {
     const auto printed = nlohmann::json::parse(run.out);
     EXPECT_EQ(printed.value("exit_code", 0), 1) << run.out;
     EXPECT_EQ(printed.value("outcome", ""), "not sent") << "no search went out to find nothing";
+    // A receive port held by another program: no search either, and the JSON names the device.
+    const UdpPeer holder(4023, /*share=*/false);
+    ASSERT_TRUE(holder.bound());
+    const ProcessResult held =
+        RunProcess(Set({kCameraMac, "--name", "x", "--timeout", "0.5", "--json"}));
+    EXPECT_EQ(held.exit_code, 1) << held.err;
+    EXPECT_TRUE(Contains(held.err, "UDP port 4023 cannot be used"));
+    const auto held_json = nlohmann::json::parse(held.out);
+    EXPECT_EQ(held_json.value("mac", ""), kCameraMac) << held.out;
+    EXPECT_EQ(held_json.value("outcome", ""), "not sent") << held.out;
 }
 
 // Ctrl+C, or the terminal closing (an ssh session ending), while verifying ends the wait, tells
