@@ -7,6 +7,7 @@
 
 #include "address_text.h"
 #include "device_text.h"
+#include "ini_text_decoder.h"
 #include "utf.h"
 
 namespace norvik::cli {
@@ -202,6 +203,12 @@ Baseline ReadBaseline(std::string_view text) {
     if (text.size() > kMaxBaselineBytes) {
         baseline.error = "it is larger than " + std::to_string(kMaxBaselineBytes >> 20) + " MiB";
         return baseline;
+    }
+    // Windows PowerShell's ">" saves what a program prints as UTF-16 with a byte-order mark.
+    std::string utf8;
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+        utf8 = Utf16ToUtf8(DecodeIniText(std::as_bytes(std::span(text.data(), text.size()))));
+        text = utf8;
     }
     if (!NestingWithinLimit(text)) {
         baseline.error = "it nests deeper than a scan's document";

@@ -7,6 +7,7 @@
 #include "device_text.h"
 #include "memory_list_view.h"
 #include "site_cameras.h"
+#include "utf.h"
 #include "watch_devices.h"
 
 namespace norvik::cli {
@@ -34,14 +35,22 @@ TEST(Baseline, TheScannersDocumentReadsBackAsTheDevicesItHolds) {
     for (Json& device : document["devices"]) {
         device["interface"] = "eth0";
     }
-    const Baseline baseline = ReadBaseline(JsonText(document));
-    EXPECT_EQ(baseline.error, "");
-    ASSERT_EQ(baseline.devices.size(), 2u);
-    for (std::size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(baseline.devices[i].key, expected[i].key);
-        // Field for field and in the same order, so that it compares with a search's.
-        EXPECT_EQ(baseline.devices[i].device.dump(), expected[i].device.dump());
-        EXPECT_EQ(baseline.devices[i].warnings, expected[i].warnings);
+    // As saved by a redirect, and by Windows PowerShell's, which writes UTF-16 with a
+    // byte-order mark and CR LF.
+    std::string utf16le = "\xFF\xFE";
+    for (const char16_t unit : Utf8ToUtf16(JsonText(document) + "\r\n")) {
+        utf16le += {static_cast<char>(unit & 0xff), static_cast<char>(unit >> 8)};
+    }
+    for (const std::string& text : {JsonText(document), utf16le}) {
+        const Baseline baseline = ReadBaseline(text);
+        EXPECT_EQ(baseline.error, "");
+        ASSERT_EQ(baseline.devices.size(), 2u);
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(baseline.devices[i].key, expected[i].key);
+            // Field for field and in the same order, so that it compares with a search's.
+            EXPECT_EQ(baseline.devices[i].device.dump(), expected[i].device.dump());
+            EXPECT_EQ(baseline.devices[i].warnings, expected[i].warnings);
+        }
     }
 }
 
