@@ -4,6 +4,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cerrno>
+
 #include "utf.h"
 
 namespace norvik {
@@ -27,6 +29,15 @@ void WriteText(std::FILE* stream, std::string_view utf8) {
     }
     std::fwrite(utf8.data(), 1, utf8.size(), stream);
     std::fflush(stream);
+    // A pipe whose reader has gone fails with ERROR_NO_DATA (Wine: ERROR_PIPE_NOT_CONNECTED),
+    // which the C runtime calls EINVAL.
+    if (std::ferror(stream) != 0 && errno == EINVAL) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_NO_DATA || error == ERROR_PIPE_NOT_CONNECTED ||
+            error == ERROR_BROKEN_PIPE) {
+            errno = EPIPE;
+        }
+    }
 }
 
 void PrepareConsoleStreams() {

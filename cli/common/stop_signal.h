@@ -12,6 +12,8 @@ void InstallStopHandlers();
 // Lets this thread take the signals (Linux; nothing to do on Windows).
 void AcceptStopSignals();
 bool StopRequested();
+// What asks a program to stop, as its --help says it.
+const char* StopSignalsText();
 // Tells a Windows console-close handler that the program has finished: it may end it now.
 void StopFinished();
 

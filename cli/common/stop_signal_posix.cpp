@@ -56,6 +56,10 @@ bool StopRequested() {
     return stop_requested.load();
 }
 
+const char* StopSignalsText() {
+    return "SIGTERM, SIGHUP or SIGINT (Ctrl+C)";
+}
+
 void StopFinished() {}
 
 }  // namespace norvik::cli

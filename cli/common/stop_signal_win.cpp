@@ -37,6 +37,10 @@ bool StopRequested() {
     return stop_requested.load();
 }
 
+const char* StopSignalsText() {
+    return "Ctrl+C, Ctrl+Break or closing its console";
+}
+
 void StopFinished() {
     finished.store(true);
 }

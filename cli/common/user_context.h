@@ -24,5 +24,7 @@ std::optional<std::string> EnvironmentValue(const char* name);
 // environment names no such place.
 std::optional<std::string> DefaultRecordPath(const std::string& file, bool administrator,
                                              const Environment& environment, std::string& error);
+// Those places as a program's --help names them.
+std::string DefaultRecordPlaces(const std::string& file);
 
 }  // namespace norvik::cli

@@ -60,4 +60,9 @@ std::optional<std::string> DefaultRecordPath(const std::string& file, bool admin
     return std::nullopt;
 }
 
+std::string DefaultRecordPlaces(const std::string& file) {
+    return "/var/log/norvik/" + file + " for root, $XDG_STATE_HOME/norvik/" + file +
+           " (~/.local/state)\notherwise";
+}
+
 }  // namespace norvik::cli

@@ -52,4 +52,9 @@ std::optional<std::string> DefaultRecordPath(const std::string& file, bool admin
     return std::nullopt;
 }
 
+std::string DefaultRecordPlaces(const std::string& file) {
+    return "%ProgramData%\\Norvik\\" + file + " for an administrator,\n%LOCALAPPDATA%\\Norvik\\" +
+           file + " otherwise";
+}
+
 }  // namespace norvik::cli

@@ -32,13 +32,18 @@ constexpr const char* kDescription =
     "With --plan FILE.csv (- for standard input) it sets every device of a plan file (columns\n"
     "mac, name, ip, netmask, gateway, dns1, dns2, port, mode; norvik-scan --csv writes one):\n"
     "the whole file is checked first, and nothing is sent while it has a problem.\n"
-    "Every request sent leaves a line in the audit log, and its outcome another: by default\n"
-    "/var/log/norvik/audit.jsonl for root, $XDG_STATE_HOME/norvik/audit.jsonl (~/.local/state)\n"
-    "otherwise. Nothing is sent when the log cannot be written, unless --no-audit is given.\n"
+    "Every request sent leaves a line in the audit log, and its outcome another: by default\n";
+constexpr const char* kDescriptionEnd =
+    ". Nothing is sent when the log cannot be written, unless --no-audit is given.\n"
     "Exit status: 0 applied (or dry run done, sent, or nothing to change), 1 network or system\n"
     "error, 2 bad usage or a value the checks refuse, 3 not applied, 4 no answer or MAC not\n"
     "found, 5 not verifiable (the device's report cannot show a value sent), 6 refused by the\n"
     "device, 130 interrupted.";
+
+// The log's default places are this platform's.
+std::string Description() {
+    return kDescription + DefaultRecordPlaces("audit.jsonl") + kDescriptionEnd;
+}
 
 struct Options {
     std::string mac_text;
@@ -287,7 +292,8 @@ int Run(const Program& program, const Options& options, AuditTrail& trail) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Program program("norvik-set", kDescription);
+    const std::string description = Description();
+    Program program("norvik-set", description.c_str());
     Options options;
     AddOptions(program.app(), options);
     program.AddJsonFlag("print one JSON object, also on errors");

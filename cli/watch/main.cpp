@@ -37,7 +37,11 @@ constexpr const char* kDescription =
     "lost, at once, between searches. The lines are JSON objects when\n"
     "standard output is no terminal or with --json-lines. With --baseline the first search is\n"
     "compared with a saved norvik-scan --json; with --prometheus the metrics are written to\n"
-    "the file after every search. SIGTERM, SIGHUP or SIGINT (Ctrl+C) ends it.";
+    "the file after every search. ";
+
+std::string Description() {
+    return kDescription + std::string(norvik::cli::StopSignalsText()) + " ends it.";
+}
 
 struct Options {
     double interval = 30;
@@ -280,7 +284,8 @@ int Watch(const norvik::cli::Program& program, const Options& options,
 }  // namespace
 
 int main(int argc, char** argv) {
-    norvik::cli::Program program("norvik-watch", kDescription);
+    const std::string description = Description();
+    norvik::cli::Program program("norvik-watch", description.c_str());
     CLI::App& app = program.app();
     Options options;
     norvik::cli::AddSecondsOption(app, "--interval", options.interval, 0,

@@ -45,5 +45,22 @@ TEST(UserContext, RecordsGoWhereThePlatformKeepsThisUsersState) {
     EXPECT_FALSE(HostName().empty());
 }
 
+// What --help says of the places is this platform's: the paths the environment's own names
+// give, for an administrator and for anyone else.
+TEST(UserContext, TheHelpNamesThePlacesThisPlatformUses) {
+    std::string error;
+    const std::string places = DefaultRecordPlaces("audit.jsonl");
+#ifdef _WIN32
+    const std::map<std::string, std::string> names = {{"ProgramData", "%ProgramData%"},
+                                                      {"LOCALAPPDATA", "%LOCALAPPDATA%"}};
+    const std::string others = *Path(false, names, error);
+#else
+    const std::map<std::string, std::string> names = {{"XDG_STATE_HOME", "/$XDG_STATE_HOME"}};
+    const std::string others = Path(false, names, error)->substr(1);
+#endif
+    EXPECT_NE(places.find(*Path(true, names, error)), std::string::npos) << places;
+    EXPECT_NE(places.find(others), std::string::npos) << places;
+}
+
 }  // namespace
 }  // namespace norvik::cli

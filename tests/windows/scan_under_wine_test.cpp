@@ -110,6 +110,16 @@ TEST_F(ScanUnderWine, ListsExactlyWhatTheLinuxScannerListsAndRowsReachAPipeAsUtf
     EXPECT_FALSE(Contains(scan.out, "\r"));
 }
 
+// A reader gone before the output comes: said as on Linux, and a failure.
+TEST_F(ScanUnderWine, AClosedPipeIsABrokenPipe) {
+    const ProcessResult closed = RunProcess(Command(
+        {"/bin/sh", "-c", "(\"$0\" \"$1\" --version; echo $? >&2) | true",
+         NORVIK_RUN_WINDOWS_PROGRAM, WindowsScanner()}));
+    EXPECT_TRUE(
+        Contains(closed.err, "norvik-scan: cannot write to standard output: Broken pipe\n1\n"))
+        << closed.err;
+}
+
 // ONVIF cameras answer the Windows scanner's Probe as they answer the Linux one's: Wine's
 // loopback carries the multicast, and XmlLite reads what expat reads.
 TEST_F(ScanUnderWine, ListsThePublishedOnvifCamerasAsTheLinuxScannerDoes) {
