@@ -10,8 +10,9 @@ std::string QuotedIfOdd(std::string_view utf8) {
     // A name that reaches us as text has had them replaced by U+FFFD already: quoted too, so
     // that it does not pass for what the device sent.
     const std::string text = Utf16ToUtf8(Utf8ToUtf16(utf8));
-    bool odd = text != utf8 || (!text.empty() && text.front() == '"') ||
-               text.find(Utf16ToUtf8(std::u16string(1, kReplacementCharacter))) != std::string::npos;
+    bool odd =
+        text != utf8 || (!text.empty() && text.front() == '"') ||
+        text.find(Utf16ToUtf8(std::u16string(1, kReplacementCharacter))) != std::string::npos;
     for (std::size_t i = 0; i < text.size() && !odd; ++i) {
         odd = IsControlCharacterAt(text, i);
     }

@@ -134,9 +134,10 @@ std::unique_ptr<AppendFile> AppendFile::Open(const std::string& path, std::strin
     // A reparse point (a link, a junction) is opened as itself, so that it is seen and refused.
     auto handle = std::make_unique<Handle>();
     // Read too: the last byte tells whether the last line was cut short.
-    handle->file = CreateFileW(wide.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    handle->file =
+        CreateFileW(wide.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle->file == INVALID_HANDLE_VALUE) {
         error = WindowsError("opening it");
         return nullptr;

@@ -16,8 +16,8 @@ HeardDevice MakeHeardDevice(Json record, std::vector<std::string> warnings) {
     HeardDevice device;
     record.erase("list_index");
     const Json& mac = record["mac"];
-    device.key = mac.is_string() ? mac.get<std::string>()
-                                 : EndpointKey(record.value("endpoint", ""));
+    device.key =
+        mac.is_string() ? mac.get<std::string>() : EndpointKey(record.value("endpoint", ""));
     device.device = std::move(record);
     device.warnings = std::move(warnings);
     return device;

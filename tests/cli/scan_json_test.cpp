@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string_view>
 #include <string>
+#include <string_view>
 
 #include "device_json.h"
 #include "device_text.h"

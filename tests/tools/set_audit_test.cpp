@@ -181,18 +181,18 @@ TEST(SetAudit, AnOutcomeLineThatCannotBeWrittenIsAFailure) {
     SimulatedDevices devices(kDevices);
     const TemporaryDirectory directory;
     const auto measured = directory / "measured.jsonl";
-    const ProcessResult first = Set({"02:00:00:00:00:05", "--name", "bbbb", "--timeout", "1",
-                                     "--audit", measured.string()});
+    const ProcessResult first = Set(
+        {"02:00:00:00:00:05", "--name", "bbbb", "--timeout", "1", "--audit", measured.string()});
     ASSERT_EQ(first.exit_code, 0) << first.err;
     const std::string lines = ReadText(measured);
     const std::size_t sent_line = lines.find('\n') + 1;
     const std::size_t limit = sent_line + (lines.size() - sent_line) / 2;
     const auto log = directory / "audit.jsonl";
-    const ProcessResult run = RunProcess(Command(
-        {"/bin/sh", "-c", "trap '' XFSZ; exec prlimit --fsize=" + std::to_string(limit) +
-                              " \"$0\" \"$@\"",
-         NORVIK_TOOL_NORVIK_SET, "02:00:00:00:00:05", "--name", "cccc", "--timeout", "1", "--json",
-         "--audit", log.string()}));
+    const ProcessResult run = RunProcess(
+        Command({"/bin/sh", "-c",
+                 "trap '' XFSZ; exec prlimit --fsize=" + std::to_string(limit) + " \"$0\" \"$@\"",
+                 NORVIK_TOOL_NORVIK_SET, "02:00:00:00:00:05", "--name", "cccc", "--timeout", "1",
+                 "--json", "--audit", log.string()}));
     EXPECT_EQ(run.exit_code, 1) << run.err;
     EXPECT_TRUE(Contains(run.err, "norvik-set: cannot write the audit log " + log.string() +
                                       ": writing to it failed: File too large\n"));

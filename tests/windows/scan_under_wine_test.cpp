@@ -112,9 +112,9 @@ TEST_F(ScanUnderWine, ListsExactlyWhatTheLinuxScannerListsAndRowsReachAPipeAsUtf
 
 // A reader gone before the output comes: said as on Linux, and a failure.
 TEST_F(ScanUnderWine, AClosedPipeIsABrokenPipe) {
-    const ProcessResult closed = RunProcess(Command(
-        {"/bin/sh", "-c", "(\"$0\" \"$1\" --version; echo $? >&2) | true",
-         NORVIK_RUN_WINDOWS_PROGRAM, WindowsScanner()}));
+    const ProcessResult closed =
+        RunProcess(Command({"/bin/sh", "-c", "(\"$0\" \"$1\" --version; echo $? >&2) | true",
+                            NORVIK_RUN_WINDOWS_PROGRAM, WindowsScanner()}));
     EXPECT_TRUE(
         Contains(closed.err, "norvik-scan: cannot write to standard output: Broken pipe\n1\n"))
         << closed.err;
