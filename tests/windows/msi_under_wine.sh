@@ -33,7 +33,21 @@ listed_versions() {
             /DisplayVersion/ { version = $NF } /^$/ && name == "Norvik" { print version; name = "" }'
 }
 shortcuts() { find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Norvik.lnk'; }
-msiexec() { "$run" msiexec "$@" /qn; }
+# Its exit code is said when it is not 0: the low byte of Windows' (1603 shows as 67). 1618,
+# shown as 82 (another installation is still in progress, as the one before may be for a
+# moment), is waited out once, as a script on Windows would.
+msiexec() {
+    local status
+    "$run" msiexec "$@" /qn
+    status=$?
+    if [ "$status" = 82 ]; then
+        sleep 5
+        "$run" msiexec "$@" /qn
+        status=$?
+    fi
+    [ "$status" = 0 ] || echo "msi_under_wine: msiexec $* ended with $status (low byte)" >&2
+    return "$status"
+}
 
 version=$(cd "$work" && msiinfo export "$msi" Property | tr -d '\r' |
     awk -F'\t' '$1 == "ProductVersion" { print $2 }')
