@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "append_file.h"
@@ -48,7 +49,7 @@ bool MakeFolders(const std::string& folder, std::string& error) {
     return true;
 }
 
-// A new private file under a name nobody can guess, linked to `path` unless somebody made
+// A new private file under a name nobody can guess, put in place as `path` unless somebody made
 // `path` in the meantime (theirs is then looked at like any file found there).
 bool CreateInPlace(const std::string& path, std::string& error) {
     const std::string temporary = TemporaryFileFor(path);
@@ -63,9 +64,25 @@ bool CreateInPlace(const std::string& path, std::string& error) {
         error = PosixError("making it private");
     }
     ::close(fd);
-    if (ok && ::link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST) {
-        error = PosixError("putting it in place");
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // Renamed, not linked: a second name, even for a moment, would have a run opening the log
+    // at once refuse it as a hard link. A file system that cannot rename without replacing
+    // gets the link.
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) {
+        if (::link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST) {
+            ok = false;
+        }
+    } else if (errno != EEXIST) {
         ok = false;
+    }
+    if (!ok) {
+        error = PosixError("putting it in place");
     }
     ::unlink(temporary.c_str());
     return ok;

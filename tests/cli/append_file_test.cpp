@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -105,6 +106,35 @@ TEST(AppendFile, EveryLineStaysALineOfItsOwn) {
     EXPECT_TRUE(Contains(error, "File too large"));
     EXPECT_EQ(ReadText(path), before);
 #endif
+}
+
+// Runs that find no log all make it at once: each of them opens the one file, none is
+// refused for a name another run held for a moment while putting the file in place.
+TEST(AppendFile, RunsMakingTheLogAtOnceAllOpenIt) {
+    const TemporaryDirectory directory;
+    constexpr int kRounds = 200;
+    constexpr int kRuns = 4;
+    for (int round = 0; round < kRounds; ++round) {
+        const fs::path path = directory / ("audit" + std::to_string(round) + ".jsonl");
+        std::atomic<int> ready{0};
+        std::vector<std::string> errors(kRuns);
+        std::vector<std::thread> runs;
+        for (int r = 0; r < kRuns; ++r) {
+            runs.emplace_back([&, r] {
+                ready.fetch_add(1);
+                while (ready.load() < kRuns) {
+                    std::this_thread::yield();
+                }
+                Open(path, errors[r]);
+            });
+        }
+        for (std::thread& run : runs) {
+            run.join();
+        }
+        for (const std::string& error : errors) {
+            ASSERT_EQ(error, "") << "round " << round;
+        }
+    }
 }
 
 // Writers with handles of their own, as separate programs have: every line arrives whole and
