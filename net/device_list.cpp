@@ -79,7 +79,15 @@ void DeviceList::ListRecord(DeviceRecord& record, ListView& view, RowTexts texts
     if (record.list_index != -1) {
         return;
     }
-    record.list_index = view.ItemCount();
+    record.list_index = next_list_index_++;
+    InsertRow(record.list_index, view, std::move(texts));
+}
+
+void DeviceList::RenumberRecord(DeviceRecord& record, ListView& view, RowTexts texts) {
+    DeleteRowOf(record, view);
+    if (record.list_index + 1 != next_list_index_) {
+        record.list_index = next_list_index_++;
+    }
     InsertRow(record.list_index, view, std::move(texts));
 }
 
@@ -98,6 +106,7 @@ void DeviceList::RelistRecord(DeviceRecord& record, ListView& view, RowTexts tex
 void DeviceList::FreeAllRecords() {
     by_mac_.Clear();
     size_ = 0;
+    next_list_index_ = 0;
     head_ = nullptr;
     tail_ = nullptr;
     selected_ = nullptr;

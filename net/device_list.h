@@ -46,10 +46,11 @@ public:
     void SetAddress(DeviceRecord& record, const Ipv4& ip);
     // Gives an unlisted record the row after the last one; a listed record is left alone.
     void ListRecord(DeviceRecord& record, ListView& view, RowTexts texts);
+    // Moves a listed record's row to the end with new texts, under a number no other row has:
+    // its own if it was the last given out, else the next one.
+    void RenumberRecord(DeviceRecord& record, ListView& view, RowTexts texts);
     // Moves a listed record's row to the end with new texts; its row number stays.
     void RelistRecord(DeviceRecord& record, ListView& view, RowTexts texts);
-    // Deletes the first row whose number is the record's, if any.
-    void DeleteRowOf(const DeviceRecord& record, ListView& view) const;
     // Appends a row numbered list_index + 1 with the given texts.
     void InsertRow(int list_index, ListView& view, RowTexts texts);
     void FreeAllRecords();
@@ -98,11 +99,17 @@ public:
     static std::unique_ptr<DeviceRecord[]> AllocateChunk();
 
 private:
+    // Deletes the first row whose number is the record's, if any.
+    void DeleteRowOf(const DeviceRecord& record, ListView& view) const;
+
     ChunkAllocator allocate_;
     std::vector<std::unique_ptr<DeviceRecord[]>> chunks_;
     MacIndex by_mac_{kMaxDevices};
     std::uint64_t appended_ = 0;
     std::size_t size_ = 0;
+    // Row numbers are given out in order and never twice until the list is emptied, so that a
+    // row number always names one device.
+    int next_list_index_ = 0;
     std::uint64_t dropped_devices_ = 0;
     DeviceRecord* head_ = nullptr;
     DeviceRecord* tail_ = nullptr;

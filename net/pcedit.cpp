@@ -3,7 +3,7 @@
 namespace norvik::pcedit {
 namespace {
 
-// Moves the device's row to the end with the next free number and takes its new gateway and
+// Moves the device's row to the end under a number of its own and takes its new gateway and
 // name; nothing else of the record changes.
 DatagramOutcome HandleRenumbering(const ReportContext& context, const DatagramReader& datagram,
                                   std::uint32_t interface_index) {
@@ -14,9 +14,7 @@ DatagramOutcome HandleRenumbering(const ReportContext& context, const DatagramRe
     }
     const DeviceName name = datagram.Bytes<18>(report::kName);
     const RowTexts texts = MakeRowTexts(name, datagram.Bytes<4>(report::kAddress));
-    context.devices.DeleteRowOf(*record, context.view);
-    record->list_index = context.view.ItemCount();
-    context.devices.InsertRow(record->list_index, context.view, texts);
+    context.devices.RenumberRecord(*record, context.view, texts);
     record->gateway = datagram.Bytes<4>(report::kGateway);
     record->name = CopyUpToNul(name);
     record->interface_index = interface_index;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <unordered_set>
 
 #include "device_list.h"
 #include "device_report.h"
@@ -48,11 +49,13 @@ struct ListState {
         return false;
     }
 
-    // Every record has a row: re-listing and re-numbering move rows, never add or lose one.
+    // Every record has a row: re-listing and re-numbering move rows, never add or lose one;
+    // and a row number names one device, since a click finds its device by the number.
     void CheckRowsMatchRecords() const {
         Check(std::distance(devices.begin(), devices.end()) == view.ItemCount());
+        std::unordered_set<int> numbers;
         for (const DeviceRecord& record : devices) {
-            Check(record.list_index >= 0 && record.list_index < view.ItemCount());
+            Check(record.list_index >= 0 && numbers.insert(record.list_index).second);
         }
     }
 };

@@ -90,16 +90,23 @@ TEST_F(PcEditReports, RenumberingMovesTheRowAndChangesOnlyGatewayNameAndNumber) 
     FeedPcEdit(PcEditReport(renumbered, 70, 1));
 
     const DeviceRecord& r = *devices.head();
-    EXPECT_EQ(r.list_index, 2);  // the item count after its row was deleted
+    EXPECT_EQ(r.list_index, 3);  // after row 3's: no other row has that number
     EXPECT_EQ(r.gateway, renumbered.gateway);
     EXPECT_EQ(r.name, renumbered.name);
     EXPECT_EQ(r.ip, a.ip);
     EXPECT_EQ(r.http_port, 80);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"2|b|192.168.001.010", "3|c|192.168.001.010",
-                                                "3|a2|010.001.001.001"}));
-    // Row 3 is now two records' number; the first from head wins a lookup.
-    EXPECT_EQ(devices.LookupByRowNumber(3), devices.head());
-    EXPECT_EQ(RecordCount(), 3u);
+                                                "4|a2|010.001.001.001"}));
+    // A click on c's row finds c, not the device moved past it.
+    EXPECT_EQ(devices.LookupByRowNumber(3), devices.tail());
+    EXPECT_EQ(devices.LookupByRowNumber(4), devices.head());
+    // The last row keeps its number; a device heard next takes the one after.
+    FeedPcEdit(PcEditReport(renumbered.Named("a3"), 70, 1));
+    Device d;
+    FeedPcEdit(PcEditReport(d.WithMacLastOctet(4).Named("d")));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"2|b|192.168.001.010", "3|c|192.168.001.010",
+                                                "4|a3|010.001.001.001", "5|d|192.168.001.010"}));
+    EXPECT_EQ(RecordCount(), 4u);
 }
 
 TEST_F(PcEditReports, RenumberingFindsDevicesWithoutAnAddressAndDropsUnknownOnes) {
