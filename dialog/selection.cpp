@@ -43,19 +43,15 @@ void DialogRules::ShowDevice(const DeviceRecord& device) {
     view_.SetAddress(kNetmaskControl, PackedAddress(device.netmask));
     view_.SetEnabled(kDns1Control, device.dns_enabled == 1);
     view_.SetEnabled(kDns2Control, device.dns_enabled == 1);
-    if (device.dhcp_supported == 1) {
-        view_.SetVisible(kDhcpRadio, true);
-        view_.SetVisible(kStaticRadio, true);
-        const bool dhcp = device.dhcp_on == 1;
-        view_.SetChecked(kDhcpRadio, dhcp);
-        view_.SetChecked(kStaticRadio, !dhcp);
-        SetAddressControlsEnabled(!dhcp);
-    } else {
-        // The buttons keep their check marks: Submit reads the DHCP button as it is.
-        view_.SetVisible(kDhcpRadio, false);
-        view_.SetVisible(kStaticRadio, false);
-        SetAddressControlsEnabled(true);
-    }
+    // Checked as the device is also while hidden: Submit reads the DHCP button, and a choice
+    // left from the device shown before would switch this one's mode unasked.
+    const bool dhcp = device.dhcp_on == 1;
+    view_.SetChecked(kDhcpRadio, dhcp);
+    view_.SetChecked(kStaticRadio, !dhcp);
+    const bool choice_shown = device.dhcp_supported == 1;
+    view_.SetVisible(kDhcpRadio, choice_shown);
+    view_.SetVisible(kStaticRadio, choice_shown);
+    SetAddressControlsEnabled(!choice_shown || !dhcp);
     view_.SetAddress(kDns1Control, PackedAddress(device.dns1));
     view_.SetAddress(kDns2Control, PackedAddress(device.dns2));
     UpdateData(false);

@@ -214,6 +214,34 @@ TEST_F(SubmitTest, SendsWhatTheControlsHold) {
     }
 }
 
+// A device whose report shows no addressing mode hides the Static and DHCP buttons. The
+// choice made for the device shown before must not reach it: switched to DHCP unasked, a
+// static camera would leave its address.
+TEST_F(SubmitTest, AModeTheDeviceDidNotShowIsNeverSent) {
+    constexpr std::size_t kDhcpFlag = 72;
+    Device dhcp = Device().WithMacLastOctet(2).Named("dhcp");
+    dhcp.dhcp = 1;
+    ReportPcEdit(PcEditReport(dhcp));
+    ReportPcEdit(PcEditReport(Device().WithMacLastOctet(3).Named("short"), 60));
+    Report3297(test::Report3297(Device().WithMacLastOctet(4).Named("nvr")));
+    const struct {
+        const char* what;
+        std::u16string_view row;
+    } cases[] = {{"a short PCEdit report", u"3"}, {"a static 3297 device", u"4"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        rules.OnListClick(u"2");
+        ASSERT_TRUE(view.IsChecked(kDhcpRadio));
+        rules.OnListClick(c.row);
+        ASSERT_FALSE(view.Get(kDhcpRadio).visible);
+        EXPECT_FALSE(Submit().has_value());
+        view.SetControlText(kNameEdit, u"renamed");
+        const std::optional<Bytes> request = Submit();
+        ASSERT_TRUE(request.has_value());
+        EXPECT_EQ((*request)[kDhcpFlag], 0);
+    }
+}
+
 // A name in bytes that are not UTF-8 (an older tool's Latin-1, a character cut at the 18th
 // byte) shows with U+FFFD. Left as shown it stays the device's own, whatever else is sent;
 // edited, it is sent as the edit holds it.
