@@ -101,7 +101,8 @@ void WidgetDialogView::ShowMessage(std::u16string_view caption, std::u16string_v
 }
 
 bool WidgetDialogView::AskOkCancel(std::u16string_view caption, std::u16string_view question) {
-    // A box of its own, owned by no window.
+    // A box of its own, owned by no window; exec() makes it modal to the whole program, so
+    // the rows cannot be clicked while it asks.
     return MessageBox::show(nullptr, toQString(caption), toQString(question),
                             MessageBox::Buttons::OkCancel,
                             MessageBox::Icon::Question) == MessageBox::Answer::Ok;

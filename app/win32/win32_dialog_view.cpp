@@ -73,8 +73,9 @@ void Win32DialogView::ShowMessage(std::u16string_view caption, std::u16string_vi
 
 bool Win32DialogView::AskOkCancel(std::u16string_view caption, std::u16string_view question) {
     const std::wstring caption_text = ToWide(caption);
-    // A box of its own, owned by no window.
-    return ShowMessageBox(nullptr, ToWide(question), caption_text.c_str(),
+    // Owned by the dialog, which it disables while it asks: Submit has read the form already,
+    // and a click on another row meanwhile would send these values to that device.
+    return ShowMessageBox(dialog_, ToWide(question), caption_text.c_str(),
                           MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 

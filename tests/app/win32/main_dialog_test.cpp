@@ -42,6 +42,7 @@ using namespace std::chrono_literals;
 // Every box the dialog shows, answered as the test asks.
 struct Boxes {
     struct Shown {
+        HWND owner;
         std::wstring caption;  // empty: none given, Windows' default shows
         std::wstring text;
         UINT type;
@@ -54,9 +55,9 @@ Boxes& TheBoxes() {
     return boxes;
 }
 
-int AnswerBox(HWND, std::wstring_view text, const wchar_t* caption, UINT type) {
+int AnswerBox(HWND owner, std::wstring_view text, const wchar_t* caption, UINT type) {
     Boxes& boxes = TheBoxes();
-    boxes.shown.push_back({caption != nullptr ? caption : L"", std::wstring(text), type});
+    boxes.shown.push_back({owner, caption != nullptr ? caption : L"", std::wstring(text), type});
     if ((type & MB_TYPEMASK) == MB_OKCANCEL && !boxes.answers.empty()) {
         const int answer = boxes.answers.front();
         boxes.answers.pop_front();
@@ -192,6 +193,11 @@ public:
     std::vector<ShownBox> TakeBoxes() override {
         std::vector<ShownBox> boxes;
         for (const Boxes::Shown& box : std::exchange(TheBoxes().shown, {})) {
+            // A question holds the dialog: were a click on another row possible meanwhile, OK
+            // would send the values read before it to that other device.
+            if ((box.type & MB_TYPEMASK) == MB_OKCANCEL) {
+                EXPECT_EQ(box.owner, d_.hwnd) << "a question owned by no window";
+            }
             boxes.push_back({FromWide(box.caption), FromWide(box.text)});
         }
         return boxes;
