@@ -5,6 +5,24 @@
 #include "qt_text.h"
 
 namespace norvik {
+namespace {
+
+// A device names itself with any bytes. Qt draws a line feed or a line separator as a new
+// line, and the list, whose rows all take the first row's height, would then show a few
+// devices in its whole height; a control character is shown as "�", as bytes that are
+// not UTF-8 are.
+QString rowText(const std::u16string& text) {
+    QString shown = toQString(text);
+    for (QChar& c : shown) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x20 || (unit >= 0x7f && unit < 0xa0) || unit == 0x2028 || unit == 0x2029) {
+            c = QChar::ReplacementCharacter;
+        }
+    }
+    return shown;
+}
+
+}  // namespace
 
 void TreeWidgetRows::EndChanges() {
     flushAppended();
@@ -25,7 +43,7 @@ QTreeWidgetItem* TreeWidgetRows::itemAt(int row) const {
 
 void TreeWidgetRows::InsertRow(int item, const std::u16string& text) {
     auto* row = new QTreeWidgetItem;
-    row->setText(0, toQString(text));
+    row->setText(0, rowText(text));
     if (item == widget_->topLevelItemCount() + appended_.size()) {
         appended_.append(row);
     } else {
@@ -36,7 +54,7 @@ void TreeWidgetRows::InsertRow(int item, const std::u16string& text) {
 
 void TreeWidgetRows::SetText(int item, int column, const std::u16string& text) {
     if (QTreeWidgetItem* row = itemAt(item)) {
-        row->setText(column, toQString(text));
+        row->setText(column, rowText(text));
     }
 }
 
@@ -57,7 +75,7 @@ void TreeWidgetRows::ReplaceAllRows(const std::vector<MemoryListView::Row>& rows
     for (const MemoryListView::Row& row : rows) {
         auto* item = new QTreeWidgetItem;
         for (int column = 0; column < MemoryListView::kColumnCount; ++column) {
-            item->setText(column, toQString(row[static_cast<std::size_t>(column)]));
+            item->setText(column, rowText(row[static_cast<std::size_t>(column)]));
         }
         appended_.append(item);
     }

@@ -28,6 +28,28 @@ private slots:
         }
     }
 
+    // A name's line feed would make every row as tall as its lines (the rows share the first
+    // one's height); each control character shows as U+FFFD, the rest as it is.
+    void aNameShowsOnOneLine() {
+        QTreeWidget widget;
+        widget.setColumnCount(MemoryListView::kColumnCount);
+        TreeWidgetRows control(&widget);
+        const std::u16string name =
+            u"A\nB\rC\tD\x1b\x7f\x85"
+            u"E\u2028F\u2029G\u200bH\u00e9";
+        const QString shown = QString::fromUtf16(
+            u"A\uFFFDB\uFFFDC\uFFFDD\uFFFD\uFFFD\uFFFDE"
+            u"\uFFFDF\uFFFDG\u200bH\u00e9");
+        control.InsertRow(0, u"1");
+        control.SetText(0, 1, name);
+        control.EndChanges();
+        QCOMPARE(widget.topLevelItem(0)->text(1), shown);
+        // Sorted rows come back whole.
+        control.ReplaceAllRows({MemoryListView::Row{u"1", name, u"192.168.001.010"}});
+        control.EndChanges();
+        QCOMPARE(widget.topLevelItem(0)->text(1), shown);
+    }
+
 private:
     static std::vector<MemoryListView::Row> shownRows(const QTreeWidget& widget) {
         std::vector<MemoryListView::Row> shown;
