@@ -1,5 +1,6 @@
 #include "device_list.h"
 
+#include <limits>
 #include <new>
 #include <utility>
 
@@ -85,7 +86,10 @@ void DeviceList::ListRecord(DeviceRecord& record, ListView& view, RowTexts texts
 
 void DeviceList::RenumberRecord(DeviceRecord& record, ListView& view, RowTexts texts) {
     DeleteRowOf(record, view);
-    if (record.list_index + 1 != next_list_index_) {
+    // Re-numbering reports may come without end while the list lives (a window left open for
+    // days): before the numbers could run out, a row keeps its own, still one device's.
+    constexpr int kLastRenumbering = std::numeric_limits<int>::max() - int{kMaxDevices};
+    if (record.list_index + 1 != next_list_index_ && next_list_index_ < kLastRenumbering) {
         record.list_index = next_list_index_++;
     }
     InsertRow(record.list_index, view, std::move(texts));
