@@ -20,8 +20,8 @@ std::FILE* OpenTraceFileNamedByEnvironment(std::string& why_not) {
         return stderr;
     }
     // A log, appended to: never through a symbolic link, never blocking on a FIFO (O_NONBLOCK),
-    // not inherited by the web browser (O_CLOEXEC). 0600: the trace holds the requests we send,
-    // passwords for the devices among them, so only this user may read it.
+    // not inherited by the web browser (O_CLOEXEC). 0600: the trace maps a site's devices and
+    // cards (addresses, camera endpoints), so only this user may read it.
     const int fd =
         ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) {
