@@ -340,7 +340,8 @@ package_windows() {
 # norvik_VERSION-1~deb12_amd64.deb), checked by lintian, desktop-file-validate, appstreamcli and
 # systemd-analyze (norvik-watch.service as packaged), then installed with apt into a bare root
 # of that same release (tools/debian-root), where the installed norvik-scan runs inside a
-# private network namespace and norvik-watch.service is left disabled.
+# private network namespace and norvik-watch.service is left disabled, and which it then goes
+# through an upgrade, a removal and a purge in (package_lifecycle).
 package_deb() {
     local deb root unpacked trial=build/debootstrap/trial log=build/debootstrap/install.log
     rm -f build/release/norvik_*.deb
@@ -399,8 +400,39 @@ package_deb() {
     build/release/tools/netns/norvik-netns -- \
         chroot "$trial" /usr/bin/norvik-scan --json --timeout 0.5 |
         grep -q '"dropped_devices":0'
+    package_lifecycle "$trial" "/tmp/$(basename "$deb")" >>"$log" 2>&1 ||
+        { cat "$log"; exit 1; }
     rm -rf "$trial"
-    echo "$deb: installed into a bare $CODENAME, and its norvik-scan ran there"
+    echo "$deb: installed into a bare $CODENAME, its norvik-scan ran there, and it was upgraded," \
+        "removed and purged"
+}
+
+# norvik-watch.service, once the administrator enabled it, through an upgrade, a removal and a
+# purge of the package in the trial root TRIAL (DEB is the package's path there). No systemd
+# runs there: once the unit is enabled, /run/systemd/system says that one does (systemctl then
+# fails to reach it, as the scripts allow), and deb-systemd-invoke is replaced by a script that
+# writes down what it is asked to do.
+package_lifecycle() {
+    local trial=$1 deb=$2 link=etc/systemd/system/multi-user.target.wants/norvik-watch.service
+    lifecycle_fault() {
+        echo "dev.sh package: $*" >&2
+        return 1
+    }
+    # Called where a failure does not end the shell: each step says whether it went through.
+    chroot "$trial" systemctl enable norvik-watch.service || return
+    mkdir -p "$trial/run/systemd/system" || return
+    printf '#!/bin/sh\necho "$*" >>/tmp/invoked\n' >"$trial/usr/bin/deb-systemd-invoke" || return
+    # The same version again is an upgrade to the maintainer scripts.
+    chroot "$trial" dpkg -i "$deb" || return
+    [ -L "$trial/$link" ] || lifecycle_fault "an upgrade disabled norvik-watch.service" || return
+    [ "$(cat "$trial/tmp/invoked")" = "try-restart norvik-watch.service" ] ||
+        lifecycle_fault "an upgrade did not restart a running norvik-watch.service" || return
+    chroot "$trial" dpkg --remove norvik || return
+    [ "$(tail -n 1 "$trial/tmp/invoked")" = "stop norvik-watch.service" ] ||
+        lifecycle_fault "removing the package left norvik-watch.service running" || return
+    chroot "$trial" dpkg --purge norvik || return
+    ! [ -L "$trial/$link" ] ||
+        lifecycle_fault "a purge left the link that enabled norvik-watch.service" || return
 }
 
 # The Ansible collection's release artefact (build/norvik-devices-VERSION.tar.gz), installed into

@@ -73,7 +73,8 @@ install(FILES res/linux/norvik-watch.sysusers DESTINATION lib/sysusers.d RENAME 
 # norvik-set's audit log, rotated as a configuration file of the package.
 install(FILES res/linux/norvik.logrotate DESTINATION /etc/logrotate.d RENAME norvik)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
-    ${PROJECT_SOURCE_DIR}/res/linux/postinst ${PROJECT_SOURCE_DIR}/res/linux/conffiles)
+    ${PROJECT_SOURCE_DIR}/res/linux/postinst ${PROJECT_SOURCE_DIR}/res/linux/prerm
+    ${PROJECT_SOURCE_DIR}/res/linux/postrm ${PROJECT_SOURCE_DIR}/res/linux/conffiles)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME norvik)
