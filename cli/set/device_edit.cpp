@@ -176,6 +176,11 @@ std::optional<std::string> TakenAddress(
     return std::nullopt;
 }
 
+bool Changes(const PreparedSet& set, std::string_view field) {
+    return std::any_of(set.changes.begin(), set.changes.end(),
+                       [&](const FieldChange& change) { return change.field == field; });
+}
+
 std::variant<PreparedSet, std::string> PrepareSet(const DeviceRecord& device,
                                                   const DeviceEdits& edits, bool force) {
     PreparedSet set;

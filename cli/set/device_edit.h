@@ -52,6 +52,9 @@ struct PreparedSet {
     bool name_cut = false;  // the name's UTF-8 is longer than the device's 18 bytes (--force)
 };
 
+// Whether the set changes the field ("name", "ip", ... as FieldChange names them).
+bool Changes(const PreparedSet& set, std::string_view field);
+
 // Another device found with the address `ip`, other than the one with `mac`, unless `moves`
 // says that device is given another address; why that address is taken, or nothing.
 std::optional<std::string> TakenAddress(

@@ -178,7 +178,9 @@ int Run(const Program& program, const Options& options, AuditTrail& trail) {
     }
     // A new address is checked against every device the search hears (once the device has
     // answered: for one that did not there is nothing to check).
-    if (options.edits.ip && !options.force && !StopRequested() && search.Find(mac)) {
+    const auto answered = search.Find(mac);
+    if (options.edits.ip && !options.force && !StopRequested() && answered &&
+        *options.edits.ip != answered->ip) {
         if (const auto failed = search.Wait(DeviceSearch::Seconds(options.timeout_seconds),
                                             [] { return StopRequested(); })) {
             return program.Fail(*failed, search.SocketFailure(), unsent);
@@ -204,7 +206,7 @@ int Run(const Program& program, const Options& options, AuditTrail& trail) {
         return program.Fail(kExitUsage, "not sent: " + *refusal, fields);
     }
     const PreparedSet& set = std::get<PreparedSet>(prepared);
-    if (options.edits.ip && !options.force && !set.changes.empty()) {
+    if (!options.force && Changes(set, "ip")) {
         if (const auto taken = TakenAddress(mac, set.values.ip, search.Devices())) {
             return program.Fail(kExitUsage, "not sent: " + *taken, fields);
         }

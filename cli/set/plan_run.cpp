@@ -41,11 +41,6 @@ std::string MacString(const MacAddress& mac) {
     return Utf16ToUtf8(MacText(mac));
 }
 
-bool ChangesIp(const PlannedDevice& d) {
-    return std::any_of(d.set.changes.begin(), d.set.changes.end(),
-                       [](const FieldChange& c) { return c.field == "ip"; });
-}
-
 // The device's outcome as the summary names it.
 std::string OutcomeOf(const PlannedDevice& d, const PlanSettings& settings) {
     if (!d.before) {
@@ -81,7 +76,7 @@ std::vector<PlanProblem> AddressProblems(const std::vector<PlannedDevice>& plann
     std::map<Ipv4, int> line_of_new_ip;
     for (const PlannedDevice& d : planned) {
         // A device not found may be a typo's: its address counts as new.
-        const bool new_ip = d.before ? ChangesIp(d) : d.row->edits.ip.has_value();
+        const bool new_ip = d.before ? Changes(d.set, "ip") : d.row->edits.ip.has_value();
         if (!new_ip) {
             continue;
         }
@@ -97,7 +92,7 @@ std::vector<PlanProblem> AddressProblems(const std::vector<PlannedDevice>& plann
         }
         const auto moves = [&](const DeviceRecord& device) {
             return std::any_of(planned.begin(), planned.end(), [&](const PlannedDevice& p) {
-                return p.before && p.row->mac == device.mac && ChangesIp(p) &&
+                return p.before && p.row->mac == device.mac && Changes(p.set, "ip") &&
                        p.set.values.ip != device.ip;
             });
         };

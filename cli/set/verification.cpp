@@ -9,11 +9,6 @@
 namespace norvik::cli {
 namespace {
 
-bool IsChanged(const PreparedSet& sent, std::string_view field) {
-    return std::any_of(sent.changes.begin(), sent.changes.end(),
-                       [&](const FieldChange& change) { return change.field == field; });
-}
-
 bool Settled(const SentSet& s) {
     return s.outcome == Outcome::kApplied || s.outcome == Outcome::kRefused || s.rounds_heard >= 2;
 }
@@ -22,16 +17,23 @@ bool AllSettled(const std::vector<SentSet>& sent) {
     return std::all_of(sent.begin(), sent.end(), Settled);
 }
 
+// What a DHCP server gives a device, so what it reports after a switch to DHCP instead of what
+// was sent. Its name and port stay its own and count.
+bool FromDhcpServer(std::string_view field) {
+    return field == "ip" || field == "netmask" || field == "gateway" || field == "dns1" ||
+           field == "dns2";
+}
+
 }  // namespace
 
 Comparison Compare(const PreparedSet& sent, const DeviceRecord& reported) {
-    const bool to_dhcp = sent.values.dhcp && IsChanged(sent, "mode");
+    const bool to_dhcp = sent.values.dhcp && Changes(sent, "mode");
     const FieldTexts wanted = TextsOf(sent.values);
     const FieldTexts shown = TextsOf(ValuesOf(reported));
     Comparison comparison;
     for (std::size_t i = 0; i < wanted.size(); ++i) {
         const std::string_view field = wanted[i].first;
-        if (!IsChanged(sent, field) || (to_dhcp && field != "mode")) {
+        if (!Changes(sent, field) || (to_dhcp && FromDhcpServer(field))) {
             continue;
         }
         if (!ReportCarries(reported, field)) {

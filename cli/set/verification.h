@@ -23,8 +23,8 @@ struct Comparison {
     std::vector<std::string> not_shown;    // sent, but the report does not carry them
 };
 
-// Compares the changed fields with the report. After a switch to DHCP only the mode counts,
-// since the device takes its address from the DHCP server then.
+// Compares the changed fields with the report. After a switch to DHCP the address, netmask,
+// gateway and DNS servers do not count, since the device takes them from the DHCP server then.
 Comparison Compare(const PreparedSet& sent, const DeviceRecord& reported);
 
 enum class Outcome { kApplied, kNotApplied, kNotVerifiable, kRefused, kNoAnswer, kInterrupted };

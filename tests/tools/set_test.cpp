@@ -368,13 +368,14 @@ TEST(Set, RejectsBadOptionsBeforeSearching) {
 
 // Every outcome is what was seen: a value a short report cannot show is sent and never called
 // applied; a 3297 report does show the mode; a refusal is told at once; a MAC as printed on a
-// label is found; one device gets the address check a plan gets.
+// label is found; one device gets the address check a plan gets, for a new address only.
 TEST(Set, EachOutcomeIsWhatWasSeen) {
     SimulatedDevices devices(
         "pcedit mac=02:00:00:00:00:11 ip=10.0.0.11 name=short length=69 on_set=ignore\n"
         "3297 mac=02:00:00:00:00:12 ip=10.0.0.12 name=static on_set=ignore\n"
         "3297 mac=02:00:00:00:00:13 ip=10.0.0.13 name=locked reject_set=1\n"
-        "pcedit mac=02:00:00:00:00:14 ip=10.0.0.14 name=fine\n");
+        "pcedit mac=02:00:00:00:00:14 ip=10.0.0.14 name=fine\n"
+        "pcedit mac=02:00:00:00:00:15 ip=10.0.0.14 name=twin\n");
     const struct {
         std::vector<std::string> args;
         int exit_code;
@@ -390,6 +391,11 @@ TEST(Set, EachOutcomeIsWhatWasSeen) {
          "or password)"},
         {{"02 00 00 00 00 14"}, 2, "", "not a MAC address"},
         {{" 020000000014 ", "--name", "hall", "--verify-timeout", "1"}, 0, "applied", ""},
+        // Its own address, which a twin shares, is no new address.
+        {{"02:00:00:00:00:14", "--ip", "10.0.0.14", "--name", "hall2", "--verify-timeout", "1"},
+         0,
+         "applied",
+         ""},
         {{"0200.0000.0014", "--ip", "10.0.0.12"},
          2,
          "not sent",

@@ -85,16 +85,24 @@ TEST(SetVerification, NamesTheChangedFieldsTheDeviceReportsOtherwise) {
     EXPECT_TRUE(Fields(Compare(sent, after)).empty());
 }
 
-TEST(SetVerification, AfterASwitchToDhcpOnlyTheModeCounts) {
+// What the DHCP server gives does not count; the name and port, which stay the device's own, do.
+TEST(SetVerification, AfterASwitchToDhcpTheServersValuesDoNotCount) {
     DeviceEdits edits;
     edits.dhcp = true;
     edits.name = "hall";
+    edits.port = 8080;
+    edits.dns1 = Ipv4{9, 9, 9, 9};
     const PreparedSet sent = Prepared(Camera(), edits);
     DeviceRecord after = Camera();
     after.ip = {10, 0, 0, 77};  // from the DHCP server
+    after.dns1 = {10, 0, 0, 254};
     EXPECT_EQ(Fields(Compare(sent, after)),
-              std::vector<std::string>{"mode: sent dhcp, reported static"});
+              (std::vector<std::string>{"name: sent hall, reported cam",
+                                        "port: sent 8080, reported 80",
+                                        "mode: sent dhcp, reported static"}));
     after.dhcp_on = 1;
+    after.name = {'h', 'a', 'l', 'l'};
+    after.http_port = 8080;
     EXPECT_TRUE(Fields(Compare(sent, after)).empty());
 }
 
