@@ -26,12 +26,23 @@ std::string MeaningOf(std::u16string_view text) {
 
 }  // namespace
 
+void RefusalLog::Add(Refusal refusal) {
+    std::lock_guard guard(mutex_);
+    if (kept_.size() < kMaxKept) {
+        kept_.push_back(std::move(refusal));
+    }
+}
+
+std::vector<Refusal> RefusalLog::All() {
+    std::lock_guard guard(mutex_);
+    return kept_;
+}
+
 void DeviceSearch::Messages::ShowRefusal(const MacAddress& mac, std::u16string_view text) {
     Refusal refusal{mac, Utf16ToUtf8(text), MeaningOf(text)};
     WriteText(stderr, std::string(program_) + ": " + Utf16ToUtf8(MacText(mac)) + " answers \"" +
                           refusal.text + "\" (" + refusal.meaning + ")\n");
-    std::lock_guard guard(mutex_);
-    refusals_.push_back(std::move(refusal));
+    refusals_.Add(std::move(refusal));
 }
 
 void DeviceSearch::Messages::ShowMessage(MessageStyle, std::u16string_view text) {
@@ -66,11 +77,6 @@ void DeviceSearch::Messages::RequestNotSent(std::uint16_t port, int error) {
 std::optional<std::string> DeviceSearch::Messages::TakeSendFailure() {
     std::lock_guard guard(mutex_);
     return std::exchange(send_failure_, std::nullopt);
-}
-
-std::vector<Refusal> DeviceSearch::Messages::refusals() {
-    std::lock_guard guard(mutex_);
-    return refusals_;
 }
 
 DeviceSearch::DeviceSearch(const char* program, bool trace, SearchProtocols protocols,

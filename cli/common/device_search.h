@@ -25,6 +25,20 @@ struct Refusal {
     std::string meaning;  // what it means, in English
 };
 
+// The refusals heard, in the order heard. Anyone on the LAN can send one, so only the first
+// kMaxKept are kept: a flood cannot grow a program that runs for months (norvik-watch) without
+// end. Those past it are still said on standard error.
+class RefusalLog {
+public:
+    static constexpr std::size_t kMaxKept = DeviceList::kMaxDevices;
+    void Add(Refusal refusal);
+    std::vector<Refusal> All();
+
+private:
+    std::mutex mutex_;
+    std::vector<Refusal> kept_;
+};
+
 // The search the window makes, without a window: both receive threads, the list and its rows
 // in memory; every message, the senders' lines included, on standard error, so that standard
 // output carries the program's data alone. Programs that list devices also search for ONVIF
@@ -74,7 +88,7 @@ public:
     // Copies, taken under LIST LOCK.
     std::vector<DeviceRecord> Devices();
     std::optional<DeviceRecord> Find(const MacAddress& mac);
-    // The refusals heard since the start, in the order heard.
+    // The refusals heard since the start, in the order heard (RefusalLog).
     std::vector<Refusal> Refusals();
 
     // Datagrams received on any port since the start; none after a wait usually means a
@@ -103,14 +117,14 @@ private:
         void PortNotBound(std::uint16_t port, int error) override;
         std::optional<std::string> TakeSendFailure();
         std::string socket_failure();
-        std::vector<Refusal> refusals();
+        std::vector<Refusal> refusals() { return refusals_.All(); }
 
     private:
         const char* program_;
         std::mutex mutex_;
         std::optional<std::string> send_failure_;
         std::string socket_failure_;
-        std::vector<Refusal> refusals_;
+        RefusalLog refusals_;
     };
 
     const char* program_;
