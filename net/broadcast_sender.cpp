@@ -60,13 +60,16 @@ private:
     std::vector<Held> held_;
 };
 
-// One datagram as the request's sender sends it: a fresh socket, one retry.
+// One datagram as the request's sender sends it: a fresh socket, one retry. `error` is the
+// socket error of a failure, read before any line is written: writing may change it (on
+// Windows, looking whether a stream is a console does).
 int SendOne(const BroadcastSender& sender, ByteSpan datagram, const NetworkInterface* card,
-            UserMessages& messages) {
+            UserMessages& messages, int& error) {
+    error = 0;
     UdpSocket socket = UdpSocket::Open();
     if (!socket.valid()) {
-        messages.ShowMessage(MessageStyle::kPlain,
-                             ErrorMessage("ERROR:  %d socket() failed", LastSocketError()));
+        error = LastSocketError();
+        messages.ShowMessage(MessageStyle::kPlain, ErrorMessage("ERROR:  %d socket() failed", error));
         return -1;
     }
     if (!socket.SetBroadcast()) {
@@ -76,6 +79,7 @@ int SendOne(const BroadcastSender& sender, ByteSpan datagram, const NetworkInter
             ErrorMessage("ERROR:  %d setsockopt( SO_BROADCAST )", LastSocketError()));
     }
     if (card != nullptr && !socket.SendThrough(*card)) {
+        error = LastSocketError();
         return -1;
     }
     int sent = socket.SendBroadcast(datagram, sender.port);
@@ -85,6 +89,7 @@ int SendOne(const BroadcastSender& sender, ByteSpan datagram, const NetworkInter
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         sent = socket.SendBroadcast(datagram, sender.port);
+        error = sent < 0 ? LastSocketError() : 0;
         if (sender.logs_retry) {
             messages.WriteOutput(Format("again:  sendto st %d,errno:%d\n", sent, errno));
         }
@@ -109,8 +114,8 @@ int SendThrough(std::span<const NetworkInterface> cards, const BroadcastSender& 
                 ByteSpan request, UserMessages& messages, int* error_out) {
     const ByteSpan datagram = request.first(sender.length);
     if (cards.empty()) {
-        const int result = SendOne(sender, datagram, nullptr, messages);
-        const int error = LastSocketError();
+        int error = 0;
+        const int result = SendOne(sender, datagram, nullptr, messages, error);
         if (messages.tracing()) {
             TraceSend(sender, nullptr, result, error, messages);
         }
@@ -129,8 +134,8 @@ int SendThrough(std::span<const NetworkInterface> cards, const BroadcastSender& 
     int sent = -1;
     for (const NetworkInterface& card : cards) {
         auto held = std::make_unique<HeldMessages>();
-        const int result = SendOne(sender, datagram, &card, *held);
-        const int error = LastSocketError();
+        int error = 0;
+        const int result = SendOne(sender, datagram, &card, *held, error);
         if (messages.tracing()) {
             TraceSend(sender, &card, result, error, messages);
         }
