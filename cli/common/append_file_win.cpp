@@ -1,20 +1,16 @@
 // clang-format off
 #include <windows.h>
-#include <sddl.h>
 // clang-format on
 
 #include <algorithm>
 
 #include "append_file.h"
+#include "private_security_win.h"
 #include "safe_files.h"
 #include "utf.h"
 
 namespace norvik::cli {
 namespace {
-
-// Full control for its owner, the system and the administrators, nothing for other users,
-// and nothing inherited from a folder that lets everyone read (ProgramData does).
-constexpr const wchar_t* kPrivate = L"D:P(A;OICI;FA;;;OW)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
 std::string WindowsError(const std::string& step) {
     return step + " failed with Windows error " + std::to_string(GetLastError());
@@ -29,22 +25,7 @@ std::wstring FolderOf(const std::wstring& path) {
     return slash == std::wstring::npos ? L"." : path.substr(0, slash);
 }
 
-// The private security descriptor, freed with the attributes.
-struct PrivateAttributes {
-    SECURITY_ATTRIBUTES attributes{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
-    PrivateAttributes() {
-        ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            kPrivate, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr);
-    }
-    ~PrivateAttributes() { LocalFree(attributes.lpSecurityDescriptor); }
-    PrivateAttributes(const PrivateAttributes&) = delete;
-    PrivateAttributes& operator=(const PrivateAttributes&) = delete;
-    SECURITY_ATTRIBUTES* get() {
-        return attributes.lpSecurityDescriptor != nullptr ? &attributes : nullptr;
-    }
-};
-
-bool MakeFolders(const std::wstring& folder, PrivateAttributes& security, std::string& error) {
+bool MakeFolders(const std::wstring& folder, PrivateSecurity& security, std::string& error) {
     const DWORD attributes = GetFileAttributesW(folder.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -54,8 +35,10 @@ bool MakeFolders(const std::wstring& folder, PrivateAttributes& security, std::s
         return false;
     }
     const std::wstring parent = FolderOf(folder);
-    // A drive ("C:") or a share's root ends the climb.
-    if (parent != folder && parent.size() > 2 && !MakeFolders(parent, security, error)) {
+    // The climb ends at a folder that exists (the working folder ".", a drive "C:", a share) or
+    // at the root of a name like "\logs": a drive or share that is not there is not made, which
+    // CreateDirectoryW then says.
+    if (parent != folder && !parent.empty() && !MakeFolders(parent, security, error)) {
         return false;
     }
     if (CreateDirectoryW(folder.c_str(), security.get()) == 0 &&
@@ -68,7 +51,7 @@ bool MakeFolders(const std::wstring& folder, PrivateAttributes& security, std::s
 
 // A new private file under a name nobody can guess, moved to `path` unless somebody made
 // `path` in the meantime (theirs is then looked at like any file found there).
-bool CreateInPlace(const std::string& path, PrivateAttributes& security, std::string& error) {
+bool CreateInPlace(const std::string& path, PrivateSecurity& security, std::string& error) {
     const std::wstring temporary = Wide(TemporaryFileFor(path));
     const HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, security.get(), CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -118,11 +101,11 @@ std::unique_ptr<AppendFile> AppendFile::Open(const std::string& path, std::strin
     }
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        PrivateAttributes security;
         if (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND) {
             error = WindowsError("looking at it");
             return nullptr;
         }
+        PrivateSecurity security;
         if (!MakeFolders(FolderOf(wide), security, error) ||
             !CreateInPlace(path, security, error)) {
             return nullptr;
