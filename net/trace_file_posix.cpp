@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "console_text.h"
 #include "trace_file.h"
 
 namespace norvik {
@@ -48,6 +49,11 @@ std::FILE* OpenTraceFileNamedByEnvironment(std::string& why_not) {
         ::close(fd);
     }
     return file;
+}
+
+void WriteTraceLine(std::FILE* trace, std::string_view line) {
+    WriteText(trace, line);
+    std::fflush(trace);  // a trace is read while the program runs, or after it crashed
 }
 
 }  // namespace norvik

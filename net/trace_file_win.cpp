@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "console_text.h"
+#include "private_security_win.h"
 #include "trace_file.h"
 
 namespace norvik {
@@ -22,11 +24,14 @@ std::FILE* OpenTraceFileNamedByEnvironment(std::string& why_not) {
     if (std::wstring_view(path) == L"-") {
         return stderr;
     }
-    // A log, appended to. FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then
-    // refused, rather than what it points to; the handle is not inherited by the web browser.
-    const HANDLE handle =
-        CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    // A log, appended to (WriteTraceLine). Made private, as on Linux: it maps a site's devices
+    // and cards. FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then refused, rather than what
+    // it points to; the handle is not inherited by the web browser.
+    PrivateSecurity security;
+    const HANDLE handle = CreateFileW(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, security.get(),
+                                      OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         why_not = "Windows error " + std::to_string(GetLastError());
         return nullptr;
@@ -61,6 +66,20 @@ std::FILE* OpenTraceFileNamedByEnvironment(std::string& why_not) {
         ::_close(fd);  // closes the handle too
     }
     return file;
+}
+
+void WriteTraceLine(std::FILE* trace, std::string_view line) {
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(trace)));
+    // Only a file on a disk is locked; standard error on a console or a pipe is written as it is.
+    OVERLAPPED whole{};
+    const bool locked =
+        handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK &&
+        LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole) != 0;
+    WriteText(trace, line);
+    std::fflush(trace);  // a trace is read while the program runs, or after it crashed
+    if (locked) {
+        UnlockFileEx(handle, 0, MAXDWORD, MAXDWORD, &whole);
+    }
 }
 
 }  // namespace norvik

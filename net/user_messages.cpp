@@ -27,8 +27,7 @@ void UserMessages::TraceTo(std::FILE* stream) {
 void UserMessages::WriteTrace(std::string_view line) {
     std::lock_guard lock(trace_mutex_);
     if (trace_ != nullptr) {
-        WriteText(trace_, line);
-        std::fflush(trace_);  // a trace is read while the program runs, or after it crashed
+        WriteTraceLine(trace_, line);
     }
 }
 

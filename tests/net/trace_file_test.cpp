@@ -11,9 +11,17 @@
 
 #include "test_files.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+// clang-format off
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+// clang-format on
+#else
 #include <sys/stat.h>
 #endif
+
+#include <thread>
 
 namespace norvik::test {
 namespace {
@@ -47,11 +55,56 @@ TEST(TraceFile, ARegularFileIsAppendedToAndAnAbsentOneMade) {
         EXPECT_EQ(std::fclose(file), 0);
     }
     EXPECT_EQ(ReadText(trace), "one\ntwo\n");
-#ifndef _WIN32
+    // It maps the site's devices and cards: other users may not read it.
+#ifdef _WIN32
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetNamedSecurityInfoW(trace.wstring().c_str(), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr,
+                                    &descriptor),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorW(
+        descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr));
+    const std::wstring dacl = text;
+    LocalFree(text);
+    LocalFree(descriptor);
+    for (const wchar_t* others : {L";;;WD)", L";;;BU)", L";;;AU)"}) {
+        EXPECT_EQ(dacl.find(others), std::wstring::npos) << others;
+    }
+#else
     struct stat status {};
     ASSERT_EQ(::stat(trace.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 077, 0u) << "others may read the passwords in it";
+    EXPECT_EQ(status.st_mode & 077, 0u);
 #endif
+}
+
+// Two programs tracing into one file: each line lands whole, none over another.
+TEST(TraceFile, WritersAtOnceNeverWriteOverEachOther) {
+    const TemporaryDirectory dir;
+    const fs::path trace = dir / "trace.log";
+    constexpr int kLines = 4000;
+    std::FILE* files[] = {OpenTrace(trace), OpenTrace(trace)};
+    ASSERT_NE(files[0], nullptr);
+    ASSERT_NE(files[1], nullptr);
+    std::vector<std::thread> writers;
+    for (std::FILE* file : files) {
+        writers.emplace_back([file] {
+            for (int i = 0; i < kLines; ++i) {
+                WriteTraceLine(file, "12:00:00.000 port 4022 from 10.0.0.1:4022, 70 bytes: updated\n");
+            }
+        });
+    }
+    for (std::thread& writer : writers) {
+        writer.join();
+    }
+    for (std::FILE* file : files) {
+        EXPECT_EQ(std::fclose(file), 0);
+    }
+    std::string expected;
+    for (int i = 0; i < 2 * kLines; ++i) {
+        expected += "12:00:00.000 port 4022 from 10.0.0.1:4022, 70 bytes: updated\n";
+    }
+    EXPECT_TRUE(ReadText(trace) == expected) << "lines were lost or cut";
 }
 
 TEST(TraceFile, ALinkIsNotFollowed) {
