@@ -3,11 +3,13 @@
 #include <ws2tcpip.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <utility>
 
 #include "udp_socket.h"
 #include "udp_socket_shared.h"
+#include "utf.h"
 
 namespace norvik {
 
@@ -23,19 +25,21 @@ int LastSocketError() {
 }
 
 std::string SocketErrorText(int code) {
-    char text[256] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, static_cast<DWORD>(code), 0, text, sizeof text,
-                                        nullptr);
-    std::string words(text, length);
-    while (!words.empty() && (words.back() == '\n' || words.back() == '\r' ||
-                              words.back() == ' ' || words.back() == '.')) {
+    // The wide variant: the system's words in its own language, as UTF-8, not in the ANSI code
+    // page ("Accès refusé" would not be UTF-8 in a JSON document or a journal).
+    wchar_t text[256] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, static_cast<DWORD>(code), 0, text,
+                                        static_cast<DWORD>(std::size(text)), nullptr);
+    std::u16string words(reinterpret_cast<const char16_t*>(text), length);
+    while (!words.empty() && (words.back() == u'\n' || words.back() == u'\r' ||
+                              words.back() == u' ' || words.back() == u'.')) {
         words.pop_back();
     }
     if (words.empty()) {
-        words = "Windows Sockets error";
+        words = u"Windows Sockets error";
     }
-    return words + " (error " + std::to_string(code) + ")";
+    return Utf16ToUtf8(words) + " (error " + std::to_string(code) + ")";
 }
 
 UdpSocket::UdpSocket(UdpSocket&& other) noexcept {
