@@ -13,8 +13,13 @@ std::atomic<bool> stop_requested{false};
 std::atomic<bool> finished{false};
 
 BOOL WINAPI OnConsoleControl(DWORD type) {
+    // Only a program run as a service hears a logoff, and then any user's: no reason for a
+    // watch to stop. Taken as handled, so that the default handler does not end the process.
+    if (type == CTRL_LOGOFF_EVENT) {
+        return TRUE;
+    }
     stop_requested.store(true);
-    if (type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT) {
+    if (type == CTRL_CLOSE_EVENT || type == CTRL_SHUTDOWN_EVENT) {
         // Windows ends the process as soon as this returns: the metrics file is finished first
         // (the main thread's return ends the process, and this thread with it). Windows
         // allows about five seconds.
