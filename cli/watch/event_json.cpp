@@ -6,9 +6,12 @@
 namespace norvik::cli {
 namespace {
 
-// A value as a person reads it on the event's line.
+// A value as a person reads it on the event's line. A list (a camera's scopes, types,
+// addresses) is JSON with every character outside ASCII escaped: JSON leaves DEL and the C1
+// controls raw, and one of those from the network would reach the terminal.
 std::string Text(const Json& value) {
-    return value.is_string() ? QuotedIfOdd(value.get_ref<const std::string&>()) : value.dump();
+    return value.is_string() ? QuotedIfOdd(value.get_ref<const std::string&>())
+                             : value.dump(-1, ' ', true, Json::error_handler_t::replace);
 }
 
 }  // namespace

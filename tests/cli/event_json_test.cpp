@@ -68,6 +68,12 @@ TEST(EventJson, ATextLineQuotesNetworkTextWithControlCharacters) {
     EXPECT_EQ(EventText({WatchEventKind::kAdded, camera, {}}, "T"),
               "T added \"urn:uuid:a\\nT lost 00:11:22:33:44:77 hall\" Tor 192.168.1.50 on eth0 via "
               "onvif\n");
+    // A list's text too: a C1 control (here the 8-bit CSI) or DEL in a camera's scopes.
+    const Json changes = {
+        {"scopes", {{"old", Json::array()}, {"new", {"onvif://x/\u009b31mRED\u007f"}}}}};
+    EXPECT_EQ(EventText({WatchEventKind::kChanged, test::HeardCamera("urn:uuid:b"), changes}, "T"),
+              "T changed urn:uuid:b door 192.168.1.50 on eth0 via onvif: scopes [] -> "
+              "[\"onvif://x/\\u009b31mRED\\u007f\"]\n");
 }
 
 }  // namespace
