@@ -1,5 +1,7 @@
 #include "device_watch.h"
 
+#include "address_text.h"
+
 namespace norvik::cli {
 namespace {
 
@@ -203,6 +205,19 @@ std::map<std::string, DeviceWatch::Entry>::iterator DeviceWatch::Kept(HeardDevic
         return devices_.emplace(device.key, std::move(entry)).first;
     }
     return devices_.end();  // another MAC gives this endpoint: another device
+}
+
+void DeviceWatch::RememberMacs(std::vector<OnvifDevice>& cameras) {
+    for (OnvifDevice& camera : cameras) {
+        if (camera.mac) {
+            continue;
+        }
+        const auto found = WithEndpoint(Json(camera.match.endpoint));
+        if (found != devices_.end()) {
+            const Json& mac = found->second.device.device.value("mac", Json());
+            camera.mac = mac.is_string() ? ParseMac(mac.get<std::string>()) : std::nullopt;
+        }
+    }
 }
 
 std::vector<WatchEvent> DeviceWatch::AfterSearch(const std::vector<HeardDevice>& heard) {

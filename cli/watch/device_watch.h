@@ -11,6 +11,7 @@
 
 #include "device_json.h"
 #include "device_list.h"
+#include "onvif_device.h"
 
 // What norvik-watch keeps between searches: the devices by MAC (a camera whose MAC is not known
 // by its endpoint), and what changed.
@@ -75,6 +76,10 @@ public:
     // endpoint until its MAC is known, then by its MAC, which it keeps while the table
     // forgets it.
     std::vector<WatchEvent> AfterSearch(const std::vector<HeardDevice>& heard);
+    // Gives each camera whose MAC the neighbour table does not know (any more) the MAC it is
+    // kept by, before a search's devices are made of them: a device that answers in its own
+    // protocol and in ONVIF then stays one device, as when the table knew the MAC.
+    void RememberMacs(std::vector<OnvifDevice>& cameras);
 
     // A camera's Hello, heard between searches: added or back at once; nothing when it is
     // kept and answering.

@@ -60,9 +60,12 @@ double UnixSeconds() {
     return duration<double>(system_clock::now().time_since_epoch()).count();
 }
 
-std::vector<norvik::cli::HeardDevice> HeardDevices(DeviceSearch& search) {
+std::vector<norvik::cli::HeardDevice> HeardDevices(DeviceSearch& search,
+                                                   norvik::cli::DeviceWatch& watch) {
     const std::vector<norvik::DeviceRecord> records = search.Devices();
-    const norvik::cli::SiteCameras cameras(search.Cameras(), records);
+    std::vector<norvik::OnvifDevice> heard_cameras = search.Cameras();
+    watch.RememberMacs(heard_cameras);
+    const norvik::cli::SiteCameras cameras(std::move(heard_cameras), records);
     const auto warnings =
         norvik::cli::DeviceWarnings(records, norvik::BroadcastInterfaces(), cameras);
     norvik::cli::InterfaceNames interface_names;
@@ -238,7 +241,7 @@ int Watch(const norvik::cli::Program& program, const Options& options,
             last_duration =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
             last_search_timestamp = UnixSeconds();
-            auto events = watch.AfterSearch(HeardDevices(search));
+            auto events = watch.AfterSearch(HeardDevices(search, watch));
             // What was announced while the search listened comes after it.
             for (auto& event : AnnouncementEvents(search, watch)) {
                 events.push_back(std::move(event));

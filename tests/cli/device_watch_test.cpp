@@ -192,5 +192,41 @@ TEST(DeviceWatch, ACameraIsOneDeviceWhetherItsMacIsKnownOrNot) {
     EXPECT_EQ(watch.devices().at("00:11:22:33:44:01").device.device["name"], "cam");
 }
 
+// One search of a device that answers in PCEdit and in ONVIF, its devices made as the program
+// makes them: the camera's MAC as the neighbour table tells it, or as the watch remembers it.
+std::vector<HeardDevice> SearchOfBoth(DeviceWatch& watch, bool table_knows_mac) {
+    const DeviceRecord record = test::Record(0x55, "cam-1", {10, 0, 0, 5});
+    OnvifDevice camera;
+    camera.match.endpoint = "urn:uuid:cam-1";
+    camera.match.types = {"dn:NetworkVideoTransmitter"};
+    camera.source = record.ip;
+    camera.interface_index = 1;
+    if (table_knows_mac) {
+        camera.mac = record.mac;
+    }
+    std::vector<OnvifDevice> cameras{camera};
+    watch.RememberMacs(cameras);
+    const std::vector<DeviceRecord> records{record};
+    const SiteCameras site(std::move(cameras), records);
+    InterfaceNames names{{1, "eth0"}};
+    std::vector<HeardDevice> heard{MakeHeardDevice(SiteDeviceJson(record, site, names), {})};
+    for (const OnvifDevice* alone : site.alone()) {
+        heard.push_back(MakeHeardDevice(CameraJson(*alone, names), {}));
+    }
+    return heard;
+}
+
+// The neighbour table forgets the MAC of a device that answers in both between searches: it
+// stays one device, with no camera added beside it to be lost later.
+TEST(DeviceWatch, ADeviceAnsweringInOnvifTooStaysOneWhenItsMacIsForgotten) {
+    DeviceWatch watch(1);
+    EXPECT_EQ(Said(watch.AfterSearch(SearchOfBoth(watch, true))), Said_{"added 55"});
+    for (const bool table_knows_mac : {false, true, false}) {
+        EXPECT_EQ(Said(watch.AfterSearch(SearchOfBoth(watch, table_knows_mac))), Said_{})
+            << table_knows_mac;
+    }
+    EXPECT_EQ(watch.devices().size(), 1u);
+}
+
 }  // namespace
 }  // namespace norvik::cli
