@@ -69,7 +69,8 @@ int SendOne(const BroadcastSender& sender, ByteSpan datagram, const NetworkInter
     UdpSocket socket = UdpSocket::Open();
     if (!socket.valid()) {
         error = LastSocketError();
-        messages.ShowMessage(MessageStyle::kPlain, ErrorMessage("ERROR:  %d socket() failed", error));
+        messages.ShowMessage(MessageStyle::kPlain,
+                             ErrorMessage("ERROR:  %d socket() failed", error));
         return -1;
     }
     if (!socket.SetBroadcast()) {

@@ -25,13 +25,12 @@ std::FILE* OpenTraceFileNamedByEnvironment(std::string& why_not) {
         return stderr;
     }
     // A log, appended to (WriteTraceLine). Made private, as on Linux: it maps a site's devices
-    // and cards. FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then refused, rather than what
-    // it points to; the handle is not inherited by the web browser.
+    // and cards. FILE_FLAG_OPEN_REPARSE_POINT opens a link itself, which is then refused, rather
+    // than what it points to; the handle is not inherited by the web browser.
     PrivateSecurity security;
-    const HANDLE handle = CreateFileW(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, security.get(),
-                                      OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE handle = CreateFileW(
+        path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        security.get(), OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         why_not = "Windows error " + std::to_string(GetLastError());
         return nullptr;

@@ -174,9 +174,8 @@ TEST(BroadcastSender, WithoutARouteOnlyThePcEditSenderLogsItsRetry) {
     int error = 0;
     EXPECT_LT(Send(kPcEditSender, buffer, messages, &error), 0);
     EXPECT_EQ(error, ENETUNREACH) << "the failure's own error, not what writing its lines left";
-    EXPECT_EQ(messages.output(),
-              (std::vector<std::string>{"ERROR:  sendto failed -1,errno:101\n",
-                                        "again:  sendto st -1,errno:101\n"}));
+    EXPECT_EQ(messages.output(), (std::vector<std::string>{"ERROR:  sendto failed -1,errno:101\n",
+                                                           "again:  sendto st -1,errno:101\n"}));
     RecordingMessages quiet;
     EXPECT_LT(Send(k3297Sender, buffer, quiet), 0);
     EXPECT_TRUE(quiet.output().empty());

@@ -58,10 +58,10 @@ TEST(TraceFile, ARegularFileIsAppendedToAndAnAbsentOneMade) {
     // It maps the site's devices and cards: other users may not read it.
 #ifdef _WIN32
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_EQ(GetNamedSecurityInfoW(trace.wstring().c_str(), SE_FILE_OBJECT,
-                                    DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr,
-                                    &descriptor),
-              static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_EQ(
+        GetNamedSecurityInfoW(trace.wstring().c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, nullptr, nullptr, &descriptor),
+        static_cast<DWORD>(ERROR_SUCCESS));
     wchar_t* text = nullptr;
     ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorW(
         descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr));
@@ -90,7 +90,8 @@ TEST(TraceFile, WritersAtOnceNeverWriteOverEachOther) {
     for (std::FILE* file : files) {
         writers.emplace_back([file] {
             for (int i = 0; i < kLines; ++i) {
-                WriteTraceLine(file, "12:00:00.000 port 4022 from 10.0.0.1:4022, 70 bytes: updated\n");
+                WriteTraceLine(file,
+                               "12:00:00.000 port 4022 from 10.0.0.1:4022, 70 bytes: updated\n");
             }
         });
     }

@@ -96,10 +96,10 @@ TEST(SetVerification, AfterASwitchToDhcpTheServersValuesDoNotCount) {
     DeviceRecord after = Camera();
     after.ip = {10, 0, 0, 77};  // from the DHCP server
     after.dns1 = {10, 0, 0, 254};
-    EXPECT_EQ(Fields(Compare(sent, after)),
-              (std::vector<std::string>{"name: sent hall, reported cam",
-                                        "port: sent 8080, reported 80",
-                                        "mode: sent dhcp, reported static"}));
+    EXPECT_EQ(
+        Fields(Compare(sent, after)),
+        (std::vector<std::string>{"name: sent hall, reported cam", "port: sent 8080, reported 80",
+                                  "mode: sent dhcp, reported static"}));
     after.dhcp_on = 1;
     after.name = {'h', 'a', 'l', 'l'};
     after.http_port = 8080;
