@@ -59,6 +59,11 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
+    if (list && language) {
+        // Listing starts no window, so the choice would be dropped without a word.
+        std::fprintf(stderr, "norvik-launcher: --language and --languages cannot go together\n");
+        return Usage();
+    }
     const fs::path own = OwnFolder(argv[0]);
     if (list) {
         for (const std::string& code : norvik::launcher::AvailableLanguages(LanguagesFolder(own))) {

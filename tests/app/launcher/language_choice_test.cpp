@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "subprocess.h"
 #include "test_files.h"
 
 namespace norvik::launcher {
@@ -52,6 +53,24 @@ TEST_F(LanguageChoice, PutsTheTranslationInPlaceAndEnglishTakesItAway) {
     EXPECT_EQ(ChooseLanguage(folder, languages, "en"), "");
     EXPECT_FALSE(fs::exists(folder / "Language.ini"));
     EXPECT_EQ(ChooseLanguage(folder, languages, "en"), "");
+}
+
+// A language chosen while the codes are listed would be dropped: the two are refused together,
+// and nothing is put in place.
+TEST_F(LanguageChoice, TheLauncherRefusesAChoiceItWouldNotMake) {
+    for (const char* code : {"de", "xx"}) {
+        test::ProcessOptions run = test::Command(NORVIK_TOOL_NORVIK_LAUNCHER,
+                                                 {"--language", code, "--languages"});
+        run.extra_env = {"XDG_CONFIG_HOME=" + (directory / "config").string(),
+                         "HOME=" + directory.path().string()};
+        const test::ProcessResult result = test::RunProcess(run);
+        EXPECT_EQ(result.exit_code, 2) << code;
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find("--language and --languages cannot go together"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_FALSE(fs::exists(folder));
+    }
 }
 
 TEST_F(LanguageChoice, AnUnknownOrHostileCodeChangesNothing) {
