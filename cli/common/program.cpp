@@ -79,6 +79,24 @@ std::optional<std::string> FlagGivenAValue(const CLI::App& app,
     return std::nullopt;
 }
 
+// "--option=" with nothing after the "=": the parser would take the next argument for the value
+// ("--name= --ip=10.0.0.9" named the device "--ip=10.0.0.9" and dropped the address). The
+// empty value is made the option's own, as "--option ''" gives it.
+void SplitEmptyValues(const CLI::App& app, std::vector<std::string>& args) {
+    for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+        if (args[i].size() < 4 || args[i].rfind("--", 0) != 0 || args[i].back() != '=') {
+            continue;
+        }
+        std::string name = args[i].substr(0, args[i].size() - 1);
+        const CLI::Option* option = app.get_option_no_throw(name);
+        if (option != nullptr && option->get_expected_max() > 0) {
+            args[i] = std::move(name);
+            args.insert(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::string());
+            ++i;
+        }
+    }
+}
+
 }  // namespace
 
 Program::Program(const char* name, const char* description) : name_(name), app_(description, name) {
@@ -108,6 +126,7 @@ std::optional<int> Program::Parse(int argc, char** argv) {
     if (const auto problem = FlagGivenAValue(app_, args)) {
         return UsageError(*problem);
     }
+    SplitEmptyValues(app_, args);
     std::vector<char*> pointers;
     for (std::string& arg : args) {
         pointers.push_back(arg.data());

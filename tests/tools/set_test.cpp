@@ -430,6 +430,15 @@ TEST(Set, EachOutcomeIsWhatWasSeen) {
     EXPECT_EQ(dry.exit_code, 0);
     EXPECT_TRUE(Contains(dry.out, "\t--json\nrequest\t")) << dry.out;
     EXPECT_TRUE(Contains(dry.err, "norvik-set: dry run: nothing sent\n"));
+    // An empty value joined to its option is that option's, not the next argument's (which
+    // would have been the name, and --json lost).
+    const ProcessResult emptied =
+        RunProcess(Set({"02:00:00:00:00:14", "--name=", "--json", "--dry-run"}));
+    EXPECT_EQ(emptied.exit_code, 0) << emptied.err;
+    const auto emptied_json = nlohmann::json::parse(emptied.out, nullptr, false);
+    ASSERT_TRUE(emptied_json.is_object()) << emptied.out;
+    EXPECT_EQ(emptied_json["changes"][0]["field"], "name");
+    EXPECT_EQ(emptied_json["changes"][0]["new"], "");
     const ProcessResult sent = RunProcess(Set({"02:00:00:00:00:14", "--name", "x", "--no-verify"}));
     EXPECT_EQ(sent.exit_code, 0);
     EXPECT_TRUE(
