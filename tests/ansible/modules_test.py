@@ -107,6 +107,11 @@ class DeviceModule(unittest.TestCase):
              "not found: no device with the MAC address 02:00:00:00:00:01 answered"),
             (answer("not sent", error="not sent: the port 0 is no web port", exit_code=2), 2,
              False, "not sent: not sent: the port 0 is no web port"),
+            # Interrupted before a request went out, and while the one sent was verified.
+            (answer("interrupted", error="interrupted while searching: nothing sent",
+                    exit_code=130), 130, False,
+             "interrupted: interrupted while searching: nothing sent"),
+            (answer("interrupted", NAME_CHANGE), 130, True, "interrupted"),
         ]
         for output, exit_code, changed, message in cases:
             with self.subTest(outcome=output["outcome"]):

@@ -123,8 +123,10 @@ def device_outcome(result, check_mode):
                                                result["refusal"]["meaning"]))
     if details:
         message += ": " + "; ".join(details)
-    # What norvik-set sent or not is what the task says it changed.
-    return outcome not in (None, "not found", "not sent"), message
+    # What norvik-set sent or not is what the task says it changed: a run interrupted before
+    # sending names no request.
+    sent = outcome not in (None, "not found", "not sent") and result.get("request") is not None
+    return sent, message
 
 
 def parse_json(stdout):
