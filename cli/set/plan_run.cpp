@@ -295,7 +295,14 @@ int RunPlan(const Program& program, const PlanSettings& settings, AuditTrail& tr
                         program.Say(error);
                     }
                 }
-                return program.Fail(*failed, "verifying stopped");
+                // The requests went out: what each device got is still told.
+                Json summary = SummaryJson(planned, settings);
+                for (std::size_t i = 0; i < planned.size(); ++i) {
+                    if (planned[i].was_sent) {
+                        summary["devices"][i]["outcome"] = "not verified";
+                    }
+                }
+                return program.Fail(*failed, "verifying stopped", std::move(summary));
             }
         }
         for (PlannedDevice& d : planned) {

@@ -5,17 +5,15 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <arpa/inet.h>
-#include <net/route.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include "broadcast_route.h"
 #endif
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <numeric>
 
@@ -137,24 +135,6 @@ TEST(BroadcastSender, ARequestNoCardCouldSendIsSaidAsForOneDatagram) {
     EXPECT_TRUE(single.diagnostics().empty());
     // The retry's lines, as when the routing table has no way.
     EXPECT_EQ(single.output().size(), 2u);
-}
-
-// Deletes (SIOCDELRT) or adds back (SIOCADDRT) the route to 255.255.255.255 over loopback that
-// the private network has.
-bool ChangeBroadcastRoute(unsigned long request) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_BROADCAST);
-    rtentry rt{};
-    std::memcpy(&rt.rt_dst, &address, sizeof address);
-    std::memcpy(&rt.rt_genmask, &address, sizeof address);
-    rt.rt_flags = RTF_UP | RTF_HOST;
-    char device[] = "lo";
-    rt.rt_dev = device;
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    const bool ok = ::ioctl(fd, request, &rt) == 0;
-    ::close(fd);
-    return ok;
 }
 
 // Writing a line may change the thread's last error (on Windows, a console check does).

@@ -6,6 +6,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "broadcast_route.h"
 #include "simulated_devices.h"
 #include "subprocess.h"
 #include "test_files.h"
@@ -38,6 +39,36 @@ std::string Mac(int i) {
     char text[18];
     std::snprintf(text, sizeof text, "02:00:00:00:01:%02x", i);
     return text;
+}
+
+// Verifying stops when the searches can no longer be sent (here the route for broadcasts goes
+// once the request is out): the devices the plan reached are still told, "not verified".
+TEST(SetPlan, WhenVerifyingStopsTheDevicesSentToAreStillTold) {
+    SimulatedDevices devices("pcedit mac=02:00:00:00:00:01 ip=10.0.0.1 name=deaf on_set=ignore\n");
+    UdpPeer port(kPcEditPort);
+    ASSERT_TRUE(port.bound());
+    TemporaryDirectory directory;
+    const std::string plan = WritePlan(directory, "mac,name\n02:00:00:00:00:01,hall\n");
+    BackgroundProcess run(
+        Command({NORVIK_TOOL_NORVIK_SET, "--plan", plan, "--audit", ScratchAuditLog(), "--json",
+                 "--timeout", "1", "--verify-timeout", "30"}));
+    bool sent = false;
+    for (const auto deadline = std::chrono::steady_clock::now() + 10s;
+         !sent && std::chrono::steady_clock::now() < deadline;) {
+        const auto datagram = port.Receive(500ms);
+        sent = datagram && datagram->size() == 74 && (*datagram)[6] != 2;  // not a search
+    }
+    ASSERT_TRUE(sent);
+    ASSERT_TRUE(ChangeBroadcastRoute(SIOCDELRT));
+    const ProcessResult result = run.Wait(20s);
+    EXPECT_TRUE(ChangeBroadcastRoute(SIOCADDRT));
+    EXPECT_EQ(result.exit_code, 1) << result.err;
+    const auto json = nlohmann::json::parse(result.out, nullptr, false);
+    ASSERT_TRUE(json.is_object()) << result.out;
+    EXPECT_EQ(json["error"], "verifying stopped");
+    ASSERT_EQ(json["devices"].size(), 1u) << result.out;
+    EXPECT_EQ(json["devices"][0]["outcome"], "not verified");
+    EXPECT_TRUE(json["devices"][0]["request"].is_string());
 }
 
 // A line of each kind of problem, the reader's, a device's check and the plan's own: every one
