@@ -59,8 +59,8 @@ TEST_F(LanguageChoice, PutsTheTranslationInPlaceAndEnglishTakesItAway) {
 // and nothing is put in place.
 TEST_F(LanguageChoice, TheLauncherRefusesAChoiceItWouldNotMake) {
     for (const char* code : {"de", "xx"}) {
-        test::ProcessOptions run = test::Command(NORVIK_TOOL_NORVIK_LAUNCHER,
-                                                 {"--language", code, "--languages"});
+        test::ProcessOptions run =
+            test::Command(NORVIK_TOOL_NORVIK_LAUNCHER, {"--language", code, "--languages"});
         run.extra_env = {"XDG_CONFIG_HOME=" + (directory / "config").string(),
                          "HOME=" + directory.path().string()};
         const test::ProcessResult result = test::RunProcess(run);
