@@ -619,7 +619,7 @@ case "${1:-}" in
         require_display demo
         install_missing
         build build/release
-        exec build/release/tools/netns/norvik-netns -- bash tools/demo.sh build/release
+        exec bash tools/demo.sh build/release
         ;;
     *)
         usage

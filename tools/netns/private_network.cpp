@@ -8,6 +8,7 @@
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -118,6 +119,11 @@ EnterResult EnterPrivateNetwork(BroadcastRoute route) {
     bool ok = BringUpLoopback(fd, result.reason) &&
               (route == BroadcastRoute::kNone || AddBroadcastRoutes(fd, result.reason));
     ::close(fd);
+    // Scripts started inside check this against their own namespace before they send.
+    struct stat own {};
+    if (ok && ::stat("/proc/self/ns/net", &own) == 0) {
+        ::setenv("NORVIK_PRIVATE_NETNS", std::to_string(own.st_ino).c_str(), 1);
+    }
     result.entered = ok;
     return result;
 }

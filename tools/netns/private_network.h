@@ -18,6 +18,10 @@ struct EnterResult {
 // namespace, and 239.0.0.0/8 goes there too, so multicast reaches every socket that joined its
 // group; with kNone, sending to either fails as on a host without a route.
 //
+// Once inside, the environment's NORVIK_PRIVATE_NETNS holds the namespace's inode number (as
+// `stat -L -c %i /proc/self/ns/net` prints it), so that a script a program of this namespace
+// starts can tell that it runs here and nowhere else before it sends anything.
+//
 // Must run while the process has a single thread: a namespace entered later covers only the
 // calling thread. Uses a plain network namespace as root, or a user namespace around it
 // otherwise.
