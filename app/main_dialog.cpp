@@ -129,6 +129,15 @@ std::map<int, QWidget*> MainDialog::buildControls() {
                 setTabOrder(previousTabStop, widget);
             }
             previousTabStop = widget;
+            // A Tab goes on from the focused widget's place in the chain, and in an address
+            // control that is one of its fields: they follow the control, or a Tab from one
+            // would skip controls.
+            if (auto* address = qobject_cast<IpAddressEdit*>(widget)) {
+                for (QLineEdit* field : address->findChildren<QLineEdit*>()) {
+                    setTabOrder(previousTabStop, field);
+                    previousTabStop = field;
+                }
+            }
         }
         controls[control.id] = widget;
     }

@@ -265,6 +265,39 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), port);
     }
 
+    // Tab and Shift+Tab go round the tab stops in the template's order, also from inside an
+    // address control, whose fields hold the focus.
+    void TabGoesRoundTheTabStopsInTheTemplatesOrder() {
+        Start();
+        dialog_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+        std::vector<QWidget*> stops;
+        for (const norvik::ControlTemplate& c : norvik::kMainDialogControls) {
+            auto* widget = ById<QWidget>(*dialog_, c.id);
+            if ((c.style & norvik::kTabStop) != 0 && widget->isVisible() && widget->isEnabled()) {
+                stops.push_back(widget);
+            }
+        }
+        const auto focused = [&]() -> QString {
+            QWidget* focus = QApplication::focusWidget();
+            for (QWidget* stop : stops) {
+                if (stop == focus || stop->isAncestorOf(focus)) {
+                    return stop->objectName();
+                }
+            }
+            return focus == nullptr ? QString("nothing") : focus->objectName();
+        };
+        stops.front()->setFocus(Qt::TabFocusReason);
+        for (std::size_t i = 1; i <= 2 * stops.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(focused(), stops[i % stops.size()]->objectName());
+        }
+        for (std::size_t i = stops.size(); i > 0; --i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+            QCOMPARE(focused(), stops[i - 1]->objectName());
+        }
+    }
+
     // The language file of the working directory reaches the labels, the buttons and the
     // headings. What a screen reader is told: the radio buttons are radio buttons, and every
     // control is named by its label, also after the language file has renamed the labels.
