@@ -42,6 +42,16 @@ std::vector<std::string> AvailableLanguages(const std::filesystem::path& languag
     return codes;
 }
 
+std::string MakeWindowFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder.parent_path(), error);
+    // mkdir neither follows a link nor changes what is there.
+    if (!error && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        error.assign(errno, std::generic_category());
+    }
+    return error ? "cannot make " + folder.string() + ": " + error.message() : std::string();
+}
+
 std::string ChooseLanguage(const std::filesystem::path& folder,
                            const std::filesystem::path& languages, std::string_view code) {
     const auto codes = AvailableLanguages(languages);
@@ -52,12 +62,9 @@ std::string ChooseLanguage(const std::filesystem::path& folder,
         }
         return "no language '" + std::string(code) + "'; there are: " + known;
     }
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) {
-        return "cannot make " + folder.string() + ": " + error.message();
+    if (std::string why = MakeWindowFolder(folder); !why.empty()) {
+        return why;
     }
-    ::chmod(folder.c_str(), 0700);
     const std::string target = (folder / "Language.ini").string();
     struct stat there {};
     const bool exists = ::lstat(target.c_str(), &there) == 0;

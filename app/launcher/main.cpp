@@ -2,6 +2,7 @@
 // is (the window reads Language.ini from the folder it starts in).
 //
 //   norvik-launcher [--language CODE] [--languages]
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -78,18 +79,30 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (language) {
+        // Held back while Language.ini is replaced, so that a stop leaves no temporary file
+        // beside it: one that comes ends the launcher once the file is in place.
+        sigset_t stops;
+        sigset_t before;
+        sigemptyset(&stops);
+        for (const int stop : {SIGINT, SIGTERM, SIGHUP}) {
+            sigaddset(&stops, stop);
+        }
+        sigprocmask(SIG_BLOCK, &stops, &before);
         const std::string why =
             norvik::launcher::ChooseLanguage(*folder, LanguagesFolder(own), *language);
+        sigprocmask(SIG_SETMASK, &before, nullptr);
         if (!why.empty()) {
             std::fprintf(stderr, "norvik-launcher: %s\n", why.c_str());
             return 1;
         }
     }
-    std::error_code error;
-    std::filesystem::create_directories(*folder, error);
-    if (error || ::chdir(folder->c_str()) != 0) {
+    if (const std::string why = norvik::launcher::MakeWindowFolder(*folder); !why.empty()) {
+        std::fprintf(stderr, "norvik-launcher: %s\n", why.c_str());
+        return 1;
+    }
+    if (::chdir(folder->c_str()) != 0) {
         std::fprintf(stderr, "norvik-launcher: cannot start in %s: %s\n", folder->c_str(),
-                     error ? error.message().c_str() : std::strerror(errno));
+                     std::strerror(errno));
         return 1;
     }
     const std::string window = (own / "norvik").string();

@@ -55,6 +55,21 @@ TEST_F(LanguageChoice, PutsTheTranslationInPlaceAndEnglishTakesItAway) {
     EXPECT_EQ(ChooseLanguage(folder, languages, "en"), "");
 }
 
+// A folder that is there is the user's: its mode stays, also where the folder is a link (to
+// dotfiles kept elsewhere).
+TEST_F(LanguageChoice, AFolderThatIsThereKeepsItsMode) {
+    const fs::path kept = directory / "dotfiles";
+    fs::create_directories(kept);
+    ASSERT_EQ(::chmod(kept.c_str(), 0755), 0);
+    fs::create_directories(folder.parent_path());
+    fs::create_directory_symlink(kept, folder);
+    EXPECT_EQ(ChooseLanguage(folder, languages, "de"), "");
+    EXPECT_EQ(test::ReadText(kept / "Language.ini"), "[LANGUAGE]\r\nExit=de\r\n");
+    struct stat after {};
+    ASSERT_EQ(::stat(kept.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 0777, 0755U);
+}
+
 // A language chosen while the codes are listed would be dropped: the two are refused together,
 // and nothing is put in place.
 TEST_F(LanguageChoice, TheLauncherRefusesAChoiceItWouldNotMake) {
