@@ -166,7 +166,6 @@ int Run(const Program& program, const Options& options, AuditTrail& trail) {
     PreparedSet none;
     // What a search that could not go out tells of the device: nothing sent to it.
     const Json unsent = SetJson(mac, nullptr, none, "not sent", nullptr, interface_names);
-    InstallStopHandlers();
     DeviceSearch search(program.name(), false);
     if (const auto failed = search.Start()) {
         return program.Fail(*failed, "cannot search", unsent);
@@ -305,6 +304,9 @@ int main(int argc, char** argv) {
     if (options.plan.empty() && options.mac_text.empty()) {
         return program.UsageError("give a MAC address or --plan FILE.csv");
     }
+    // Before any file is made: a stop asked for while the audit log is made waits until the
+    // log is whole and in place.
+    InstallStopHandlers();
     // A dry run sends nothing, so it leaves no record either.
     std::unique_ptr<AppendFile> log;
     if (!options.dry_run && !options.no_audit) {

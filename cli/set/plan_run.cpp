@@ -193,7 +193,6 @@ int RunPlan(const Program& program, const PlanSettings& settings, AuditTrail& tr
         return refuse(problems);
     }
 
-    InstallStopHandlers();
     DeviceSearch search(program.name(), false);
     if (const auto failed = search.Start()) {
         return program.Fail(*failed, "cannot search");

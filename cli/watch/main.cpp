@@ -181,7 +181,6 @@ int Watch(const norvik::cli::Program& program, const Options& options,
     if (!options.prometheus.empty()) {
         metrics.emplace(program, options.prometheus);
     }
-    norvik::cli::InstallStopHandlers();
     DeviceSearch search(program.name(), options.trace, options.protocols, true);
     // The receive threads send the first search as they start.
     auto next_start = std::chrono::steady_clock::now();
@@ -335,6 +334,9 @@ int main(int argc, char** argv) {
                                       baseline.error);
         }
     }
+    // Before any file is made: a stop asked for while the metrics file is tried waits until
+    // the trial file is gone.
+    norvik::cli::InstallStopHandlers();
     if (!options.prometheus.empty()) {
         // Now rather than after the first search: a service that cannot write its metrics
         // fails to start, where its manager shows why.
