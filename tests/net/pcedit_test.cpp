@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "list_fixture.h"
 
 namespace norvik::test {
@@ -87,13 +89,24 @@ TEST_F(PcEditReports, RenumberingMovesTheRowAndChangesOnlyGatewayNameAndNumber) 
     renumbered.Named("a2").WithIp({10, 1, 1, 1});
     renumbered.gateway = {10, 1, 1, 254};
     renumbered.http_port = "81";
+    renumbered.port2 = "555";
+    renumbered.netmask = {255, 0, 0, 0};
+    renumbered.dns1 = {1, 1, 1, 1};
+    renumbered.dns2 = {9, 9, 9, 9};
+    renumbered.tag = "ZZ";
+    renumbered.dhcp = 1;
+    const auto unchanged = [](const DeviceRecord& x) {
+        return std::tuple(x.ip, x.netmask, x.dns1, x.dns2, x.tag, x.http_port, x.port2,
+                          x.dhcp_on, x.dhcp_supported);
+    };
+    const auto before = unchanged(*devices.head());
     FeedPcEdit(PcEditReport(renumbered, 70, 1));
 
     const DeviceRecord& r = *devices.head();
     EXPECT_EQ(r.list_index, 3);  // after row 3's: no other row has that number
     EXPECT_EQ(r.gateway, renumbered.gateway);
     EXPECT_EQ(r.name, renumbered.name);
-    EXPECT_EQ(r.ip, a.ip);
+    EXPECT_EQ(unchanged(r), before);
     EXPECT_EQ(r.http_port, 80);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"2|b|192.168.001.010", "3|c|192.168.001.010",
                                                 "4|a2|010.001.001.001"}));
