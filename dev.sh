@@ -273,7 +273,8 @@ build_for_tests() {
 run_tests() {
     local dir=$1
     shift
-    ctest --test-dir "$dir" --output-on-failure -j "$JOBS" "$@"
+    # A typo in a label, or a build without its tests, fails rather than passing with none run.
+    ctest --test-dir "$dir" --output-on-failure --no-tests=error -j "$JOBS" "$@"
 }
 
 build_windows() {
@@ -371,8 +372,17 @@ package_deb() {
     chroot "$trial" env DEBIAN_FRONTEND=noninteractive \
         sh -c "apt-get update && apt-get install -y /tmp/$(basename "$deb")" >"$log" 2>&1 ||
         { cat "$log"; echo "dev.sh package: apt could not install $deb" >&2; exit 1; }
-    chroot "$trial" sh -c "! ldd /usr/bin/norvik /usr/bin/norvik-launcher $(cli_programs | sed 's|^|/usr/bin/|' | tr '\n' ' ') |
-        grep 'not found'"
+    # Every program is there, and finds every library it needs (ldd says a missing file on
+    # standard error, which the grep would not see).
+    local programs=/usr/bin/norvik program
+    for program in norvik-launcher $(cli_programs); do
+        programs+=" /usr/bin/$program"
+    done
+    for program in $programs; do
+        chroot "$trial" test -x "$program" ||
+            { echo "dev.sh package: the package brought no $program" >&2; exit 1; }
+    done
+    chroot "$trial" sh -c "! ldd $programs 2>&1 | grep -e 'not found' -e 'No such file'"
     # The launcher finds every shipped translation where the package put them.
     [ "$(chroot "$trial" /usr/bin/norvik-launcher --languages | tr '\n' ' ')" = \
         "en $(cd res && for file in */Language.ini; do printf '%s ' "${file%/*}"; done)" ] ||
@@ -584,8 +594,8 @@ case "${1:-}" in
         build_windows
         build_host_tools
         tools/wine/norvik-wine --display -- bash -c \
-            "ctest --test-dir build/windows --output-on-failure -j $JOBS &&
-             ctest --test-dir build/host --output-on-failure -L wine"
+            "ctest --test-dir build/windows --output-on-failure --no-tests=error -j $JOBS &&
+             ctest --test-dir build/host --output-on-failure --no-tests=error -L wine"
         # Signed as a release is, with a certificate authority made for the test and its
         # time-stamping server on a private loopback; unsigned where no namespace can be made.
         status=0

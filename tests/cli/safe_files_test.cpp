@@ -19,6 +19,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -196,14 +197,28 @@ TEST(SafeFiles, AFailedWriteRemovesTheTemporaryAndKeepsTheOldContents) {
 }
 
 TEST(SafeFiles, AFolderWeCannotWriteToFailsAndLeavesNothing) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root writes to a folder whatever its mode";
-    }
     const TemporaryDirectory dir;
     const fs::path metrics = dir / "norvik.prom";
     Put(metrics, "old\n");
+    // Root writes to a folder whatever its mode, so as root the user nobody tries, owning both.
+    const bool as_nobody = ::geteuid() == 0;
+    if (as_nobody) {
+        ASSERT_EQ(::chown(dir.path().c_str(), 65534, 65534), 0);
+        ASSERT_EQ(::chown(metrics.c_str(), 65534, 65534), 0);
+    }
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    ExpectRefused(metrics, "creating a temporary file in its directory failed");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (as_nobody && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(10);
+        }
+        ExpectRefused(metrics, "creating a temporary file in its directory failed");
+        ::_exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0) << "the child's failures are above";
     fs::permissions(dir.path(), fs::perms::owner_all);
     EXPECT_EQ(ReadText(metrics), "old\n");
     EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"norvik.prom"});
