@@ -70,7 +70,10 @@ TEST(DeviceWatch, LostOnlyAfterLostAfterSearchesInARowThenBack) {
 
 TEST(DeviceWatch, TheFirstSearchIsComparedWithTheBaseline) {
     DeviceWatch watch(3);
-    watch.SetBaseline({Heard(1), Heard(2, "old name"), Heard(3)});
+    // 01 saved by an earlier version, which did not know a field: no change of the device.
+    HeardDevice saved_earlier = Heard(1);
+    saved_earlier.device.erase("name_hex");
+    watch.SetBaseline({saved_earlier, Heard(2, "old name"), Heard(3)});
     // 01 as saved: nothing; 02 renamed; 04 new; 03 missing is lost at once.
     EXPECT_EQ(Said(watch.AfterSearch({Heard(1), Heard(2, "new name"), Heard(4)})),
               (Said_{"changed 02", "added 04", "lost 03"}));

@@ -20,7 +20,7 @@ TEST_F(PcEditReports, AFullReportFillsEveryField) {
     d.port2 = "554";
     d.dns1 = {1, 2, 3, 4};
     d.dns2 = {5, 6, 7, 8};
-    d.dhcp = 1;
+    d.dhcp = 2;  // any byte but 0 is DHCP
     FeedPcEdit(PcEditReport(d));
     ASSERT_EQ(RecordCount(), 1u);
     const DeviceRecord& r = *devices.head();

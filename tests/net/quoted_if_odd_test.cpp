@@ -18,7 +18,9 @@ TEST(QuotedIfOdd, PlainTextAsItIsAndTheRestQuotedAsInJson) {
 TEST(QuotedIfOdd, NeitherNotUtf8NorDelNorC1ControlsReachTheTerminal) {
     // 0x9b alone is the 8-bit CSI; U+009B the same where C1 controls are honoured.
     EXPECT_EQ(QuotedIfOdd("\x9b" "2J"), "\"\xef\xbf\xbd" "2J\"");
-    EXPECT_EQ(QuotedIfOdd("\xc2\x9b" "2J\x7f\xc2\x80"), "\"\\u009b2J\\u007f\\u0080\"");
+    EXPECT_EQ(QuotedIfOdd("\xc2\x9b"
+                          "2J\x7f\xc2\x80\xc2\x9f"),
+              "\"\\u009b2J\\u007f\\u0080\\u009f\"");
     EXPECT_EQ(QuotedIfOdd("ab\xc3"), "\"ab\xef\xbf\xbd\"");
     // The same name after a trip through text (the list's rows, JSON) is quoted the same.
     EXPECT_EQ(QuotedIfOdd("ab\xef\xbf\xbd"), "\"ab\xef\xbf\xbd\"");

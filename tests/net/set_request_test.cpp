@@ -100,6 +100,13 @@ TEST(SetRequest, OnlyTheChangedFieldsAreFlaggedAndTheRecordTakesThem) {
     v = unedited;
     v.dhcp = true;
     ExpectRequest("DHCP", v, {{72, {1, 1}}}, /*sent_again=*/true);
+    // Names that fill the field differ in their last byte alone.
+    list.selected()->name = NameField(u"abcdefghijklmnopqr");
+    v = Unedited(*list.selected());
+    v.name[17] = 's';
+    Buffer buffer;
+    EXPECT_TRUE(PrepareSetRequest(list, v, buffer));
+    EXPECT_EQ(buffer[33 + 17], 's');
 }
 
 TEST(SetRequest, NamesAreCutAtACharacterBoundary) {

@@ -92,10 +92,12 @@ TEST(SetVerification, AfterASwitchToDhcpTheServersValuesDoNotCount) {
     edits.name = "hall";
     edits.port = 8080;
     edits.dns1 = Ipv4{9, 9, 9, 9};
+    edits.dns2 = Ipv4{9, 9, 9, 8};
     const PreparedSet sent = Prepared(Camera(), edits);
     DeviceRecord after = Camera();
     after.ip = {10, 0, 0, 77};  // from the DHCP server
     after.dns1 = {10, 0, 0, 254};
+    after.dns2 = {10, 0, 0, 253};
     EXPECT_EQ(
         Fields(Compare(sent, after)),
         (std::vector<std::string>{"name: sent hall, reported cam", "port: sent 8080, reported 80",
@@ -203,6 +205,9 @@ TEST(SetVerification, ANewAddressForADeviceStayingOnDhcpAndHalfUnknownDnsAreRefu
     on_dhcp.dhcp_on = 1;
     DeviceEdits edits = With(&DeviceEdits::ip, {10, 0, 0, 9});
     EXPECT_TRUE(Contains(Refusal(on_dhcp, edits), "DHCP"));
+    // Forced, the address the DHCP server gives in the next report is no proof it took.
+    EXPECT_EQ(Fields(Compare(Prepared(on_dhcp, edits, true), on_dhcp)),
+              std::vector<std::string>{"ip: sent 10.0.0.9, reported 10.0.0.1"});
     edits.dhcp = false;
     EXPECT_EQ(Refusal(on_dhcp, edits), "");
     // Without DNS servers in its report, one given alone would send the other blind.
