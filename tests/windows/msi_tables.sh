@@ -18,6 +18,13 @@ fail() {
     echo "msi_tables: $*" >&2
     failures=$((failures + 1))
 }
+# Every table read below can be read: one msiinfo could not export would read as no rows,
+# which some checks take for what they want.
+for table in AppSearch Component CustomAction Directory File Icon InstallExecuteSequence \
+    LaunchCondition Property RegLocator Registry Shortcut Upgrade; do
+    msiinfo export "$msi" "$table" >/dev/null ||
+        { echo "msi_tables: msiinfo cannot read the table $table" >&2; exit 1; }
+done
 # The rows of a table, without its three heading lines, columns separated by tabs.
 rows() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
 # The rows of TABLE whose first column is KEY.
