@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "accessible_names.h"
+#include "control_class.h"
 #include "dialog_rules.h"
 #include "dialog_test_main.h"
 #include "dialog_scenarios.h"
@@ -241,29 +242,6 @@ TEST_P(Win32DialogScenarios, RunAgainstTheWindowsWindow) {
 
 INSTANTIATE_TEST_SUITE_P(Table, Win32DialogScenarios, testing::ValuesIn(kDialogScenarios),
                          [](const auto& info) { return std::string(info.param.name); });
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, static_cast<int>(std::size(name)));
-    return name;
-}
-
-const wchar_t* ClassFor(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::kIpAddress:
-            return L"SysIPAddress32";
-        case ControlKind::kPushButton:
-        case ControlKind::kRadioButton:
-            return L"Button";
-        case ControlKind::kLabel:
-            return L"Static";
-        case ControlKind::kEdit:
-            return L"Edit";
-        case ControlKind::kListView:
-            return L"SysListView32";
-    }
-    return L"";
-}
 
 std::wstring HeadingOf(HWND list, int column) {
     wchar_t text[64] = {};

@@ -2,34 +2,16 @@
 // the classes the template names (the address controls and the list exist only once the
 // program has registered the common controls), and closing the window ends the program with 0.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <string_view>
 
+#include "control_class.h"
 #include "dialog_template.h"
 
-namespace norvik {
+namespace norvik::test {
 namespace {
-
-std::wstring_view ClassOf(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::kIpAddress:
-            return WC_IPADDRESSW;
-        case ControlKind::kListView:
-            return WC_LISTVIEWW;
-        case ControlKind::kPushButton:
-        case ControlKind::kRadioButton:
-            return L"Button";
-        case ControlKind::kLabel:
-            return L"Static";
-        case ControlKind::kEdit:
-            return L"Edit";
-    }
-    return L"";
-}
 
 TEST(Win32Program, ItsWindowComesUpWithEveryControlAndClosingItEndsItWithZero) {
     STARTUPINFOA startup{};
@@ -50,10 +32,9 @@ TEST(Win32Program, ItsWindowComesUpWithEveryControlAndClosingItEndsItWithZero) {
     EXPECT_NE(window, nullptr) << "no window \"Norvik V3.0\" within 30 s";
     if (window != nullptr) {
         for (const ControlTemplate& control : kMainDialogControls) {
-            HWND child = GetDlgItem(window, control.id);
-            wchar_t name[64] = L"";
-            GetClassNameW(child, name, 64);
-            EXPECT_EQ(_wcsicmp(name, ClassOf(control.kind).data()), 0)
+            EXPECT_EQ(
+                _wcsicmp(ClassOf(GetDlgItem(window, control.id)).c_str(), ClassFor(control.kind)),
+                0)
                 << std::string(control.name.begin(), control.name.end());
         }
         PostMessageW(window, WM_CLOSE, 0, 0);
@@ -71,4 +52,4 @@ TEST(Win32Program, ItsWindowComesUpWithEveryControlAndClosingItEndsItWithZero) {
 }
 
 }  // namespace
-}  // namespace norvik
+}  // namespace norvik::test
