@@ -53,6 +53,21 @@ TEST(AppendFile, MakesAPrivateFileInNewFoldersAndAppendsToWhatIsThere) {
 #endif
 }
 
+#ifndef _WIN32
+TEST(AppendFile, TheLogIsPrivateWhateverTheUmask) {
+    const TemporaryDirectory directory;
+    const fs::path path = directory / "audit.jsonl";
+    std::string error;
+    const mode_t old = ::umask(0277);
+    const auto file = Open(path, error);
+    ::umask(old);
+    ASSERT_TRUE(file) << error;
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+}
+#endif
+
 TEST(AppendFile, RefusesALinkAHardLinkAFolderAndAFifoLeavingThemAsTheyAre) {
     const TemporaryDirectory directory;
     const fs::path target = directory / "target";

@@ -41,7 +41,11 @@ TEST(Baseline, TheScannersDocumentReadsBackAsTheDevicesItHolds) {
     for (const char16_t unit : Utf8ToUtf16(JsonText(document) + "\r\n")) {
         utf16le += {static_cast<char>(unit & 0xff), static_cast<char>(unit >> 8)};
     }
-    for (const std::string& text : {JsonText(document), utf16le}) {
+    std::string utf16be = "\xFE\xFF";
+    for (const char16_t unit : Utf8ToUtf16(JsonText(document) + "\r\n")) {
+        utf16be += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xff)};
+    }
+    for (const std::string& text : {JsonText(document), utf16le, utf16be}) {
         const Baseline baseline = ReadBaseline(text);
         EXPECT_EQ(baseline.error, "");
         ASSERT_EQ(baseline.devices.size(), 2u);
@@ -134,6 +138,9 @@ TEST(Baseline, BadDocumentsAreRefusedWithWhatIsWrong) {
         {Json{{"devices", {without_name}}}.dump(), "device 1 of \"devices\" has no \"name\""},
         {with("http_port", 1LL << 40),
          "device 1 of \"devices\" has a \"http_port\" that is not a 32-bit integer"},
+        {with("http_port", -(1LL << 40)),
+         "device 1 of \"devices\" has a \"http_port\" that is not a 32-bit integer"},
+        {std::string(8, '[') + std::string(8, ']'), "it has no \"devices\" list"},
         {with("http_port", 80.5),
          "device 1 of \"devices\" has a \"http_port\" that is not a 32-bit integer"},
         {with("ip", 3), "device 1 of \"devices\" has a \"ip\" that is not a text"},
@@ -152,6 +159,20 @@ TEST(Baseline, BadDocumentsAreRefusedWithWhatIsWrong) {
     // Brackets inside a text are no nesting.
     const Baseline quoted = ReadBaseline(with("name", std::string(20, '[')));
     EXPECT_EQ(quoted.error, "");
+    // A 3297 device that answers ONVIF too is a device, with all of its fields.
+    Json both = good;
+    both["protocols"] = {"3297", "onvif"};
+    both["endpoint"] = "urn:uuid:c";
+    for (const char* list : {"types", "xaddrs", "scopes"}) {
+        both[list] = Json::array();
+    }
+    both["hardware"] = "";
+    both["location"] = "";
+    const Baseline device = ReadBaseline(Json{{"devices", {both}}}.dump());
+    ASSERT_EQ(device.error, "");
+    EXPECT_TRUE(device.devices[0].device.contains("netmask"));
+    // Nor after an escaped quote.
+    EXPECT_EQ(ReadBaseline(with("name", "\"" + std::string(20, '['))).error, "");
 }
 
 TEST(Baseline, MoreDevicesThanAListAndItsCamerasHoldAreRefused) {
@@ -161,6 +182,9 @@ TEST(Baseline, MoreDevicesThanAListAndItsCamerasHoldAreRefused) {
     }
     EXPECT_EQ(ReadBaseline(Json{{"devices", devices}}.dump()).error,
               "it lists more than 32768 devices");
+    devices.erase(devices.size() - 1);  // as many as it may hold
+    EXPECT_EQ(ReadBaseline(Json{{"devices", devices}}.dump()).error,
+              "device 1 of \"devices\" is not an object");
     EXPECT_EQ(ReadBaseline(std::string(kMaxBaselineBytes + 1, ' ')).error,
               "it is larger than 32 MiB");
 }

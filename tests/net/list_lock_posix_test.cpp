@@ -88,6 +88,15 @@ TEST_F(ListLockTest, TwoProcessesTakeTurnsAndADeadHolderReleasesIt) {
     }));
     ASSERT_TRUE(lock.try_lock());
     lock.unlock();
+    // And after that the lock is still shared: held here, another copy cannot take it.
+    lock.lock();
+    EXPECT_EQ(ExitCode(Child([this](int ready) {
+                  ListLock theirs(path_);
+                  Ready(ready);
+                  return theirs.try_lock() ? 1 : 0;
+              })),
+              0);
+    lock.unlock();
 }
 
 TEST_F(ListLockTest, AnotherUserCanNeitherOpenNorBlockIt) {
@@ -116,6 +125,21 @@ TEST_F(ListLockTest, AnotherUserCanNeitherOpenNorBlockIt) {
     EXPECT_TRUE(lock.try_lock());
     lock.unlock();
     EXPECT_EQ(ExitCode(child), 0);
+}
+
+// A runtime directory that others may write to is no place for the lock.
+TEST_F(ListLockTest, ARuntimeDirectoryOthersMayWriteToIsNotUsed) {
+    ASSERT_EQ(::chmod(dir_.c_str(), 0770), 0);
+    const char* before = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = before != nullptr ? before : "";
+    ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+    const std::string path = ListLock::DefaultPath();
+    if (before != nullptr) {
+        ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_RUNTIME_DIR");
+    }
+    EXPECT_NE(path.rfind(dir_, 0), 0u) << path;
 }
 
 TEST_F(ListLockTest, AFileAnotherUserPutInItsPlaceIsNotShared) {

@@ -72,6 +72,30 @@ TEST(WsDiscovery, AProbeMatchesGivesEveryCameraWithItsFields) {
     EXPECT_EQ(read.message->matches[1].endpoint, "urn:uuid:b");
 }
 
+TEST(WsDiscovery, OddButValidRepliesAreCameras) {
+    // A prefix the camera never declared: the local name still tells.
+    const WsDiscoveryRead undeclared =
+        ReadWsDiscovery(Bytes(ProbeMatches(Match("urn:uuid:u", "tt:NetworkVideoTransmitter"))));
+    EXPECT_TRUE(undeclared.message.has_value()) << DropReasonName(undeclared.reason);
+    // WS-Discovery 1.1 (OASIS) with its addressing.
+    const std::string oasis =
+        "<s:Envelope xmlns:s=\"http://www.w3.org/2003/05/soap-envelope\" "
+        "xmlns:a=\"http://www.w3.org/2005/08/addressing\" "
+        "xmlns:d=\"http://docs.oasis-open.org/ws-dd/ns/discovery/2009/01\" "
+        "xmlns:dn=\"http://www.onvif.org/ver10/network/wsdl\"><s:Body><d:ProbeMatches>"
+        "<d:ProbeMatch><a:EndpointReference><a:Address>urn:uuid:o</a:Address>"
+        "</a:EndpointReference><d:Types>dn:NetworkVideoTransmitter</d:Types></d:ProbeMatch>"
+        "</d:ProbeMatches></s:Body></s:Envelope>";
+    const WsDiscoveryRead read = ReadWsDiscovery(Bytes(oasis));
+    EXPECT_TRUE(read.message.has_value()) << DropReasonName(read.reason);
+    // An escape at the very end of a scope.
+    EXPECT_EQ(ReadOnvifScopes({"onvif://www.onvif.org/name/S%C3%BC"}).name, "S\u00FC");
+    // Every Probe's MessageID is a version 4 UUID (one sample has the nibble by chance 1 in 16).
+    for (int i = 0; i < 32; ++i) {
+        EXPECT_EQ(NewMessageId()[23], '4');
+    }
+}
+
 // Hello, Bye, our own Probe and a DTD: onvif_search_test.cpp reads them through this reader.
 TEST(WsDiscovery, WhatIsNoCameraOrNoReplyIsDroppedWithItsReason) {
     // A Windows host's responder: a WS-Discovery device, but no camera.

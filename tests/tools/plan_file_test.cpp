@@ -173,6 +173,8 @@ TEST(PlanFile, NamesWhatIsWrongWithTheFileOrItsHeader) {
         {"", {0}, "the plan is empty"},
         {"\xEF\xBB\xBF# nothing but a comment\r\n\r\n", {0}, "the plan is empty"},
         {"sep=|\nmac|name\n", {1}, "the separator is a comma, a semicolon or a tab"},
+        {"sep=;,\nmac;name\n", {1}, "the separator is a comma, a semicolon or a tab"},
+        {"mac,name\n00:11:22:33:44:55,\"a\xE0\x80\xAF\"\n", {2}, "byte 0xE0"},  // overlong
         {"mac,name\n00:11:22:33:44:55,Caf\xE9\n", {2}, "byte 0xE9): save it as CSV UTF-8"},
         {"mac,name\n\n00:11:22:33:44:55,\"a\xC0\xAF\"\n", {3}, "byte 0xC0"},  // overlong
         {std::string("mac\n00:11:22:33:44:55\x00\x01\x02\x00", 25) + std::string(5000, '\n'),
@@ -220,6 +222,8 @@ TEST(PlanFile, RefusesMoreThanAPlanCanHold) {
     test::WriteFile(path, test::RawBytes(std::string(kMaxPlanBytes + 1, '\n')));
     EXPECT_FALSE(ReadPlanText(path.string(), error).has_value());
     EXPECT_TRUE(Contains(error, "larger than 16 MiB"));
+    test::WriteFile(path, test::RawBytes(std::string(kMaxPlanBytes, '\n')));
+    EXPECT_TRUE(ReadPlanText(path.string(), error).has_value()) << error;
     EXPECT_FALSE(ReadPlanText((directory / "none.csv").string(), error).has_value());
     EXPECT_TRUE(Contains(error, "none.csv"));
     EXPECT_FALSE(ReadPlanText(directory.path().string(), error).has_value());
@@ -229,6 +233,26 @@ TEST(PlanFile, RefusesMoreThanAPlanCanHold) {
     EXPECT_FALSE(ReadPlanText("/dev/zero", error).has_value());
     EXPECT_TRUE(Contains(error, "larger than 16 MiB"));
 #endif
+}
+
+TEST(PlanFile, APortHasNoPlusSignAndFits32Bits) {
+    const Plan plan = ReadPlan("mac,port\n00:11:22:33:44:01,+80\n00:11:22:33:44:02,-2147483649\n");
+    EXPECT_EQ(ProblemLines(plan), (std::vector<int>{2, 3})) << AllProblems(plan);
+    EXPECT_TRUE(plan.rows.empty());
+}
+
+TEST(PlanFile, ACommentMayBeIndentedByATab) {
+    const Plan plan = ReadPlan("mac,name\n\t# by hand\n00:11:22:33:44:01,a\n");
+    EXPECT_TRUE(plan.problems.empty()) << AllProblems(plan);
+    EXPECT_EQ(plan.rows.size(), 1u);
+}
+
+// A cell cut for a message is cut between characters: the message stays UTF-8.
+TEST(PlanFile, AMessageCutsACellBetweenCharacters) {
+    const Plan plan =
+        ReadPlan("mac,mode\n00:11:22:33:44:01," + std::string(39, 'a') + "\xC3\xA9zz\n");
+    ASSERT_EQ(plan.problems.size(), 1u) << AllProblems(plan);
+    EXPECT_TRUE(IsUtf8(plan.problems[0].message)) << plan.problems[0].message;
 }
 
 DeviceRecord Record(std::uint8_t number, std::string_view name) {
@@ -278,6 +302,7 @@ TEST(PlanFile, TheScannersCsvIsAPlanThatChangesNothing) {
         "\tlead",
         "\rlead",
         " blanks ",
+        "trailing ",
         "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\xC3\xA9\xC3\xA8",  // 18 bytes
         "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC",
         "",
@@ -285,8 +310,9 @@ TEST(PlanFile, TheScannersCsvIsAPlanThatChangesNothing) {
         "Caf\xE9",  // Windows-1252: not UTF-8
         "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\xC3\xA9x\xC3",  // cut at 18
         "bell\x07",
-        "c1\xC2\x9B"};                 // control characters
-    const std::size_t unwritable = 4;  // the last ones
+        "c1\xC2\x9B",                  // control characters
+        "\xE0\x80\xAF"};               // overlong: not UTF-8
+    const std::size_t unwritable = 5;  // the last ones
     std::vector<DeviceRecord> records;
     for (const std::string_view name : names) {
         records.push_back(Record(static_cast<std::uint8_t>(records.size() + 1), name));

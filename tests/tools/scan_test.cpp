@@ -82,6 +82,15 @@ TEST(Scan, PrintsTheRowsAsTextOrTheDocumentedJson) {
     EXPECT_EQ(scan.err, "");
 }
 
+// A name's tab or line end cannot split or forge a row: the name is printed quoted.
+TEST(Scan, ANameWithALineEndStaysInItsRow) {
+    const SimulatedDevices devices(
+        "pcedit mac=02:00:00:00:00:09 ip=192.168.1.10 name_hex=610a3209620a\n");
+    const ProcessResult text = RunProcess(Scan({"--timeout", "1"}));
+    EXPECT_EQ(text.exit_code, 0) << text.err;
+    EXPECT_EQ(text.out, "1\t\"a\\n2\\tb\\n\"\t192.168.001.010\twarnings: outside-every-card\n");
+}
+
 // Each kind of warning, in the text, the JSON; and the CSV a plan file is made from.
 TEST(Scan, WarnsOfWhatIsWrongWithEachDeviceAndWritesThePlanColumns) {
     const SimulatedDevices devices(
