@@ -1,6 +1,8 @@
 // norvik-scan against the device simulator, inside the suite's private network namespace.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include <fstream>
@@ -82,13 +84,22 @@ TEST(Scan, PrintsTheRowsAsTextOrTheDocumentedJson) {
     EXPECT_EQ(scan.err, "");
 }
 
-// A name's tab or line end cannot split or forge a row: the name is printed quoted.
+// A name's tab or line end cannot split or forge a row, nor a plan row in the CSV: a device's
+// name and a camera's are printed quoted.
 TEST(Scan, ANameWithALineEndStaysInItsRow) {
     const SimulatedDevices devices(
-        "pcedit mac=02:00:00:00:00:09 ip=192.168.1.10 name_hex=610a3209620a\n");
+        "pcedit mac=02:00:00:00:00:09 ip=192.168.1.10 name_hex=610a3209620a\n"
+        "onvif endpoint=urn:uuid:cam "
+        "scopes=\"onvif://www.onvif.org/name/c%0A02:00:00:00:00:01\"\n");
     const ProcessResult text = RunProcess(Scan({"--timeout", "1"}));
     EXPECT_EQ(text.exit_code, 0) << text.err;
-    EXPECT_EQ(text.out, "1\t\"a\\n2\\tb\\n\"\t192.168.001.010\twarnings: outside-every-card\n");
+    EXPECT_TRUE(
+        Contains(text.out, "1\t\"a\\n2\\tb\\n\"\t192.168.001.010\twarnings: outside-every-card\n"));
+    EXPECT_TRUE(Contains(text.out, "-\t\"c\\n02:00:00:00:00:01\"\t"));
+    EXPECT_EQ(std::count(text.out.begin(), text.out.end(), '\n'), 2) << text.out;
+    const ProcessResult csv = RunProcess(Scan({"--timeout", "1", "--csv"}));
+    EXPECT_TRUE(Contains(csv.out, " \"c\\n02:00:00:00:00:01\" \"urn:uuid:cam\"\n"));
+    EXPECT_EQ(csv.out.find("\n02:00:00:00:00:01"), std::string::npos) << csv.out;
 }
 
 // Each kind of warning, in the text, the JSON; and the CSV a plan file is made from.
