@@ -265,15 +265,16 @@ int RunAll(const char* self) {
         const bool passed =
             finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
         std::printf("%s %s\n%s", passed ? "PASS" : "FAIL", name.c_str(), output.constData());
+        bool lines = true;
         if (name == "no-route-to-broadcast") {
             // The senders' lines go to standard output while the window stays.
-            const bool lines = output.contains("ERROR:  sendto failed -1,errno:101\n") &&
-                               output.contains("again:  sendto st -1,errno:101\n");
+            lines = output.contains("ERROR:  sendto failed -1,errno:101\n") &&
+                    output.contains("again:  sendto st -1,errno:101\n");
             std::printf("  %s the PCEdit sender's two retry lines on standard output\n",
                         lines ? "ok  " : "FAIL");
-            failed += lines ? 0 : 1;
         }
-        failed += passed ? 0 : 1;
+        // A case counts once, however many of its checks fail.
+        failed += passed && lines ? 0 : 1;
     }
     std::printf("%zu cases, %d failed\n", kCases.size(), failed);
     return failed == 0 ? 0 : 1;
