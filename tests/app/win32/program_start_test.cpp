@@ -22,14 +22,16 @@ TEST(Win32Program, ItsWindowComesUpWithEveryControlAndClosingItEndsItWithZero) {
                                nullptr, &startup, &process))
         << "cannot start " << NORVIK_WINDOW_PROGRAM << ": error " << GetLastError();
     const std::wstring title(kMainDialogTitle.begin(), kMainDialogTitle.end());
+    // The dialog has its title before its controls are made; it shows once they are all there.
     HWND window = nullptr;
     for (int tries = 0; tries < 300 && window == nullptr; ++tries) {
         window = FindWindowW(nullptr, title.c_str());
-        if (window == nullptr) {
+        if (window == nullptr || !IsWindowVisible(window)) {
+            window = nullptr;
             Sleep(100);
         }
     }
-    EXPECT_NE(window, nullptr) << "no window \"Norvik V3.0\" within 30 s";
+    EXPECT_NE(window, nullptr) << "no window \"Norvik V3.0\" shown within 30 s";
     if (window != nullptr) {
         for (const ControlTemplate& control : kMainDialogControls) {
             EXPECT_EQ(
