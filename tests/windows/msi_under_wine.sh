@@ -26,11 +26,21 @@ fail() {
     echo "msi_under_wine: $*" >&2
     failures=$((failures + 1))
 }
-# Which version of Norvik the installed-apps list shows, one line an entry.
-listed_versions() {
-    "$run" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
-        tr -d '\r' | awk '/^HKEY/ { name = "" } /DisplayName/ { name = $NF }
-            /DisplayVersion/ { version = $NF } /^$/ && name == "Norvik" { print version; name = "" }'
+# Whether the installed-apps list shows Norvik as EXPECTED (one line an entry, empty for not
+# at all). A list that could not be read is a failure, not an empty list.
+listed_as() {
+    local expected=$1 when=$2 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+    local listing versions
+    if ! listing=$("$run" reg query "$key" /s); then
+        fail "$when: the installed-apps list could not be read"
+        return
+    fi
+    # The blank line ending the last entry is lost with the substitution's trailing line ends.
+    versions=$(printf '%s\n\n' "$listing" | tr -d '\r' | awk '/^HKEY/ { name = "" }
+        /DisplayName/ { name = $NF } /DisplayVersion/ { version = $NF }
+        /^$/ && name == "Norvik" { print version; name = "" }')
+    [ "$versions" = "$expected" ] ||
+        fail "$when: installed apps list Norvik as: ${versions:-nothing}"
 }
 shortcuts() { find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Norvik.lnk'; }
 # Its exit code is said when it is not 0: the low byte of Windows' (1603 shows as 67). 1618,
@@ -70,7 +80,7 @@ msiexec /i "$msi" || fail "msiexec /i $msi failed"
 done >"$work/missing"
 [ ! -s "$work/missing" ] || fail "$(cat "$work/missing")"
 [ "$(shortcuts | wc -l)" = 1 ] || fail "Start menu shortcuts: $(shortcuts)"
-[ "$(listed_versions)" = "$version" ] || fail "installed apps list Norvik as: $(listed_versions)"
+listed_as "$version" "after the install"
 # The installed scanner runs; there is no device in this private network.
 scan=$("$run" 'C:\Program Files\Norvik\norvik-scan.exe' --json --timeout 0.5 2>"$work/scan.err") ||
     fail "the installed norvik-scan.exe failed: $(cat "$work/scan.err")"
@@ -98,27 +108,27 @@ language_is Language.ini || fail "installed without a language chosen, Language.
 echo "msi_under_wine: upgrading to $newer, in German"
 echo "a file of the old version" >"$installed/README.txt"
 msiexec /i "$work/newer.msi" NORVIK_LANGUAGE=de || fail "msiexec /i of $newer failed"
-[ "$(listed_versions)" = "$newer" ] || fail "after the upgrade installed apps list: $(listed_versions)"
+listed_as "$newer" "after the upgrade"
 cmp -s "$stage/README.txt" "$installed/README.txt" || fail "the upgrade kept an old file"
 [ "$(shortcuts | wc -l)" = 1 ] || fail "Start menu shortcuts after the upgrade: $(shortcuts)"
 language_is de/Language.ini || fail "with NORVIK_LANGUAGE=de, Language.ini is not the German one"
 
 echo "msi_under_wine: upgrading to $newest, the language kept"
 msiexec /i "$work/newest.msi" || fail "msiexec /i of $newest failed"
-[ "$(listed_versions)" = "$newest" ] || fail "after the second upgrade installed apps list: $(listed_versions)"
+listed_as "$newest" "after the second upgrade"
 language_is de/Language.ini || fail "an upgrade without NORVIK_LANGUAGE did not keep German"
 
 echo "msi_under_wine: $version must not replace $newest"
 if msiexec /i "$msi"; then
     fail "the older version installed over the newer one"
 fi
-[ "$(listed_versions)" = "$newest" ] || fail "after the refusal installed apps list: $(listed_versions)"
+listed_as "$newest" "after the refusal"
 
 echo "msi_under_wine: uninstalling"
 msiexec /x "$work/newest.msi" || fail "msiexec /x failed"
 [ ! -e "$installed" ] || fail "left behind: $(find "$installed")"
 [ -z "$(shortcuts)" ] || fail "shortcut left behind: $(shortcuts)"
-[ -z "$(listed_versions)" ] || fail "still in installed apps: $(listed_versions)"
+listed_as "" "after the uninstall"
 
 echo "msi_under_wine: a language there is no file for is refused"
 if msiexec /i "$work/newest.msi" NORVIK_LANGUAGE=xx; then
