@@ -62,10 +62,15 @@ int ExitCodeOf(const PlannedDevice& d, const PlanSettings& settings) {
     if (!d.before) {
         return kExitNoAnswer;
     }
-    if (d.set.changes.empty() || settings.dry_run || settings.no_verify) {
+    if (d.set.changes.empty() || settings.dry_run) {
         return kExitDone;
     }
-    return norvik::cli::ExitCodeOf(d.sent.outcome);
+    // Left unsent by a failure or a stop: nothing of the device was seen after the search, so
+    // no outcome (not even "no answer") is its code.
+    if (!d.was_sent) {
+        return StopRequested() ? kExitInterrupted : kExitError;
+    }
+    return settings.no_verify ? kExitDone : norvik::cli::ExitCodeOf(d.sent.outcome);
 }
 
 // Problems that only the devices found show: a new address another device has, or that two
@@ -324,9 +329,6 @@ int RunPlan(const Program& program, const PlanSettings& settings, AuditTrail& tr
     int exit_code = kExitDone;
     for (const PlannedDevice& d : planned) {
         exit_code = std::max(exit_code, ExitCodeOf(d, settings));
-        if (!settings.dry_run && d.before && !d.set.changes.empty() && !d.was_sent) {
-            exit_code = std::max(exit_code, StopRequested() ? kExitInterrupted : kExitError);
-        }
     }
     if (audit_failed) {
         exit_code = std::max(exit_code, static_cast<int>(kExitError));

@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 
 #include "json_lines.h"
@@ -28,8 +29,14 @@ constexpr const char* kDevices =
     "pcedit mac=02:00:00:00:00:04 ip=10.0.0.4 name=gone on_set=silent\n"
     "pcedit mac=02:00:00:00:00:05 ip=10.0.0.5 name=five\n";
 
-ProcessResult Set(std::vector<std::string> args) {
+// With a file size limit, a write past it fails (EFBIG) instead of ending the program.
+ProcessResult Set(std::vector<std::string> args, std::optional<std::size_t> file_size_limit = {}) {
     args.insert(args.begin(), NORVIK_TOOL_NORVIK_SET);
+    if (file_size_limit) {
+        args.insert(args.begin(), {"/bin/sh", "-c",
+                                   "trap '' XFSZ; exec prlimit --fsize=" +
+                                       std::to_string(*file_size_limit) + " \"$0\" \"$@\""});
+    }
     ProcessOptions options = Command(std::move(args));
     options.timeout = 60s;
     return RunProcess(options);
@@ -122,6 +129,13 @@ TEST(SetAudit, EachOutcomeLeavesTheRequestAndWhatBecameOfIt) {
             .exit_code,
         0);
     EXPECT_EQ(JsonLines(ReadText(log)).size(), 8u);
+    // A dry run opens no log at all: none is made where none was.
+    const auto unmade = directory / "unmade.jsonl";
+    EXPECT_EQ(Set({"02:00:00:00:00:05", "--name", "x", "--dry-run", "--timeout", "1", "--audit",
+                   unmade.string()})
+                  .exit_code,
+              0);
+    EXPECT_FALSE(std::filesystem::exists(unmade));
 
     // A plan: a pair of lines for each device sent to, none for one not found.
     const auto plan = directory / "plan.csv";
@@ -166,6 +180,24 @@ TEST(SetAudit, NothingIsSentWithoutARecord) {
         EXPECT_TRUE(Contains(run.err, ": nothing sent\n"));
         EXPECT_EQ(Json::parse(run.out, nullptr, false).value("exit_code", 0), 1) << run.out;
     }
+    // A log that opens but cannot take the line (the file size limit): nothing is sent either,
+    // and a plan's summary tells its device was not sent to.
+    const std::string limited = (directory / "limited.jsonl").string();
+    const std::string cannot = "norvik-set: cannot write the audit log " + limited +
+                               ": writing to it failed: File too large: ";
+    const ProcessResult one =
+        Set({"02:00:00:00:00:05", "--name", "x", "--timeout", "1", "--audit", limited}, 1);
+    EXPECT_EQ(one.exit_code, 1) << one.err;
+    EXPECT_TRUE(Contains(one.err, cannot + "nothing sent\n"));
+    const auto plan = directory / "plan.csv";
+    std::ofstream(plan) << "mac,name\n02:00:00:00:00:05,x\n";
+    const ProcessResult planned =
+        Set({"--plan", plan.string(), "--timeout", "1", "--json", "--audit", limited}, 1);
+    EXPECT_EQ(planned.exit_code, 1) << planned.err;
+    EXPECT_TRUE(Contains(planned.err, cannot + "the rest is not sent\n"));
+    EXPECT_EQ(Json::parse(planned.out, nullptr, false)["devices"][0].value("outcome", ""),
+              "not sent")
+        << planned.out;
     EXPECT_TRUE(SetRequestsSeen(port, 300ms).empty());
     EXPECT_EQ(ReadText(directory / "kept"), "kept\n");
 
@@ -188,11 +220,9 @@ TEST(SetAudit, AnOutcomeLineThatCannotBeWrittenIsAFailure) {
     const std::size_t sent_line = lines.find('\n') + 1;
     const std::size_t limit = sent_line + (lines.size() - sent_line) / 2;
     const auto log = directory / "audit.jsonl";
-    const ProcessResult run = RunProcess(
-        Command({"/bin/sh", "-c",
-                 "trap '' XFSZ; exec prlimit --fsize=" + std::to_string(limit) + " \"$0\" \"$@\"",
-                 NORVIK_TOOL_NORVIK_SET, "02:00:00:00:00:05", "--name", "cccc", "--timeout", "1",
-                 "--json", "--audit", log.string()}));
+    const ProcessResult run = Set({"02:00:00:00:00:05", "--name", "cccc", "--timeout", "1",
+                                   "--json", "--audit", log.string()},
+                                  limit);
     EXPECT_EQ(run.exit_code, 1) << run.err;
     EXPECT_TRUE(Contains(run.err, "norvik-set: cannot write the audit log " + log.string() +
                                       ": writing to it failed: File too large\n"));
