@@ -296,6 +296,21 @@ TEST_F(SubmitTest, SearchDropsABusyPressThenEmptiesTheListAndTheControls) {
     EXPECT_EQ(sent.size(), 2u);
 }
 
+// A device that once reported DHCP and then sent a report without the mode keeps dhcp_on 1
+// with the Static and DHCP buttons hidden: its address controls stay editable all the same.
+TEST_F(DialogRulesTest, HiddenModeButtonsLeaveTheAddressControlsEditable) {
+    Device cam = Device().Named("cam");
+    cam.dhcp = 1;
+    ReportPcEdit(PcEditReport(cam));      // DHCP on
+    ReportPcEdit(PcEditReport(cam, 60));  // the same device, its mode not shown
+    rules.OnListClick(u"1");
+    ASSERT_EQ(discovery.devices().selected()->dhcp_on, 1);
+    ASSERT_FALSE(view.Get(kDhcpRadio).visible);
+    for (const int address : {kIpControl, kNetmaskControl, kGatewayControl}) {
+        EXPECT_TRUE(view.Get(address).enabled) << address;
+    }
+}
+
 TEST(DialogRules, ColumnsAreNumberHiddenNameWiderThanAddress) {
     // 360 the Qt window's start-up test checks through its header.
     EXPECT_EQ(DialogRules::ColumnWidths(361), (std::array<int, 3>{0, 202, 135}));

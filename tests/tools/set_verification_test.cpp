@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "pcedit.h"
+#include "set_report.h"
 #include "text_assertions.h"
 
 namespace norvik::cli {
@@ -210,6 +211,10 @@ TEST(SetVerification, ANewAddressForADeviceStayingOnDhcpAndHalfUnknownDnsAreRefu
               std::vector<std::string>{"ip: sent 10.0.0.9, reported 10.0.0.1"});
     edits.dhcp = false;
     EXPECT_EQ(Refusal(on_dhcp, edits), "");
+    // DHCP heard before, but the report now heard shows no mode: not known to stay on DHCP.
+    DeviceRecord mode_unknown = WithoutMode();
+    mode_unknown.dhcp_on = 1;
+    EXPECT_EQ(Refusal(mode_unknown, With(&DeviceEdits::ip, {10, 0, 0, 9})), "");
     // Without DNS servers in its report, one given alone would send the other blind.
     DeviceRecord no_dns = Camera();
     no_dns.reported = kReportedPorts | kReportedMode;
@@ -229,6 +234,26 @@ TEST(SetVerification, AnAddressAnotherDeviceHasIsTakenUnlessItMoves) {
     EXPECT_FALSE(TakenAddress(Camera().mac, {10, 0, 0, 8}, found).has_value());
     EXPECT_FALSE(
         TakenAddress(Camera().mac, {10, 0, 0, 7}, found, [](const DeviceRecord&) { return true; }));
+}
+
+// A new name is written as the device's names are: one that starts with a quote is quoted, so
+// that it does not read as a quoted (odd) name.
+TEST(SetReport, AnOddNewNameIsQuotedInTheChanges) {
+    const PreparedSet set = Prepared(Camera(), With(&DeviceEdits::name, std::string("\"hall")));
+    const std::string text = ChangesText(set);
+    EXPECT_EQ(text.substr(0, text.find('\n') + 1), "name\tcam\t\"\\\"hall\"\n");
+}
+
+// Nothing to send, no request: null, not the hex of an empty buffer.
+TEST(SetReport, WithoutChangesTheJsonHasNoRequest) {
+    InterfaceNames names;
+    const Json unsent = SetJson(Camera().mac, nullptr, PreparedSet{}, "not sent", nullptr, names);
+    EXPECT_TRUE(unsent["request"].is_null()) << unsent["request"];
+    const PreparedSet nothing = Prepared(Camera(), With(&DeviceEdits::name, std::string("cam")));
+    ASSERT_TRUE(nothing.changes.empty());
+    EXPECT_TRUE(
+        SetJson(Camera().mac, nullptr, nothing, "nothing to change", nullptr, names)["request"]
+            .is_null());
 }
 
 }  // namespace

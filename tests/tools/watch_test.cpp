@@ -262,6 +262,16 @@ TEST(Watch, ASearchThatCannotBeSentIsCountedNotTakenForSilence) {
     EXPECT_TRUE(Contains(text, "norvik_last_search_timestamp_seconds 0.000\n"));
 }
 
+// Without --timeout a search listens no longer than the interval: three searches 0.3 s apart
+// take about a second, not three times the default listening time.
+TEST(Watch, TheDefaultTimeoutFollowsAShorterInterval) {
+    const auto started = Clock::now();
+    const ProcessResult result =
+        RunProcess(Command(NORVIK_TOOL_NORVIK_WATCH, {"--interval", "0.3", "--searches", "3"}));
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_LT(Clock::now() - started, 4s);
+}
+
 TEST(Watch, RefusesBadOptionsAndBadBaselinesBeforeSendingAnything) {
     const TemporaryDirectory dir;
     const auto not_a_scan = dir / "not-a-scan.json";
