@@ -238,7 +238,7 @@ TEST(SetPlan, TheScannersCsvIsAPlanThatChangesNothing) {
         ProcessOptions options =
             Command({"/bin/sh", "-c",
                      std::string(NORVIK_TOOL_NORVIK_SET) + " --plan " + (from_stdin ? "- <" : "") +
-                         plan + " --dry-run --timeout 1"});
+                         plan + " --dry-run --timeout 1 --audit " + ScratchAuditLog()});
         const ProcessResult run = RunProcess(options);
         EXPECT_EQ(run.exit_code, 0) << run.err;
         std::size_t unchanged = 0;
